@@ -1,0 +1,81 @@
+#pragma once
+
+#include <sys/types.h>
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "platform/status.h"
+
+namespace quelbo {
+
+enum class FileType { kRegular, kDirectory, kSymlink, kOther };
+
+struct FileInfo {
+  FileType type = FileType::kOther;
+  std::uint64_t size = 0;
+  mode_t mode = 0;  // permission bits
+};
+
+struct DirectoryEntry {
+  std::string name;  // bytes as the file system holds them
+  FileType type;     // of the entry itself: a link is kSymlink
+};
+
+// Names of temporary files that a replacement leaves behind only when the process is killed
+// between writing and renaming; they start with "." so that no listing ever shows them.
+inline constexpr std::string_view kTempFilePrefix = ".quelbo-tmp-";
+
+// The seam through which the core touches the disk. Paths are byte strings (UTF-8 for the
+// names the program makes). Every operation opens, works and closes before it returns.
+class FileSystem {
+ public:
+  virtual ~FileSystem() = default;
+
+  // The whole content of a regular file (links followed). kNotFound when missing,
+  // kNotRegularFile for a directory, FIFO, socket or device; never blocks on a FIFO.
+  virtual Result<std::string> ReadFile(const std::string& path) = 0;
+
+  // Creates an empty file when nothing exists at `path`; an existing file stays untouched.
+  virtual Status CreateFileIfMissing(const std::string& path) = 0;
+
+  // Replaces the file at `path` by `bytes` in one step: a temporary file in the same directory
+  // is written and renamed over it, so a reader sees either the old or the new content. The
+  // permission bits (and, where allowed, the owner) of the file replaced are kept. A link at
+  // `path` is replaced by a file; callers pass the link's target to write through it.
+  // On failure the temporary file is removed and `path` is untouched.
+  virtual Status ReplaceFile(const std::string& path, std::string_view bytes) = 0;
+
+  // Information about the file a path names, links followed (Stat) or not (LinkStat).
+  virtual Result<FileInfo> Stat(const std::string& path) = 0;
+  virtual Result<FileInfo> LinkStat(const std::string& path) = 0;
+
+  // The absolute path with every link, "." and ".." resolved; the file must exist.
+  virtual Result<std::string> RealPath(const std::string& path) = 0;
+
+  // Every entry of a directory but "." and "..", in the order the file system returns them.
+  virtual Result<std::vector<DirectoryEntry>> ListDirectory(const std::string& path) = 0;
+
+  // Creates a directory and every missing parent; an existing directory is fine.
+  virtual Status MakeDirectories(const std::string& path) = 0;
+
+  virtual Status RemoveFile(const std::string& path) = 0;
+};
+
+// The real file system through POSIX calls.
+class PosixFileSystem final : public FileSystem {
+ public:
+  Result<std::string> ReadFile(const std::string& path) override;
+  Status CreateFileIfMissing(const std::string& path) override;
+  Status ReplaceFile(const std::string& path, std::string_view bytes) override;
+  Result<FileInfo> Stat(const std::string& path) override;
+  Result<FileInfo> LinkStat(const std::string& path) override;
+  Result<std::string> RealPath(const std::string& path) override;
+  Result<std::vector<DirectoryEntry>> ListDirectory(const std::string& path) override;
+  Status MakeDirectories(const std::string& path) override;
+  Status RemoveFile(const std::string& path) override;
+};
+
+}  // namespace quelbo

@@ -1,0 +1,30 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include "platform/file_system.h"
+
+// Profile (INI) access, one value at a time, in code page 936. The file is read whole on every
+// call. Section and key names compare without regard to ASCII case.
+
+namespace quelbo {
+
+// Longest value read back, in bytes; a double-byte character is never cut in half.
+inline constexpr size_t kIniValueCapacity = 255;
+
+// The value of `key` in `section`, with blanks around it and one pair of matching enclosing
+// quotes (single or double) dropped, cut to kIniValueCapacity bytes and at a NUL byte.
+// A missing or unreadable file, section or key gives `default_value`.
+std::u16string ReadIniValue(FileSystem& fs, std::u16string_view section, std::u16string_view key,
+                            std::u16string_view default_value, const std::string& path);
+
+// Sets `key` in `section`: an existing key's line is rewritten in place, a new key is appended
+// after the last non-blank line of its section, a missing section is appended at the end and a
+// missing file is created. Written lines end in CR LF; every other line is kept byte for byte.
+// The file is replaced atomically. Line breaks inside the value are dropped, since they would
+// split the line.
+Status WriteIniValue(FileSystem& fs, std::u16string_view section, std::u16string_view key,
+                     std::u16string_view value, const std::string& path);
+
+}  // namespace quelbo

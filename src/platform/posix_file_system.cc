@@ -1,0 +1,215 @@
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <climits>
+#include <cstdlib>
+#include <memory>
+
+#include "platform/file_system.h"
+
+namespace quelbo {
+namespace {
+
+// Closes a descriptor on every path out of a function.
+class FileDescriptor {
+ public:
+  explicit FileDescriptor(int fd) : fd_(fd) {}
+  FileDescriptor(const FileDescriptor&) = delete;
+  FileDescriptor& operator=(const FileDescriptor&) = delete;
+  ~FileDescriptor() {
+    if (fd_ >= 0) ::close(fd_);
+  }
+  int get() const { return fd_; }
+  // Closes now and reports the outcome (a late write error can show up only here).
+  int Close() {
+    const int result = ::close(fd_);
+    fd_ = -1;
+    return result;
+  }
+
+ private:
+  int fd_;
+};
+
+struct DirectoryCloser {
+  void operator()(DIR* dir) const { ::closedir(dir); }
+};
+
+FileType TypeOf(mode_t mode) {
+  if (S_ISREG(mode)) return FileType::kRegular;
+  if (S_ISDIR(mode)) return FileType::kDirectory;
+  if (S_ISLNK(mode)) return FileType::kSymlink;
+  return FileType::kOther;
+}
+
+FileInfo InfoOf(const struct stat& st) {
+  return FileInfo{TypeOf(st.st_mode), static_cast<std::uint64_t>(st.st_size),
+                  static_cast<mode_t>(st.st_mode & 07777)};
+}
+
+std::string DirectoryOf(const std::string& path) {
+  const size_t slash = path.rfind('/');
+  if (slash == std::string::npos) return ".";
+  if (slash == 0) return "/";
+  return path.substr(0, slash);
+}
+
+Status WriteAll(int fd, std::string_view bytes, const std::string& path) {
+  size_t done = 0;
+  while (done < bytes.size()) {
+    const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      return std::unexpected(Error::FromErrno("write", path, errno));
+    }
+    done += static_cast<size_t>(n);
+  }
+  return Ok();
+}
+
+}  // namespace
+
+Result<std::string> PosixFileSystem::ReadFile(const std::string& path) {
+  // O_NONBLOCK so that opening a FIFO does not wait for a writer; it is refused below.
+  FileDescriptor fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
+  if (fd.get() < 0) return std::unexpected(Error::FromErrno("open", path, errno));
+  struct stat st;
+  if (::fstat(fd.get(), &st) != 0) return std::unexpected(Error::FromErrno("stat", path, errno));
+  if (!S_ISREG(st.st_mode)) {
+    return std::unexpected(
+        Error(ErrorKind::kNotRegularFile, "open", path, "not a regular file"));
+  }
+  std::string bytes;
+  bytes.resize(static_cast<size_t>(st.st_size));
+  size_t done = 0;
+  for (;;) {
+    if (done == bytes.size()) bytes.resize(bytes.size() + 4096 + bytes.size() / 2);
+    const ssize_t n = ::read(fd.get(), bytes.data() + done, bytes.size() - done);
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      return std::unexpected(Error::FromErrno("read", path, errno));
+    }
+    if (n == 0) break;
+    done += static_cast<size_t>(n);
+  }
+  bytes.resize(done);
+  return bytes;
+}
+
+Status PosixFileSystem::CreateFileIfMissing(const std::string& path) {
+  FileDescriptor fd(::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666));
+  if (fd.get() >= 0 || errno == EEXIST) return Ok();
+  return std::unexpected(Error::FromErrno("create", path, errno));
+}
+
+Status PosixFileSystem::ReplaceFile(const std::string& path, std::string_view bytes) {
+  struct stat old_st;
+  const bool existed = ::stat(path.c_str(), &old_st) == 0;
+  std::string temp = DirectoryOf(path) + "/" + std::string(kTempFilePrefix) + "XXXXXX";
+  FileDescriptor fd(::mkostemp(temp.data(), O_CLOEXEC));
+  if (fd.get() < 0) return std::unexpected(Error::FromErrno("create temporary file", temp, errno));
+  auto fail = [&](Error error) -> Status {
+    ::unlink(temp.c_str());
+    return std::unexpected(std::move(error));
+  };
+  if (auto written = WriteAll(fd.get(), bytes, temp); !written) return fail(written.error());
+  if (existed) {
+    if (::fchown(fd.get(), old_st.st_uid, old_st.st_gid) != 0) {
+      // Best effort: only a privileged process may give a file away; the mode still holds.
+    }
+    if (::fchmod(fd.get(), old_st.st_mode & 07777) != 0) {
+      return fail(Error::FromErrno("chmod", temp, errno));
+    }
+  } else {
+    const mode_t mask = ::umask(0);
+    ::umask(mask);
+    if (::fchmod(fd.get(), 0666 & ~mask) != 0) return fail(Error::FromErrno("chmod", temp, errno));
+  }
+  if (fd.Close() != 0) return fail(Error::FromErrno("write", temp, errno));
+  if (::rename(temp.c_str(), path.c_str()) != 0) {
+    return fail(Error::FromErrno("rename", path, errno));
+  }
+  return Ok();
+}
+
+Result<FileInfo> PosixFileSystem::Stat(const std::string& path) {
+  struct stat st;
+  if (::stat(path.c_str(), &st) != 0) return std::unexpected(Error::FromErrno("stat", path, errno));
+  return InfoOf(st);
+}
+
+Result<FileInfo> PosixFileSystem::LinkStat(const std::string& path) {
+  struct stat st;
+  if (::lstat(path.c_str(), &st) != 0) {
+    return std::unexpected(Error::FromErrno("stat", path, errno));
+  }
+  return InfoOf(st);
+}
+
+Result<std::string> PosixFileSystem::RealPath(const std::string& path) {
+  std::unique_ptr<char, decltype(&std::free)> resolved(::realpath(path.c_str(), nullptr),
+                                                       &std::free);
+  if (!resolved) return std::unexpected(Error::FromErrno("resolve", path, errno));
+  return std::string(resolved.get());
+}
+
+Result<std::vector<DirectoryEntry>> PosixFileSystem::ListDirectory(const std::string& path) {
+  std::unique_ptr<DIR, DirectoryCloser> dir(::opendir(path.c_str()));
+  if (!dir) return std::unexpected(Error::FromErrno("list", path, errno));
+  std::vector<DirectoryEntry> entries;
+  for (;;) {
+    errno = 0;
+    const dirent* entry = ::readdir(dir.get());
+    if (entry == nullptr) {
+      if (errno != 0) return std::unexpected(Error::FromErrno("list", path, errno));
+      break;
+    }
+    const std::string name = entry->d_name;
+    if (name == "." || name == "..") continue;
+    FileType type;
+    switch (entry->d_type) {
+      case DT_REG: type = FileType::kRegular; break;
+      case DT_DIR: type = FileType::kDirectory; break;
+      case DT_LNK: type = FileType::kSymlink; break;
+      case DT_UNKNOWN: {
+        struct stat st;
+        const std::string full = path + "/" + name;
+        type = ::lstat(full.c_str(), &st) == 0 ? TypeOf(st.st_mode) : FileType::kOther;
+        break;
+      }
+      default: type = FileType::kOther; break;
+    }
+    entries.push_back(DirectoryEntry{name, type});
+  }
+  return entries;
+}
+
+Status PosixFileSystem::MakeDirectories(const std::string& path) {
+  std::string partial;
+  size_t pos = 0;
+  while (pos <= path.size()) {
+    size_t slash = path.find('/', pos);
+    if (slash == std::string::npos) slash = path.size();
+    partial = path.substr(0, slash);
+    pos = slash + 1;
+    if (partial.empty()) continue;
+    if (::mkdir(partial.c_str(), 0777) != 0 && errno != EEXIST) {
+      return std::unexpected(Error::FromErrno("mkdir", partial, errno));
+    }
+  }
+  struct stat st;
+  if (::stat(path.c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) {
+    return std::unexpected(Error(ErrorKind::kIo, "mkdir", path, "not a directory"));
+  }
+  return Ok();
+}
+
+Status PosixFileSystem::RemoveFile(const std::string& path) {
+  if (::unlink(path.c_str()) != 0) return std::unexpected(Error::FromErrno("remove", path, errno));
+  return Ok();
+}
+
+}  // namespace quelbo

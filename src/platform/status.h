@@ -1,0 +1,47 @@
+#pragma once
+
+#include <expected>
+#include <string>
+#include <string_view>
+
+namespace quelbo {
+
+// What went wrong with a file operation, named by the operation and the path.
+enum class ErrorKind {
+  kNotFound,        // no such file or directory
+  kNotRegularFile,  // a directory, FIFO, socket or device where a file was expected
+  kOutsideRoot,     // the path leads out of the site directory
+  kBadName,         // a name that is not valid UTF-8
+  kIo,              // anything else the system reported
+};
+
+class Error {
+ public:
+  Error(ErrorKind kind, std::string operation, std::string path, std::string reason);
+
+  // Builds the error from an errno value; ENOENT and ENOTDIR count as kNotFound.
+  static Error FromErrno(std::string operation, std::string path, int errno_value);
+
+  ErrorKind kind() const { return kind_; }
+  const std::string& operation() const { return operation_; }
+  const std::string& path() const { return path_; }
+  const std::string& reason() const { return reason_; }
+
+  // "operation path: reason"
+  std::string Message() const;
+
+ private:
+  ErrorKind kind_;
+  std::string operation_;
+  std::string path_;
+  std::string reason_;
+};
+
+using Status = std::expected<void, Error>;
+
+template <typename T>
+using Result = std::expected<T, Error>;
+
+inline Status Ok() { return {}; }
+
+}  // namespace quelbo

@@ -1,0 +1,36 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+
+// Conversions between bytes and text (UTF-16 code units). Decoding never fails: malformed input
+// becomes U+FFFD and is flagged, so callers that must not alter a file can refuse it.
+
+namespace quelbo {
+
+struct DecodedText {
+  std::u16string text;
+  bool well_formed = true;  // every byte sequence was valid in the encoding
+  bool round_trips = true;  // encoding `text` again gives back exactly the input bytes
+};
+
+struct EncodedBytes {
+  std::string bytes;
+  bool complete = true;  // every character had a form in the encoding (no substitutes written)
+};
+
+// Code page 936 through ICU's "windows-936-2000" converter, where 0x80 is the euro sign.
+DecodedText DecodeGbk(std::string_view bytes);
+EncodedBytes EncodeGbk(std::u16string_view text);
+
+// Strict UTF-8: overlong forms, encoded surrogates and values above U+10FFFF are malformed
+// (each maximal bad subsequence decodes to one U+FFFD). A lone surrogate in the text is
+// written as U+FFFD and makes the result incomplete.
+DecodedText DecodeUtf8(std::string_view bytes);
+EncodedBytes EncodeUtf8(std::u16string_view text);
+
+// Plain conversions for names and messages; invalid input is replaced, not reported.
+std::string ToUtf8(std::u16string_view text);
+std::u16string FromUtf8(std::string_view bytes);
+
+}  // namespace quelbo

@@ -1,0 +1,28 @@
+#include "platform/text_file.h"
+
+#include "platform/text_codec.h"
+
+namespace quelbo {
+
+Result<std::u16string> ReadTextFile(FileSystem& fs, const std::string& path) {
+  if (auto created = fs.CreateFileIfMissing(path); !created) {
+    return std::unexpected(created.error());
+  }
+  auto bytes = fs.ReadFile(path);
+  if (!bytes) return std::unexpected(bytes.error());
+  return DecodeGbk(*bytes).text;
+}
+
+Status WriteTextFile(FileSystem& fs, std::u16string_view text, const std::string& path) {
+  std::string bytes = EncodeGbk(text).bytes;
+  bytes.append("\r\n");
+  return fs.ReplaceFile(path, bytes);
+}
+
+Status MakeDirectoryPath(FileSystem& fs, const std::string& path) {
+  std::string directory = path;
+  while (directory.size() > 1 && directory.back() == '/') directory.pop_back();
+  return fs.MakeDirectories(directory);
+}
+
+}  // namespace quelbo

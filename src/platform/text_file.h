@@ -1,0 +1,23 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include "platform/file_system.h"
+
+// Whole text files in code page 936, as the configuration list files are kept.
+
+namespace quelbo {
+
+// The whole file decoded from code page 936. A missing file is first created empty (its
+// directory must exist) and reads as the empty text.
+Result<std::u16string> ReadTextFile(FileSystem& fs, const std::string& path);
+
+// Replaces the file by `text` in code page 936 followed by CR LF; the CR LF is always added,
+// after an empty text too. The replacement is atomic: the old content stays on failure.
+Status WriteTextFile(FileSystem& fs, std::u16string_view text, const std::string& path);
+
+// Creates the directory and every missing parent; a trailing separator makes no difference.
+Status MakeDirectoryPath(FileSystem& fs, const std::string& path);
+
+}  // namespace quelbo

@@ -1,0 +1,88 @@
+#pragma once
+
+#include <array>
+#include <string>
+#include <string_view>
+
+#include "panel/settings_fields.h"
+#include "platform/file_system.h"
+
+namespace quelbo {
+
+inline constexpr char kIniFileName[] = "htm批处理配置.ini";
+inline constexpr std::u16string_view kIniSection = u"HTML";
+
+// The 14 INI keys, in the order a first save writes them.
+namespace ini_key {
+inline constexpr std::u16string_view pair1Find = u"替换前1";
+inline constexpr std::u16string_view pair1Replace = u"替换后1";
+inline constexpr std::u16string_view pair3Find = u"替换前3";
+inline constexpr std::u16string_view pair3Replace = u"替换后3";
+inline constexpr std::u16string_view pair4Find = u"替换前4";
+inline constexpr std::u16string_view pair4Replace = u"替换后4";
+inline constexpr std::u16string_view excludedDirs = u"不替换目录";
+inline constexpr std::u16string_view suffixChoice = u"后缀";
+inline constexpr std::u16string_view includeSubdirs = u"子目录";
+inline constexpr std::u16string_view readUtf8 = u"UTF读入";
+inline constexpr std::u16string_view writeUtf8 = u"UTF输出";
+inline constexpr std::u16string_view autoDetectCharset = u"自动识别";
+inline constexpr std::u16string_view block0Enabled = u"版块替换";
+inline constexpr std::u16string_view moreBlocksEnabled = u"版块替换2";
+}  // namespace ini_key
+
+// A multi-line field and the list file that keeps it.
+struct ListFileBinding {
+  Control field;
+  std::string_view file_name;
+};
+
+// Pair 2, the deletion text and block set 0, in the order they are saved.
+inline constexpr std::array<ListFileBinding, 6> kMainListFiles = {{
+    {field::pair2Find, "tihuanqian.txt"},
+    {field::pair2Replace, "tihuanhou.txt"},
+    {field::deleteText, "shanchu.txt"},
+    {field::block0Start, "bankuaikaishi.txt"},
+    {field::block0End, "bankuaijieshu.txt"},
+    {field::block0Replace, "bankuaitihuan.txt"},
+}};
+
+// Block sets 1 and 2, in the order they are loaded and saved.
+inline constexpr std::array<ListFileBinding, 6> kExtraBlockSetFiles = {{
+    {field::block1Start, "bankuaikaishi1.txt"},
+    {field::block1End, "bankuaijieshu1.txt"},
+    {field::block1Replace, "bankuaitihuan1.txt"},
+    {field::block2Start, "bankuaikaishi2.txt"},
+    {field::block2End, "bankuaijieshu2.txt"},
+    {field::block2Replace, "bankuaitihuan2.txt"},
+}};
+
+// The configuration directory: one INI file and twelve list files, all in code page 936.
+class ConfigStore {
+ public:
+  // `directory` ends in "/"; file paths are the directory followed by the file name.
+  ConfigStore(FileSystem& fs, std::string directory);
+
+  const std::string& directory() const { return directory_; }
+  std::string PathOf(std::string_view file_name) const;
+
+  // A key of the "HTML" section, or `default_value` when it cannot be read.
+  std::u16string ReadKey(std::u16string_view key, std::u16string_view default_value) const;
+  // Failures are not reported: the stored value then stays as it was.
+  void WriteKey(std::u16string_view key, std::u16string_view value) const;
+
+  // A list file's whole text (created empty when missing), and its replacement by a text
+  // followed by CR LF.
+  Result<std::u16string> ReadList(std::string_view file_name) const;
+  Status WriteList(std::string_view file_name, std::u16string_view text) const;
+
+  // Whether the directory holds at least one plain file (false when it does not exist).
+  bool HasPlainFiles() const;
+  // Creates the directory and its parents; a failure shows later as failing reads and writes.
+  void MakeDirectory() const;
+
+ private:
+  FileSystem& fs_;
+  std::string directory_;
+};
+
+}  // namespace quelbo

@@ -1,0 +1,33 @@
+#pragma once
+
+#include "panel/control_panel.h"
+#include "platform/status.h"
+#include "settings/config_store.h"
+
+// The three moments at which the panel's settings meet the configuration store.
+
+namespace quelbo {
+
+// Installs the panel reactions, with the Check6 reload reading from `store`.
+// REQUIRES: `panel` and `store` outlive the reactions.
+void ConnectPanelToStore(ControlPanel& panel, const ConfigStore& store);
+
+// Fills every settings field from the store, once, before the window is shown: creates the
+// directory when it holds no file, empties the directory queue, sets Command4 to "停止".
+// Each step stands alone: a list file that cannot be read leaves its field as it was.
+// REQUIRES: the panel reactions are installed (ticking Check6 reloads block sets 1 and 2).
+void LoadSettings(ControlPanel& panel, const ConfigStore& store);
+
+// Stores every setting as the fields hold it. INI failures are silent; the first list file
+// that cannot be written stops the save and is returned (the writes after it are skipped).
+[[nodiscard]] Status SaveSettings(const ControlPanel& panel, const ConfigStore& store);
+
+// The "保存配置" command: "版块替换2", and block sets 1 and 2 when that switch is on.
+[[nodiscard]] Status SaveExtraBlockSets(const ControlPanel& panel, const ConfigStore& store);
+
+// The reload that switching Check6 on performs: the six fields of block sets 1 and 2 from
+// their files, each then without its trailing break. When a file cannot be read, the six
+// fields keep what they held and the status line names the file.
+void ReloadExtraBlockSets(ControlPanel& panel, const ConfigStore& store);
+
+}  // namespace quelbo

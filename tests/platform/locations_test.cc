@@ -1,0 +1,34 @@
+#include "platform/locations.h"
+
+#include <gtest/gtest.h>
+
+namespace quelbo {
+namespace {
+
+TEST(Locations, ConfigDirectoryChoice) {
+  struct Case {
+    const char* xdg;
+    const char* home;
+    std::string expected;
+  };
+  const Case cases[] = {
+      {"/xdg", "/home/u", "/xdg/AAAHTML批量替换配置log/"},
+      {"/xdg/", "/home/u", "/xdg/AAAHTML批量替换配置log/"},
+      {"relative", "/home/u", "/home/u/.config/AAAHTML批量替换配置log/"},
+      {"", "/home/u/", "/home/u/.config/AAAHTML批量替换配置log/"},
+      {nullptr, "/home/u", "/home/u/.config/AAAHTML批量替换配置log/"},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(ConfigDirectoryFor(c.xdg, c.home), c.expected) << (c.xdg ? c.xdg : "(unset)");
+  }
+}
+
+TEST(Locations, ExecutableDirectoryHoldsThisTest) {
+  const auto directory = ExecutableDirectory();
+  ASSERT_TRUE(directory.has_value());
+  EXPECT_EQ(directory->front(), '/');
+  EXPECT_NE(directory->back(), '/');
+}
+
+}  // namespace
+}  // namespace quelbo
