@@ -1,6 +1,7 @@
 #pragma once
 
 #include <chrono>
+#include <thread>
 
 namespace quelbo {
 
@@ -12,11 +13,27 @@ class Clock {
  public:
   virtual ~Clock() = default;
   virtual TimePoint Now() const = 0;
+  // Waits until `deadline` (a manual clock simply jumps there).
+  virtual void SleepUntil(TimePoint deadline) = 0;
 };
 
 class SteadyClock final : public Clock {
  public:
   TimePoint Now() const override { return std::chrono::steady_clock::now(); }
+  void SleepUntil(TimePoint deadline) override { std::this_thread::sleep_until(deadline); }
+};
+
+// Time that moves only when told to.
+class ManualClock final : public Clock {
+ public:
+  TimePoint Now() const override { return now_; }
+  void SleepUntil(TimePoint deadline) override {
+    if (deadline > now_) now_ = deadline;
+  }
+  void Advance(Milliseconds by) { now_ += by; }
+
+ private:
+  TimePoint now_{};
 };
 
 }  // namespace quelbo
