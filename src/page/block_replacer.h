@@ -1,0 +1,24 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include "panel/control_panel.h"
+
+namespace quelbo {
+
+// What CutBlock gives when neither marker occurs; ApplyBlockSets never lets it reach a page.
+inline constexpr std::u16string_view kBlockNotFound = u"=====模块==找不到列表开始和结束代码======";
+
+// The block that begins at the first start marker: from there through the first end marker
+// at or after it, plus the one character after that (when the page has one). When the end
+// marker occurs only before the start marker, the block is as long as the end marker.
+// REQUIRES: `start` occurs in `page` (otherwise the result is kBlockNotFound).
+std::u16string CutBlock(std::u16string_view page, std::u16string_view start,
+                        std::u16string_view end);
+
+// Block set 0 if Check1 is ticked, then sets 1 and 2 if Check6 is: where both markers occur,
+// every copy of the set's block is replaced by the set's replacement text.
+std::u16string ApplyBlockSets(std::u16string page, const ControlPanel& panel);
+
+}  // namespace quelbo

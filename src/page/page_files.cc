@@ -1,0 +1,61 @@
+#include "page/page_files.h"
+
+#include <algorithm>
+
+namespace quelbo {
+
+Result<SiteRoot> SiteRoot::Open(FileSystem& fs, const std::string& root) {
+  auto resolved = fs.RealPath(root);
+  if (!resolved) return std::unexpected(resolved.error());
+  std::string path = std::move(*resolved);
+  while (path.size() > 1 && path.back() == '/') path.pop_back();
+  return SiteRoot(std::move(path));
+}
+
+bool SiteRoot::Contains(std::string_view resolved) const {
+  if (path_ == "/") return resolved.size() > 1 && resolved.front() == '/';
+  return resolved.size() > path_.size() + 1 && resolved.starts_with(path_) &&
+         resolved[path_.size()] == '/';
+}
+
+Result<std::string> SiteRoot::ResolvePage(FileSystem& fs, std::u16string_view entry) const {
+  std::u16string relative(entry);
+  std::replace(relative.begin(), relative.end(), u'\\', u'/');
+  const EncodedBytes name = EncodeUtf8(relative);
+  const std::string path = path_ + "/" + name.bytes;
+  if (!name.complete || name.bytes.find('\0') != std::string::npos) {
+    return std::unexpected(Error(ErrorKind::kBadName, "open", path, "not a valid file name"));
+  }
+  auto resolved = fs.RealPath(path);
+  if (!resolved) return std::unexpected(resolved.error());
+  if (!Contains(*resolved)) {
+    return std::unexpected(
+        Error(ErrorKind::kOutsideRoot, "open", path, "leads outside the site directory"));
+  }
+  auto info = fs.Stat(*resolved);
+  if (!info) return std::unexpected(info.error());
+  if (info->type != FileType::kRegular) {
+    return std::unexpected(Error(ErrorKind::kNotRegularFile, "open", path, "not a regular file"));
+  }
+  return resolved;
+}
+
+Result<std::string> ReadFileBytes(FileSystem& fs, const std::string& path) {
+  return fs.ReadFile(path);
+}
+
+Result<DecodedText> DecodeUtf8File(FileSystem& fs, const std::string& path) {
+  auto bytes = fs.ReadFile(path);
+  if (!bytes) return std::unexpected(bytes.error());
+  return DecodeUtf8(*bytes);
+}
+
+Status WriteUtf8File(FileSystem& fs, const std::string& path, std::u16string_view text) {
+  const EncodedBytes encoded = EncodeUtf8(text);
+  if (!encoded.complete) {
+    return std::unexpected(Error(ErrorKind::kIo, "encode", path, "text holds a lone surrogate"));
+  }
+  return fs.ReplaceFile(path, encoded.bytes);
+}
+
+}  // namespace quelbo

@@ -1,0 +1,45 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include "platform/file_system.h"
+#include "platform/text_codec.h"
+
+// Page files under the root directory. Nothing here ever creates a missing page, and nothing
+// is written outside the root directory's tree.
+
+namespace quelbo {
+
+// The root directory, resolved once: pages must resolve to paths below it.
+class SiteRoot {
+ public:
+  // `root` is the directory that holds the program; REQUIRES: it exists.
+  static Result<SiteRoot> Open(FileSystem& fs, const std::string& root);
+
+  const std::string& path() const { return path_; }
+
+  // The resolved path of an entry's page: the root, "/", the entry, where "\" counts as "/".
+  // The entry must name a regular file (a link is followed) whose resolved path lies inside
+  // the root: kNotFound, kNotRegularFile, kOutsideRoot or kBadName otherwise.
+  Result<std::string> ResolvePage(FileSystem& fs, std::u16string_view entry) const;
+
+  // Whether an already resolved path lies strictly inside the root.
+  bool Contains(std::string_view resolved) const;
+
+ private:
+  explicit SiteRoot(std::string path) : path_(std::move(path)) {}
+  std::string path_;  // absolute, links resolved, no trailing "/"
+};
+
+// Every byte of a regular file; kNotFound when there is none (no file is created).
+Result<std::string> ReadFileBytes(FileSystem& fs, const std::string& path);
+
+// The file decoded as UTF-8, flagged when it is not valid UTF-8.
+Result<DecodedText> DecodeUtf8File(FileSystem& fs, const std::string& path);
+
+// Replaces the file by `text` in UTF-8, atomically: no byte-order mark and no line break are
+// added, and an empty text leaves an empty file. A text with a lone surrogate is refused.
+Status WriteUtf8File(FileSystem& fs, const std::string& path, std::u16string_view text);
+
+}  // namespace quelbo

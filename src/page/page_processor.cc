@@ -1,0 +1,153 @@
+#include "page/page_processor.h"
+
+#include "page/block_replacer.h"
+#include "page/charset_tokens.h"
+#include "page/replacement_rules.h"
+#include "panel/settings_fields.h"
+
+namespace quelbo {
+namespace {
+
+constexpr char16_t kByteOrderMark = u'\uFEFF';
+
+}  // namespace
+
+PageProcessor::PageProcessor(ControlPanel& panel, StepScheduler& scheduler, FileSystem& fs,
+                             SiteRoot root, RunReport& report)
+    : panel_(panel),
+      scheduler_(scheduler),
+      fs_(fs),
+      root_(std::move(root)),
+      report_(report),
+      pending_(panel) {}
+
+void PageProcessor::InstallSteps() {
+  scheduler_.SetOperation(Step::Timer1, [this] { TakeNextPage(); });
+  scheduler_.SetOperation(Step::quyi, [this] { SkipPendingLine(); });
+  scheduler_.SetOperation(Step::Timer3, [this] { DetectCharset(); });
+  scheduler_.SetOperation(Step::Timer2, [this] { TransformPage(); });
+}
+
+void PageProcessor::TakeNextPage() {
+  panel_.SetText(kStatusLine, u"页面替换中。。。");
+  pending_.CollapseBlankLines();
+  const std::u16string_view first = pending_.FirstEntry();
+  if (first.find(u'.') != std::u16string_view::npos) {
+    panel_.SetText(kCurrentPage, std::u16string(first));
+    if (first.size() == panel_.Text(kPendingPages).size()) {
+      // The last entry has no line break after it; taking it must still shorten the list, or
+      // the same page would be taken again for ever.
+      panel_.SetText(kPendingPages, u"");
+    } else {
+      pending_.DropFirstLine();
+    }
+    panel_.SetProgressValue(panel_.ProgressBar().value + 1);
+    scheduler_.Arm(panel_.Ticked(field::autoDetectCharset) ? Step::Timer3 : Step::Timer2,
+                   kNextPass);
+  } else if (pending_.ContainsDot()) {
+    panel_.SetText(kStatusLine, u"去空行处理完毕了");
+    scheduler_.Arm(Step::quyi, 10);
+  } else {
+    panel_.SetText(kStatusLine, u"本目录内页面全部处理完毕了");
+    panel_.SetProgressValue(0);
+    panel_.SetText(kCurrentPage, u"");
+  }
+  scheduler_.Disarm(Step::Timer1);
+}
+
+void PageProcessor::SkipPendingLine() {
+  pending_.DropFirstLine();
+  scheduler_.Disarm(Step::quyi);
+  scheduler_.Arm(Step::Timer1, 100);
+}
+
+void PageProcessor::DetectCharset() {
+  panel_.SetText(kStatusLine, u"自动识别编码");
+  // A page that cannot be read keeps the switches; TransformPage reports it.
+  if (auto path = root_.ResolvePage(fs_, panel_.Text(kCurrentPage))) {
+    if (auto bytes = ReadPage(*path)) {
+      const bool utf8 = !DeclaresGb2312(*bytes);
+      panel_.SetTicked(field::readUtf8, utf8);
+      panel_.SetTicked(field::writeUtf8, utf8);
+    }
+  }
+  panel_.SetText(kStatusLine, u"工作中");
+  scheduler_.Disarm(Step::Timer3);
+  scheduler_.Arm(Step::Timer2, kNextPass);
+}
+
+void PageProcessor::TransformPage() {
+  panel_.SetText(kStatusLine, u"开始处理内容");
+  const std::u16string entry(panel_.Text(kCurrentPage));
+  if (entry.empty()) {
+    panel_.SetText(kStatusLine, u"当前页面为空，没有页面可处理");
+  } else if (auto problem = RewritePage(entry)) {
+    Skip(entry, std::move(*problem));
+  } else {
+    if (panel_.Ticked(field::writeUtf8)) panel_.SetText(kStatusLine, u"生成UTF-8格式完毕");
+    panel_.SetText(kStatusLine, u"工作中");
+  }
+  scheduler_.Disarm(Step::Timer2);
+  scheduler_.Arm(Step::Timer1, kNextPass);
+}
+
+std::optional<std::u16string> PageProcessor::RewritePage(std::u16string_view entry) {
+  const auto path = root_.ResolvePage(fs_, entry);
+  if (!path) return ReasonFor(path.error());
+  const auto old_bytes = ReadPage(*path);
+  if (!old_bytes) return ReasonFor(old_bytes.error());
+
+  const bool read_utf8 = panel_.Ticked(field::readUtf8);
+  const bool write_utf8 = panel_.Ticked(field::writeUtf8);
+  DecodedText decoded = read_utf8 ? DecodeUtf8(*old_bytes) : DecodeGbk(*old_bytes);
+  if (!decoded.round_trips) {
+    return read_utf8 ? u"不是有效的UTF-8编码，未改动" : u"不是有效的GBK编码，未改动";
+  }
+
+  std::u16string text = RewriteCharsetTokens(std::move(decoded.text), read_utf8, write_utf8);
+  text = ApplyReplacementRules(std::move(text), panel_);
+  text = ApplyBlockSets(std::move(text), panel_);
+
+  // A byte-order mark carried over from a UTF-8 page has no code page 936 form.
+  if (!write_utf8 && !text.empty() && text.front() == kByteOrderMark) text.erase(0, 1);
+  const EncodedBytes encoded = write_utf8 ? EncodeUtf8(text) : EncodeGbk(text);
+  if (!encoded.complete) {
+    return write_utf8 ? u"含有无法写成UTF-8的字符，未改动" : u"含有GBK无法表示的字符，未改动";
+  }
+  // Equal bytes are not written, so the page keeps its modification time.
+  const bool changed = encoded.bytes != *old_bytes;
+  if (changed) {
+    if (auto written = fs_.ReplaceFile(*path, encoded.bytes); !written) {
+      return ReasonFor(written.error());
+    }
+  }
+  report_.PageDone(changed);
+  return std::nullopt;
+}
+
+Result<std::string> PageProcessor::ReadPage(const std::string& path) {
+  return ReadFileBytes(fs_, path);
+}
+
+void PageProcessor::Skip(std::u16string_view entry, std::u16string reason) {
+  panel_.SetText(kStatusLine, u"跳过 " + std::u16string(entry) + u"：" + reason);
+  report_.PageSkipped(SkippedPage{std::u16string(entry), std::move(reason)});
+}
+
+std::u16string PageProcessor::ReasonFor(const Error& error) {
+  switch (error.kind()) {
+    case ErrorKind::kNotFound:
+      return u"页面文件不存在";
+    case ErrorKind::kNotRegularFile:
+      return u"不是普通文件";
+    case ErrorKind::kOutsideRoot:
+      return u"指向网站目录之外";
+    case ErrorKind::kBadName:
+      return u"文件名无效";
+    case ErrorKind::kIo:
+      break;
+  }
+  return u"无法读写（" + FromUtf8(error.Message()) + u"）";
+}
+
+}  // namespace quelbo

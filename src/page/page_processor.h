@@ -1,0 +1,55 @@
+#pragma once
+
+#include <optional>
+#include <string>
+
+#include "page/page_files.h"
+#include "page/pending_page_list.h"
+#include "page/run_report.h"
+#include "panel/control_panel.h"
+#include "platform/file_system.h"
+#include "run/step_scheduler.h"
+
+namespace quelbo {
+
+// The page steps of a run: take the next entry of the pending-page list, detect its charset,
+// transform the page, skip a line that names no page. Each step disarms itself and arms the
+// next one; the rules and switches are read from the panel when the step runs.
+//
+// A page is either left byte for byte as it was or replaced whole by its new content. A page
+// that cannot be processed safely (missing, not a regular file, outside the site, bytes not
+// valid in the encoding it is read in, a character its output encoding cannot hold, a read or
+// write failure) is left alone, named on the status line and added to the report, and the run
+// goes on with the next entry.
+class PageProcessor {
+ public:
+  PageProcessor(ControlPanel& panel, StepScheduler& scheduler, FileSystem& fs, SiteRoot root,
+                RunReport& report);
+
+  // Registers the four steps with the scheduler.
+  void InstallSteps();
+
+  void TakeNextPage();     // Timer1
+  void SkipPendingLine();  // quyi
+  void DetectCharset();    // Timer3
+  void TransformPage();    // Timer2
+
+ private:
+  // Reads, transforms and writes one page; the reason it was left untouched, if it was.
+  std::optional<std::u16string> RewritePage(std::u16string_view entry);
+  // Reports a page left untouched and shows it on the status line.
+  void Skip(std::u16string_view entry, std::u16string reason);
+  // The status-line reason for a file error.
+  static std::u16string ReasonFor(const Error& error);
+  // The page's bytes, re-using what DetectCharset just read when the file has not changed.
+  Result<std::string> ReadPage(const std::string& path);
+
+  ControlPanel& panel_;
+  StepScheduler& scheduler_;
+  FileSystem& fs_;
+  SiteRoot root_;
+  RunReport& report_;
+  PendingPageList pending_;
+};
+
+}  // namespace quelbo

@@ -1,0 +1,23 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include "panel/control_panel.h"
+
+namespace quelbo {
+
+// Every non-overlapping occurrence of `find`, found from left to right, replaced; an inserted
+// replacement is never searched again. An empty `find` or `text` changes nothing.
+std::u16string ReplaceAll(std::u16string text, std::u16string_view find,
+                          std::u16string_view replacement);
+
+// Every CR LF, then every CR, then every LF removed; then spaces (U+0020 only) trimmed at
+// both ends.
+std::u16string StripLineBreaks(std::u16string_view text);
+
+// The fixed rules, each on the result of the one before: "</li>" + LF gets a CR before the LF,
+// then pair 1, pair 2, pair 3, the deletion text and pair 4, read from the panel now.
+std::u16string ApplyReplacementRules(std::u16string page, const ControlPanel& panel);
+
+}  // namespace quelbo

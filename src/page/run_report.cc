@@ -1,0 +1,21 @@
+#include "page/run_report.h"
+
+namespace quelbo {
+
+void RunReport::Reset() {
+  processed_ = 0;
+  changed_ = 0;
+  skipped_.clear();
+}
+
+void RunReport::PageDone(bool changed) {
+  ++processed_;
+  if (changed) ++changed_;
+}
+
+void RunReport::PageSkipped(SkippedPage page) {
+  skipped_.push_back(std::move(page));
+  if (on_skip_) on_skip_(skipped_.back());
+}
+
+}  // namespace quelbo

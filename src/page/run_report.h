@@ -1,0 +1,40 @@
+#pragma once
+
+#include <cstddef>
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace quelbo {
+
+// A page that a run left untouched because of a problem.
+struct SkippedPage {
+  std::u16string entry;
+  std::u16string reason;
+};
+
+// What a run did to its pages, for the front ends: the headless one prints it, the window
+// shows it. Reset by each Start.
+class RunReport {
+ public:
+  using Listener = std::function<void(const SkippedPage&)>;
+
+  void Reset();
+  void PageDone(bool changed);
+  void PageSkipped(SkippedPage page);
+
+  // Told of each skipped page as it happens.
+  void SetSkipListener(Listener listener) { on_skip_ = std::move(listener); }
+
+  size_t processed() const { return processed_; }
+  size_t changed() const { return changed_; }
+  const std::vector<SkippedPage>& skipped() const { return skipped_; }
+
+ private:
+  size_t processed_ = 0;
+  size_t changed_ = 0;
+  std::vector<SkippedPage> skipped_;
+  Listener on_skip_;
+};
+
+}  // namespace quelbo

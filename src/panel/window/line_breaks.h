@@ -1,0 +1,45 @@
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+
+// Model texts keep their line breaks as stored: CR LF, a bare LF or a bare CR. A text widget
+// shows each of them as one character, so positions differ between the two. Throughout, a
+// CR LF's display character is counted at its LF, so that a text whose front was cut between
+// the CR and the LF is still measured consistently.
+
+namespace quelbo {
+
+// The text as a widget shows it: every line break as one '\n'.
+std::u16string ToDisplay(std::u16string_view model);
+
+// Display characters of the first `count` code units of `model`.
+size_t DisplayLength(std::u16string_view model, size_t count);
+inline size_t DisplayLength(std::u16string_view model) {
+  return DisplayLength(model, model.size());
+}
+
+// The model position where display character `display_pos` begins; model.size() past the end.
+size_t ModelPosition(std::u16string_view model, size_t display_pos);
+
+// Model code units [position, position + removed) replaced by `added`.
+struct TextEdit {
+  size_t position = 0;
+  size_t removed = 0;
+  std::u16string added;
+
+  friend bool operator==(const TextEdit&, const TextEdit&) = default;
+};
+
+// The smallest model edit after which `model` shows as a widget does once it has replaced
+// `removed` display characters at `display_pos` by `added` (line breaks there as '\n', '\r',
+// U+2028 or U+2029). Characters the widget reports as replaced by themselves keep their model
+// form, breaks included; each new line break becomes CR LF.
+// REQUIRES: display_pos + removed <= DisplayLength(model).
+TextEdit ToModelEdit(std::u16string_view model, size_t display_pos, size_t removed,
+                     std::u16string_view added);
+
+std::u16string ApplyEdit(std::u16string_view model, const TextEdit& edit);
+
+}  // namespace quelbo

@@ -1,0 +1,42 @@
+#include "page/charset_tokens.h"
+
+#include <gtest/gtest.h>
+
+namespace quelbo {
+namespace {
+
+TEST(RewriteCharsetTokens, ByReadAndWriteEncodings) {
+  const std::u16string page = u"charset=utf-8 UTF-8 charset=gb2312 GB2312 gbk GBK gbkx";
+  EXPECT_EQ(RewriteCharsetTokens(page, true, false),
+            u"charset=gb2312 UTF-8 charset=gb2312 GB2312 gbk GBK gbkx");
+  EXPECT_EQ(RewriteCharsetTokens(page, false, true),
+            u"charset=utf-8 UTF-8 charset=utf-8 GB2312 utf-8 GBK utf-8x");
+  EXPECT_EQ(RewriteCharsetTokens(page, true, true), page);
+  EXPECT_EQ(RewriteCharsetTokens(page, false, false), page);
+}
+
+TEST(DeclaresGb2312, OnlyTheTwoExactForms) {
+  const std::pair<std::string, bool> cases[] = {
+      {"<meta content=\"text/html; charset=gb2312\">", true},
+      {"<meta charset=\"gb2312\">", true},
+      {"<meta charset=GB2312>", false},
+      {"<meta charset=gbk>", false},
+      {"<meta charset='gb2312'>", false},
+      {"<meta charset= gb2312>", false},
+      {"<meta charset=utf-8>", false},
+      {"no declaration", false},
+      {"", false},
+      // After a lone lead byte the token starts a character; after a lead byte that pairs
+      // with "c" it does not (the pair is one character).
+      {"\xD6 charset=gb2312", true},
+      {"\x81" "charset=gb2312", false},
+      {"\x81" "charset=gb2312 charset=gb2312", true},
+      {"\xD6\xD0" "charset=gb2312", true},
+  };
+  for (const auto& [bytes, expected] : cases) {
+    EXPECT_EQ(DeclaresGb2312(bytes), expected) << bytes;
+  }
+}
+
+}  // namespace
+}  // namespace quelbo

@@ -1,0 +1,272 @@
+#include "page/page_processor.h"
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "panel/settings_fields.h"
+#include "run/headless_loop.h"
+#include "support/temp_dir.h"
+
+namespace quelbo {
+namespace {
+
+using testing::Exists;
+using testing::Hex;
+using testing::ReadBytes;
+using testing::WriteBytes;
+
+std::string MakeDirectory(std::string path) {
+  ::mkdir(path.c_str(), 0755);
+  return path;
+}
+
+class PageProcessorTest : public ::testing::Test {
+ protected:
+  PageProcessorTest() {
+    for (Control c : {field::pair1Find, field::pair2Find, field::pair3Find, field::deleteText,
+                      field::pair4Find}) {
+      panel_.SetText(c, u"");
+    }
+    panel_.AddObserver([this](Control c) {
+      if (c == kStatusLine) statuses_.emplace_back(panel_.Text(kStatusLine));
+    });
+    processor_.InstallSteps();
+  }
+
+  // Runs the page loop over `list` until nothing is armed.
+  void RunList(std::u16string list) {
+    panel_.SetText(kPendingPages, std::move(list));
+    scheduler_.Arm(Step::Timer1, kNextPass);
+    ASSERT_EQ(loop_.Run(), HeadlessLoop::Outcome::kIdle);
+  }
+  void Encodings(bool detect, bool read_utf8, bool write_utf8) {
+    panel_.SetTicked(field::autoDetectCharset, detect);
+    panel_.SetTicked(field::readUtf8, read_utf8);
+    panel_.SetTicked(field::writeUtf8, write_utf8);
+  }
+  std::string Page(std::string_view name) const { return site_ + "/" + std::string(name); }
+  std::vector<std::u16string> SkippedEntries() const {
+    std::vector<std::u16string> entries;
+    for (const auto& page : report_.skipped()) entries.push_back(page.entry);
+    return entries;
+  }
+
+  testing::TempDir dir_;
+  std::string site_ = MakeDirectory(dir_ / "site");
+  PosixFileSystem fs_;
+  ManualClock clock_;
+  ControlPanel panel_;
+  StepScheduler scheduler_{clock_};
+  HeadlessLoop loop_{scheduler_, clock_};
+  RunReport report_;
+  PageProcessor processor_{panel_, scheduler_, fs_, SiteRoot::Open(fs_, site_).value(), report_};
+  std::vector<std::u16string> statuses_;
+};
+
+TEST_F(PageProcessorTest, BlankLinesAreCollapsedOnceAndSkippedLineByLine) {
+  Encodings(false, true, true);
+  WriteBytes(Page("a.htm"), "a");
+  WriteBytes(Page("b.htm"), "b");
+  panel_.SetText(kPendingPages, u"a.htm\r\n\r\n\r\nb.htm\r\n###");
+  processor_.TakeNextPage();
+  EXPECT_EQ(panel_.Text(kCurrentPage), u"a.htm");
+  EXPECT_EQ(panel_.Text(kPendingPages), u"\r\nb.htm\r\n###");
+  EXPECT_TRUE(scheduler_.IsArmed(Step::Timer2));
+  EXPECT_FALSE(scheduler_.IsArmed(Step::Timer1));
+  scheduler_.Disarm(Step::Timer2);
+
+  processor_.TakeNextPage();
+  EXPECT_EQ(panel_.Text(kStatusLine), u"去空行处理完毕了");
+  EXPECT_EQ(scheduler_.Interval(Step::quyi), 10);
+  processor_.SkipPendingLine();
+  EXPECT_EQ(panel_.Text(kPendingPages), u"b.htm\r\n###");
+  EXPECT_EQ(scheduler_.Interval(Step::Timer1), 100);
+  EXPECT_FALSE(scheduler_.IsArmed(Step::quyi));
+
+  processor_.TakeNextPage();
+  EXPECT_EQ(panel_.Text(kCurrentPage), u"b.htm");
+  scheduler_.Disarm(Step::Timer2);
+  processor_.TakeNextPage();
+  EXPECT_EQ(panel_.Text(kStatusLine), u"本目录内页面全部处理完毕了");
+  EXPECT_EQ(panel_.Text(kCurrentPage), u"");
+  EXPECT_EQ(panel_.ProgressBar().value, 0);
+  EXPECT_TRUE(scheduler_.Idle());
+}
+
+TEST_F(PageProcessorTest, StatusTextsOfAWholeRunInOrder) {
+  Encodings(true, false, false);
+  WriteBytes(Page("a.htm"), "<meta charset=utf-8>x");
+  RunList(u"\r\na.htm\r\n###");
+  EXPECT_EQ(statuses_, (std::vector<std::u16string>{
+                           u"页面替换中。。。", u"去空行处理完毕了", u"页面替换中。。。",
+                           u"自动识别编码", u"工作中", u"开始处理内容", u"生成UTF-8格式完毕",
+                           u"工作中", u"页面替换中。。。", u"本目录内页面全部处理完毕了"}));
+  // The switches show what was detected for the last page.
+  EXPECT_TRUE(panel_.Ticked(field::readUtf8));
+  EXPECT_TRUE(panel_.Ticked(field::writeUtf8));
+}
+
+TEST_F(PageProcessorTest, Utf8PagesKeepEveryByteAndUnchangedPagesAreNotRewritten) {
+  Encodings(false, true, true);
+  const std::string bytes = "\xEF\xBB\xBF<p>\xE4\xB8\xAD</p>\n</LI>\n";
+  WriteBytes(Page("bom.htm"), bytes);
+  struct stat before;
+  ::stat(Page("bom.htm").c_str(), &before);
+  RunList(u"bom.htm\r\n###");
+  EXPECT_EQ(Hex(ReadBytes(Page("bom.htm"))), Hex(bytes));
+  struct stat after;
+  ::stat(Page("bom.htm").c_str(), &after);
+  EXPECT_EQ(after.st_ino, before.st_ino);  // not replaced
+  EXPECT_EQ(report_.processed(), 1u);
+  EXPECT_EQ(report_.changed(), 0u);
+}
+
+TEST_F(PageProcessorTest, GbkToUtf8RewritesTheCharsetAndAddsNothing) {
+  Encodings(false, false, true);
+  // <meta charset=gb2312>中文 gbk, in code page 936
+  WriteBytes(Page("g.htm"), "<meta charset=gb2312>\xD6\xD0\xCE\xC4 gbk\r\n");
+  RunList(u"g.htm\r\n###");
+  EXPECT_EQ(ReadBytes(Page("g.htm")), "<meta charset=utf-8>\xE4\xB8\xAD\xE6\x96\x87 utf-8\r\n");
+  EXPECT_EQ(report_.changed(), 1u);
+}
+
+TEST_F(PageProcessorTest, Utf8ToGbkDropsTheByteOrderMarkAndAppendsNoLineBreak) {
+  Encodings(false, true, false);
+  WriteBytes(Page("u.htm"), "\xEF\xBB\xBF<meta charset=utf-8>\xE4\xB8\xAD");
+  RunList(u"u.htm\r\n###");
+  EXPECT_EQ(Hex(ReadBytes(Page("u.htm"))), Hex("<meta charset=gb2312>\xD6\xD0"));
+}
+
+TEST_F(PageProcessorTest, RulesApplyAndPermissionBitsStay) {
+  Encodings(false, true, true);
+  panel_.SetText(field::pair1Find, u"旧");
+  panel_.SetText(field::pair1Replace, u"新");
+  panel_.SetTicked(field::block0Enabled, true);
+  panel_.SetText(field::block0Start, u"<!--ad-->");
+  panel_.SetText(field::block0End, u"<!--/ad-->");
+  panel_.SetText(field::block0Replace, u"");
+  WriteBytes(Page("p.htm"), "\xE6\x97\xA7<!--ad-->buy<!--/ad-->\n<li>x</li>\n");
+  ::chmod(Page("p.htm").c_str(), 0604);
+  RunList(u"p.htm\r\n###");
+  EXPECT_EQ(ReadBytes(Page("p.htm")), "\xE6\x96\xB0<li>x</li>\r\n");
+  struct stat st;
+  ::stat(Page("p.htm").c_str(), &st);
+  EXPECT_EQ(st.st_mode & 07777, 0604u);
+}
+
+TEST_F(PageProcessorTest, DetectionKeepsGbkPagesInGbkAndRefusesToDestroyUndeclaredOnes) {
+  Encodings(true, false, false);
+  const std::string declared = "<meta charset=\"gb2312\">\xD6\xD0";
+  const std::string undeclared = "<meta charset=gbk>\xD6\xD0\xCE\xC4";  // read as UTF-8
+  WriteBytes(Page("declared.htm"), declared);
+  WriteBytes(Page("undeclared.htm"), undeclared);
+  RunList(u"declared.htm\r\nundeclared.htm\r\n###");
+  EXPECT_EQ(ReadBytes(Page("declared.htm")), declared);
+  EXPECT_EQ(ReadBytes(Page("undeclared.htm")), undeclared);
+  EXPECT_EQ(SkippedEntries(), std::vector<std::u16string>{u"undeclared.htm"});
+  EXPECT_NE(std::find(statuses_.begin(), statuses_.end(),
+                      u"跳过 undeclared.htm：不是有效的UTF-8编码，未改动"),
+            statuses_.end());
+}
+
+TEST_F(PageProcessorTest, PagesThatCannotBeProcessedSafelyAreLeftAndTheRunGoesOn) {
+  Encodings(false, true, false);
+  WriteBytes(dir_ / "outside.htm", "<meta charset=utf-8>");
+  ::symlink((dir_ / "outside.htm").c_str(), Page("out.htm").c_str());
+  ::mkdir(Page("dir.htm").c_str(), 0755);
+  WriteBytes(Page("emoji.htm"), "\xF0\x9F\x98\x80");  // no code page 936 form
+  WriteBytes(Page("last.htm"), "charset=utf-8");
+  RunList(u"missing.htm\r\nout.htm\r\ndir.htm\r\nemoji.htm\r\nlast.htm\r\n###");
+  EXPECT_FALSE(Exists(Page("missing.htm")));
+  EXPECT_EQ(ReadBytes(dir_ / "outside.htm"), "<meta charset=utf-8>");
+  EXPECT_EQ(ReadBytes(Page("emoji.htm")), "\xF0\x9F\x98\x80");
+  EXPECT_EQ(ReadBytes(Page("last.htm")), "charset=gb2312");
+  EXPECT_EQ(SkippedEntries(), (std::vector<std::u16string>{u"missing.htm", u"out.htm",
+                                                           u"dir.htm", u"emoji.htm"}));
+  EXPECT_EQ(report_.processed(), 1u);
+  EXPECT_EQ(panel_.Text(kStatusLine), u"本目录内页面全部处理完毕了");
+}
+
+TEST_F(PageProcessorTest, MissingPageIsNotCreatedWithDetectionOnEither) {
+  Encodings(true, false, false);
+  RunList(u"lost#.htm\r\n###");
+  EXPECT_FALSE(Exists(Page("lost#.htm")));
+  EXPECT_EQ(report_.skipped().size(), 1u);
+}
+
+TEST_F(PageProcessorTest, LinkInsideTheSiteIsWrittenThroughAndStaysALink) {
+  Encodings(false, false, true);
+  ::mkdir(Page("sub").c_str(), 0755);
+  WriteBytes(Page("sub/t.htm"), "gb2312");
+  ::symlink("sub/t.htm", Page("l.htm").c_str());
+  RunList(u"l.htm\r\n###");
+  EXPECT_EQ(ReadBytes(Page("sub/t.htm")), "utf-8");
+  struct stat st;
+  ::lstat(Page("l.htm").c_str(), &st);
+  EXPECT_TRUE(S_ISLNK(st.st_mode));
+}
+
+TEST_F(PageProcessorTest, EmptyTextWrittenAsUtf8LeavesAnEmptyFile) {
+  Encodings(false, false, true);
+  panel_.SetText(field::deleteText, u"all");
+  WriteBytes(Page("e.htm"), "all");
+  RunList(u"e.htm\r\n###");
+  ASSERT_TRUE(Exists(Page("e.htm")));
+  EXPECT_EQ(ReadBytes(Page("e.htm")), "");
+}
+
+TEST_F(PageProcessorTest, RerunWithAnEmptyCurrentPageSaysSoAndCarriesOn) {
+  panel_.SetText(kCurrentPage, u"");
+  panel_.SetText(kPendingPages, u"###");
+  scheduler_.Arm(Step::Timer2, kNextPass);
+  ASSERT_EQ(loop_.Run(), HeadlessLoop::Outcome::kIdle);
+  EXPECT_EQ(statuses_.at(1), u"当前页面为空，没有页面可处理");
+  EXPECT_EQ(statuses_.back(), u"本目录内页面全部处理完毕了");
+  EXPECT_TRUE(report_.skipped().empty());
+  EXPECT_TRUE(fs_.ListDirectory(site_)->empty());  // nothing was made of the root path
+}
+
+TEST_F(PageProcessorTest, ProgressNeverPassesTheMaximum) {
+  Encodings(false, true, true);
+  panel_.SetProgressMax(2);
+  panel_.SetProgressValue(0);
+  std::vector<double> values;
+  panel_.AddObserver([&](Control c) {
+    if (c == Control::ProgressBar1) values.push_back(panel_.ProgressBar().value);
+  });
+  for (const char* name : {"1.htm", "2.htm", "3.htm"}) WriteBytes(Page(name), "x");
+  RunList(u"3.htm\r\n2.htm\r\n1.htm\r\n###");
+  EXPECT_EQ(values, (std::vector<double>{1, 2, 0}));
+}
+
+TEST_F(PageProcessorTest, LastEntryWithoutALineBreakIsTakenOnce) {
+  Encodings(false, true, true);
+  WriteBytes(Page("a.htm"), "x");
+  RunList(u"a.htm");
+  EXPECT_EQ(report_.processed(), 1u);
+  EXPECT_EQ(panel_.Text(kPendingPages), u"");
+}
+
+TEST_F(PageProcessorTest, LongListCostsConstantWorkPerPage) {
+  // 20,000 entries of pages that do not exist: the list must shrink to nothing with the text
+  // seen exactly as the rules say at every step (checked at a few points).
+  Encodings(false, true, true);
+  std::u16string list;
+  for (size_t i = 0; i < 20000; ++i) {
+    list += u"p" + std::u16string(1, static_cast<char16_t>(u'a' + i % 26)) + u".htm\r\n";
+  }
+  list += u"###";
+  panel_.SetText(kPendingPages, list);
+  for (size_t i = 0; i < 20000; ++i) {
+    processor_.TakeNextPage();
+    scheduler_.Disarm(Step::Timer2);
+    if (i % 5000 == 0) {
+      EXPECT_EQ(panel_.Text(kPendingPages), std::u16string_view(list).substr((i + 1) * 8));
+    }
+  }
+  EXPECT_EQ(panel_.Text(kPendingPages), u"###");
+}
+
+}  // namespace
+}  // namespace quelbo
