@@ -13,11 +13,11 @@ constexpr char16_t kByteOrderMark = u'\uFEFF';
 }  // namespace
 
 PageProcessor::PageProcessor(ControlPanel& panel, StepScheduler& scheduler, FileSystem& fs,
-                             SiteRoot root, RunReport& report)
+                             const SiteRoot& root, RunReport& report)
     : panel_(panel),
       scheduler_(scheduler),
       fs_(fs),
-      root_(std::move(root)),
+      root_(root),
       report_(report),
       pending_(panel) {}
 

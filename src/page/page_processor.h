@@ -23,8 +23,9 @@ namespace quelbo {
 // goes on with the next entry.
 class PageProcessor {
  public:
-  PageProcessor(ControlPanel& panel, StepScheduler& scheduler, FileSystem& fs, SiteRoot root,
-                RunReport& report);
+  // REQUIRES: everything given outlives the processor.
+  PageProcessor(ControlPanel& panel, StepScheduler& scheduler, FileSystem& fs,
+                const SiteRoot& root, RunReport& report);
 
   // Registers the four steps with the scheduler.
   void InstallSteps();
@@ -47,7 +48,7 @@ class PageProcessor {
   ControlPanel& panel_;
   StepScheduler& scheduler_;
   FileSystem& fs_;
-  SiteRoot root_;
+  const SiteRoot& root_;
   RunReport& report_;
   PendingPageList pending_;
 };

@@ -60,7 +60,8 @@ class PageProcessorTest : public ::testing::Test {
   StepScheduler scheduler_{clock_};
   HeadlessLoop loop_{scheduler_, clock_};
   RunReport report_;
-  PageProcessor processor_{panel_, scheduler_, fs_, SiteRoot::Open(fs_, site_).value(), report_};
+  SiteRoot root_ = SiteRoot::Open(fs_, site_).value();
+  PageProcessor processor_{panel_, scheduler_, fs_, root_, report_};
   std::vector<std::u16string> statuses_;
 };
 

@@ -1,0 +1,25 @@
+#pragma once
+
+#include <cstdio>
+#include <string>
+#include <string_view>
+
+#include "page/run_report.h"
+
+// What quelbo-batch prints: the status trace on stdout, everything else on stderr.
+
+namespace quelbo {
+
+// One status-line text, UTF-8, ending in LF.
+void PrintTraceLine(std::FILE* out, std::u16string_view status);
+
+// A skipped page and its reason.
+void PrintSkipped(std::FILE* err, const SkippedPage& page);
+
+// "\r" progress line for a terminal: pages done of the found count, current entry.
+void PrintProgress(std::FILE* err, size_t done, double found, std::u16string_view entry);
+
+// The closing summary.
+void PrintSummary(std::FILE* err, const RunReport& report);
+
+}  // namespace quelbo

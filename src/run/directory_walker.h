@@ -1,0 +1,45 @@
+#pragma once
+
+#include <string>
+
+#include "page/page_files.h"
+#include "page/run_report.h"
+#include "panel/control_panel.h"
+#include "platform/file_system.h"
+#include "run/site_listing.h"
+#include "run/step_scheduler.h"
+
+namespace quelbo {
+
+// The steps that list the pages of a run into the pending-page list: the root directory, and
+// with subdirectories on its immediate subdirectories, one per step, collected in the
+// collected file list and merged in front of the root's pages at the end markers.
+class DirectoryWalker {
+ public:
+  DirectoryWalker(ControlPanel& panel, StepScheduler& scheduler, FileSystem& fs,
+                  const SiteRoot& root, RunReport& report);
+
+  void InstallSteps();
+
+  void ListRootFiles();          // du
+  void CollectSubdirectories();  // Timer4
+  void NextDirectory();          // Timer5
+  void ListDirectoryFiles();     // Timer6
+
+  // Appends the root's subdirectories to the directory queue, one per line.
+  void ListSubdirectories();
+
+ private:
+  // Builds a directory block of `names`, yielding after each one and showing the next name on
+  // `shown_on` ("" after the last).
+  std::u16string ListIntoBlock(const std::vector<std::u16string>& names,
+                               std::u16string_view prefix, Control shown_on);
+  void SetUpProgress(long long found);
+  void MergeCollectedFiles();
+
+  ControlPanel& panel_;
+  StepScheduler& scheduler_;
+  SiteListing listing_;
+};
+
+}  // namespace quelbo

@@ -1,0 +1,35 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+// Small helpers for the run's list texts (lines separated by CR LF).
+
+namespace quelbo {
+
+inline constexpr std::u16string_view kCrLf = u"\r\n";
+inline constexpr std::u16string_view kListMarker = u"###";
+// What ends the directory queue.
+inline constexpr std::u16string_view kQueueEndMarkers = u"###\r\n###";
+
+// The number of line feeds in a list minus 3.
+long long FoundCount(std::u16string_view list);
+
+// "共找到=    " + the count + "    -行数据" + the letter.
+std::u16string FoundMessage(long long count, char16_t letter);
+
+// A directory block: the names in reverse order, each with `prefix` before it and CR LF after
+// it, then "###".
+std::u16string DirectoryBlock(const std::vector<std::u16string>& names, std::u16string_view prefix);
+
+// The text before the first CR LF, or all of it.
+std::u16string_view FirstLine(std::u16string_view text);
+
+// Every occurrence of `c` removed.
+std::u16string WithoutChar(std::u16string_view text, char16_t c);
+
+// Decimal digits, with "-" when negative.
+std::u16string DecimalText(long long value);
+
+}  // namespace quelbo

@@ -1,0 +1,57 @@
+#include "run/run_controller.h"
+
+#include <array>
+
+#include "page/replacement_rules.h"
+#include "panel/settings_fields.h"
+#include "platform/text_codec.h"
+#include "settings/settings_io.h"
+
+namespace quelbo {
+namespace {
+
+// The steps Continue/Stop acts on, in its order; NextDirectory is not among them.
+constexpr std::array<Step, 7> kToggledSteps = {Step::Timer1, Step::Timer2, Step::Timer3,
+                                               Step::Timer4, Step::Timer6, Step::du, Step::quyi};
+
+constexpr std::array<Control, 6> kSingleLinePairTexts = {
+    field::pair1Find, field::pair1Replace, field::pair3Find,
+    field::pair3Replace, field::pair4Find,  field::pair4Replace};
+
+}  // namespace
+
+RunController::RunController(ControlPanel& panel, StepScheduler& scheduler,
+                             const ConfigStore& store, RunReport& report)
+    : panel_(panel), scheduler_(scheduler), store_(store), report_(report) {}
+
+bool RunController::StartRun() {
+  if (auto saved = SaveSettings(panel_, store_); !saved) {
+    panel_.SetText(kStatusLine, u"配置保存失败，没有开始：" + FromUtf8(saved.error().Message()));
+    return false;
+  }
+  report_.Reset();
+  std::u16string excluded = StripLineBreaks(panel_.Text(field::excludedDirs));
+  if (!excluded.empty()) excluded = ReplaceAll(excluded + u"|#", u"||", u"|");
+  panel_.SetText(field::excludedDirs, std::move(excluded));
+  for (Control text : kSingleLinePairTexts) {
+    panel_.SetText(text, StripLineBreaks(panel_.Text(text)));
+  }
+  scheduler_.Arm(Step::du, kNextPass);
+  return true;
+}
+
+void RunController::ToggleRun() {
+  if (panel_.Text(Control::Command4) == u"继续") {
+    panel_.SetText(Control::Command4, u"停止");
+    for (Step step : kToggledSteps) scheduler_.Enable(step);
+    scheduler_.Arm(Step::Timer1, kNextPass);
+  } else {
+    panel_.SetText(Control::Command4, u"继续");
+    for (Step step : kToggledSteps) scheduler_.Disable(step);
+    for (Step step : kToggledSteps) scheduler_.Disarm(step);
+  }
+}
+
+void RunController::RerunCurrentPage() { scheduler_.Arm(Step::Timer2, kNextPass); }
+
+}  // namespace quelbo

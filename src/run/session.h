@@ -1,0 +1,58 @@
+#pragma once
+
+#include <memory>
+#include <string>
+
+#include "page/page_processor.h"
+#include "page/run_report.h"
+#include "panel/control_panel.h"
+#include "platform/clock.h"
+#include "platform/file_system.h"
+#include "run/directory_walker.h"
+#include "run/run_controller.h"
+#include "run/step_scheduler.h"
+#include "settings/config_store.h"
+
+namespace quelbo {
+
+struct SessionPaths {
+  std::string root;              // the directory the run works on
+  std::string config_directory;  // ends in "/"
+};
+
+// One program run: the panel, the configuration store, the scheduler with every step
+// installed, and the commands. Both front ends build one and only present it.
+class Session {
+ public:
+  // REQUIRES: `fs` and `clock` outlive the session. Fails when the root cannot be resolved.
+  static Result<std::unique_ptr<Session>> Create(FileSystem& fs, const Clock& clock,
+                                                 SessionPaths paths);
+  Session(const Session&) = delete;
+  Session& operator=(const Session&) = delete;
+
+  // The start-up load of every setting (before the window is shown).
+  void LoadSettings();
+
+  // A click of one of the command buttons Command1 to Command7.
+  void Click(Control command);
+
+  ControlPanel& panel() { return panel_; }
+  StepScheduler& scheduler() { return scheduler_; }
+  RunReport& report() { return report_; }
+  RunController& controller() { return controller_; }
+  const ConfigStore& store() const { return store_; }
+
+ private:
+  Session(FileSystem& fs, const Clock& clock, SiteRoot root, std::string config_directory);
+
+  ControlPanel panel_;
+  ConfigStore store_;
+  StepScheduler scheduler_;
+  RunReport report_;
+  SiteRoot root_;
+  DirectoryWalker walker_;
+  PageProcessor pages_;
+  RunController controller_;
+};
+
+}  // namespace quelbo

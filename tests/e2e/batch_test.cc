@@ -1,0 +1,231 @@
+// End-to-end: the quelbo-batch program on temporary sites and configuration directories.
+
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <filesystem>
+
+#include "platform/ini_profile.h"
+#include "platform/text_codec.h"
+#include "platform/text_file.h"
+#include "support/child_process.h"
+#include "support/temp_dir.h"
+
+namespace quelbo {
+namespace {
+
+using testing::ReadBytes;
+using testing::WriteBytes;
+
+std::vector<std::string> Lines(const std::string& text) {
+  std::vector<std::string> lines;
+  size_t start = 0;
+  for (size_t end; (end = text.find('\n', start)) != std::string::npos; start = end + 1) {
+    lines.push_back(text.substr(start, end - start));
+  }
+  return lines;
+}
+
+bool Has(const std::vector<std::string>& lines, const std::string& line) {
+  return std::find(lines.begin(), lines.end(), line) != lines.end();
+}
+
+class BatchTest : public ::testing::Test {
+ protected:
+  BatchTest() {
+    fs_.MakeDirectories(site_).value();
+    fs_.MakeDirectories(config_).value();
+    // The settings most tests share: .htm pages, root only, UTF-8 in and out, no rules.
+    Key(u"后缀", u"1");
+    Key(u"子目录", u"0");
+    Key(u"自动识别", u"0");
+    Key(u"UTF读入", u"1");
+    Key(u"UTF输出", u"1");
+  }
+
+  void Key(std::u16string_view key, std::u16string_view value) {
+    ASSERT_TRUE(WriteIniValue(fs_, u"HTML", key, value, config_ + "htm批处理配置.ini"));
+  }
+  void List(const std::string& name, std::u16string_view text) {
+    ASSERT_TRUE(WriteTextFile(fs_, text, config_ + name));
+  }
+  void Page(const std::string& relative, std::string_view bytes) {
+    const std::string path = site_ + "/" + relative;
+    fs_.MakeDirectories(path.substr(0, path.rfind('/'))).value();
+    WriteBytes(path, bytes);
+  }
+  std::string Read(const std::string& relative) { return ReadBytes(site_ + "/" + relative); }
+
+  // A copy of the program placed in the site, as a user would place it.
+  std::string InstallProgram() {
+    const std::string program = site_ + "/quelbo-batch";
+    std::filesystem::copy_file(QUELBO_BATCH_PATH, program,
+                               std::filesystem::copy_options::overwrite_existing);
+    return program;
+  }
+  std::vector<std::string> Environment() const {
+    return {"XDG_CONFIG_HOME=" + dir_.path() + "/xdg", "HOME=" + dir_.path()};
+  }
+  testing::ProcessResult Run(std::vector<std::string> args = {"--trace"}) {
+    args.insert(args.begin(), InstallProgram());
+    return testing::RunProcess(args, Environment());
+  }
+
+  testing::TempDir dir_;
+  PosixFileSystem fs_;
+  std::string site_ = dir_ / "site";
+  std::string config_ = dir_ / "xdg/AAAHTML批量替换配置log/";
+};
+
+TEST_F(BatchTest, SubdirectoriesFoundCountsAndRules) {
+  Key(u"子目录", u"1");
+  Key(u"替换前1", u"old");
+  Key(u"替换后1", u"new");
+  for (const char* page : {"r1.htm", "r2.htm", "A/a1.htm", "A/a2.htm", "B/b1.htm"}) {
+    Page(page, "old");
+  }
+  Page("A/deeper/d.htm", "old");
+  const auto result = Run();
+  ASSERT_EQ(result.status, 0) << result.err;
+  const auto trace = Lines(result.out);
+  // The root listing shows the next name after each one, and "" after the last.
+  ASSERT_GE(trace.size(), 2u);
+  EXPECT_TRUE(trace[0] == "r1.htm" || trace[0] == "r2.htm") << trace[0];
+  EXPECT_EQ(trace[1], "");
+  EXPECT_TRUE(Has(trace, "读取中请稍后..."));
+  EXPECT_TRUE(Has(trace, "共找到=    2    -行数据B"));
+  EXPECT_TRUE(Has(trace, "这里开始读取A的文件"));
+  EXPECT_EQ(trace.back(), "本目录内页面全部处理完毕了");
+  for (const char* page : {"r1.htm", "r2.htm", "A/a1.htm", "A/a2.htm", "B/b1.htm"}) {
+    EXPECT_EQ(Read(page), "new") << page;
+  }
+  EXPECT_EQ(Read("A/deeper/d.htm"), "old");
+  EXPECT_EQ(Read("quelbo-batch").substr(1, 3), "ELF");  // the program itself is not a page
+  EXPECT_NE(result.err.find("5 pages processed, 5 changed, 0 skipped"), std::string::npos);
+}
+
+TEST_F(BatchTest, RootOnlyFoundCountAndSettingsSavedAsTyped) {
+  Key(u"替换前1", u" spaced ");
+  for (const char* page : {"r1.htm", "r2.htm"}) Page(page, "x");
+  const auto result = Run();
+  ASSERT_EQ(result.status, 0) << result.err;
+  EXPECT_TRUE(Has(Lines(result.out), "共找到=    -1    -行数据A"));
+  // Start saved the fields before cleaning them (blanks are dropped by the INI read itself).
+  EXPECT_EQ(ReadIniValue(fs_, u"HTML", u"替换前1", u"", config_ + "htm批处理配置.ini"), u"spaced");
+}
+
+TEST_F(BatchTest, ExcludedDirectoriesAreLeftAlone) {
+  Key(u"子目录", u"1");
+  Key(u"不替换目录", u"images");
+  List("tihuanqian.txt", u"a");
+  List("tihuanhou.txt", u"b");
+  for (const char* page : {"images/p.htm", "images2/p.htm", "css/p.htm", "js/p.htm"}) {
+    Page(page, "a");
+  }
+  const auto result = Run();
+  ASSERT_EQ(result.status, 0) << result.err;
+  EXPECT_EQ(Read("images/p.htm"), "a");
+  EXPECT_EQ(Read("images2/p.htm"), "a");
+  EXPECT_EQ(Read("css/p.htm"), "b");
+  EXPECT_EQ(Read("js/p.htm"), "b");
+}
+
+TEST_F(BatchTest, DoubleHashSubdirectoryEndsTheWalk) {
+  Key(u"子目录", u"1");
+  Key(u"替换前1", u"a");
+  Key(u"替换后1", u"b");
+  Page("x##y/p.htm", "a");
+  Page("r.htm", "a");
+  const auto result = Run();
+  ASSERT_EQ(result.status, 0) << result.err;
+  EXPECT_EQ(Read("x##y/p.htm"), "a");
+  EXPECT_EQ(Read("r.htm"), "b");
+}
+
+TEST_F(BatchTest, DetectionConvertsNothingAndKeepsBothEncodingsByteForByte) {
+  Key(u"自动识别", u"1");
+  Key(u"替换前1", u"旧");
+  Key(u"替换后1", u"新");
+  Page("gbk.htm", "<meta charset=gb2312>\xBE\xC9");  // 旧 in code page 936
+  Page("utf8.htm", "\xEF\xBB\xBF<meta charset=utf-8>\xE6\x97\xA7");
+  const auto result = Run();
+  ASSERT_EQ(result.status, 0) << result.err;
+  EXPECT_EQ(Read("gbk.htm"), "<meta charset=gb2312>\xD0\xC2");  // 新
+  EXPECT_EQ(Read("utf8.htm"), "\xEF\xBB\xBF<meta charset=utf-8>\xE6\x96\xB0");
+}
+
+TEST_F(BatchTest, SkippedPagesGiveExitStatusOneAndAreListed) {
+  Key(u"子目录", u"1");
+  Key(u"自动识别", u"1");
+  Page("bad.htm", "<meta charset=gbk>\xD6\xD0");  // not UTF-8, declares no gb2312
+  Page("sub#1/p.htm", "x");                        // its entry loses the "#"
+  Page("bad\xFF.htm", "x");                        // not a UTF-8 name
+  fs_.MakeDirectories(dir_ / "elsewhere").value();
+  WriteBytes(dir_ / "elsewhere/e.htm", "e");
+  ASSERT_EQ(::symlink((dir_ / "elsewhere/e.htm").c_str(), (site_ + "/link.htm").c_str()), 0);
+  Page("good.htm", "x");
+  const auto result = Run();
+  EXPECT_EQ(result.status, 1);
+  for (const char* reported : {"skipped: bad.htm:", "skipped: sub1/p.htm:",
+                               "skipped: link.htm:", "skipped: bad\xEF\xBF\xBD.htm:"}) {
+    EXPECT_NE(result.err.find(reported), std::string::npos) << reported << "\n" << result.err;
+  }
+  EXPECT_EQ(Read("bad.htm"), "<meta charset=gbk>\xD6\xD0");
+  EXPECT_FALSE(testing::Exists(site_ + "/sub1"));
+  EXPECT_EQ(ReadBytes(dir_ / "elsewhere/e.htm"), "e");
+  EXPECT_NE(result.err.find("1 pages processed, 0 changed, 4 skipped"), std::string::npos)
+      << result.err;
+}
+
+TEST_F(BatchTest, UnsavableSettingsGiveExitStatusTwoAndTouchNoPage) {
+  ASSERT_EQ(::mkdir((config_ + "shanchu.txt").c_str(), 0755), 0);
+  Key(u"替换前1", u"x");
+  Key(u"替换后1", u"y");
+  Page("p.htm", "x");
+  const auto result = Run();
+  EXPECT_EQ(result.status, 2);
+  EXPECT_NE(result.err.find("shanchu.txt"), std::string::npos) << result.err;
+  EXPECT_EQ(Read("p.htm"), "x");
+}
+
+TEST_F(BatchTest, HelpAndUnknownOptions) {
+  const auto help = Run({"--help"});
+  EXPECT_EQ(help.status, 0);
+  EXPECT_NE(help.out.find("Usage: quelbo-batch"), std::string::npos);
+  EXPECT_NE(help.out.find(config_), std::string::npos);
+  EXPECT_EQ(Run({"--bogus"}).status, 2);
+}
+
+TEST_F(BatchTest, WithoutTraceStdoutStaysEmpty) {
+  Page("p.htm", "x");
+  const auto result = Run({});
+  EXPECT_EQ(result.status, 0);
+  EXPECT_EQ(result.out, "");
+}
+
+TEST_F(BatchTest, TerminationFinishesThePageInWorkAndExits130) {
+  // With subdirectories on and none there, the first pending line is blank and the run pauses
+  // 110 ms to skip it: a moment to stop it in.
+  Key(u"子目录", u"1");
+  Key(u"替换前1", u"a");
+  Key(u"替换后1", u"b");
+  Page("p.htm", "a");
+  testing::ChildProcess child({InstallProgram(), "--trace"}, Environment());
+  ASSERT_TRUE(child.WaitForLine("去空行处理完毕了"));
+  child.Signal(SIGTERM);
+  EXPECT_EQ(child.Wait(), 130);
+  EXPECT_EQ(Read("p.htm"), "a");  // not reached: stopped before its turn
+}
+
+TEST_F(BatchTest, LinksNoWindowToolkitNorProjectLibraries) {
+  const auto ldd = testing::RunProcess({"/usr/bin/ldd", QUELBO_BATCH_PATH});
+  ASSERT_EQ(ldd.status, 0);
+  EXPECT_EQ(ldd.out.find("Qt"), std::string::npos) << ldd.out;
+  EXPECT_EQ(ldd.out.find("quelbo"), std::string::npos) << ldd.out;
+}
+
+}  // namespace
+}  // namespace quelbo

@@ -1,0 +1,171 @@
+#include "run/run_controller.h"
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include "platform/ini_profile.h"
+#include "support/session_fixture.h"
+
+namespace quelbo {
+namespace {
+
+using Strings = std::vector<std::u16string>;
+
+class RunControllerTest : public testing::SessionTest {
+ protected:
+  ControlPanel& panel() { return session_->panel(); }
+  StepScheduler& scheduler() { return session_->scheduler(); }
+  RunController& controller() { return session_->controller(); }
+  std::u16string StoredExcluded() {
+    return ReadIniValue(fs_, u"HTML", u"不替换目录", u"<missing>",
+                        session_->store().PathOf(kIniFileName));
+  }
+};
+
+TEST_F(RunControllerTest, StartStoresRawValuesThenCleansTheFields) {
+  PlainSettings(1, false);
+  panel().SetText(field::excludedDirs, u"images");
+  panel().SetText(field::pair1Find, u" find\r\nme ");
+  ASSERT_TRUE(controller().StartRun());
+  EXPECT_EQ(panel().Text(field::excludedDirs), u"images|#");
+  EXPECT_EQ(StoredExcluded(), u"images");
+  EXPECT_EQ(panel().Text(field::pair1Find), u"findme");
+  EXPECT_EQ(scheduler().Interval(Step::du), 1);
+  RunUntilIdle();
+
+  ASSERT_TRUE(controller().StartRun());
+  EXPECT_EQ(panel().Text(field::excludedDirs), u"images|#|#");
+  EXPECT_EQ(StoredExcluded(), u"images|#");
+}
+
+TEST_F(RunControllerTest, ExcludedListOfBlanksBecomesEmptyWithoutMarker) {
+  PlainSettings(1, false);
+  panel().SetText(field::excludedDirs, u"  \r\n ");
+  ASSERT_TRUE(controller().StartRun());
+  EXPECT_EQ(panel().Text(field::excludedDirs), u"");
+}
+
+TEST_F(RunControllerTest, DoubleSeparatorsCollapseOnce) {
+  PlainSettings(1, false);
+  panel().SetText(field::excludedDirs, u"a|||b|");
+  ASSERT_TRUE(controller().StartRun());
+  EXPECT_EQ(panel().Text(field::excludedDirs), u"a||b|#");
+}
+
+TEST_F(RunControllerTest, UnsavableSettingsStopTheStart) {
+  PlainSettings(1, false);
+  session_->LoadSettings();
+  PlainSettings(1, false);
+  const std::string list_file = session_->store().PathOf("tihuanhou.txt");
+  ::unlink(list_file.c_str());
+  ASSERT_EQ(::mkdir(list_file.c_str(), 0755), 0);
+  panel().SetText(field::pair1Find, u" x ");
+  EXPECT_FALSE(controller().StartRun());
+  EXPECT_TRUE(panel().Text(kStatusLine).starts_with(u"配置保存失败，没有开始："));
+  EXPECT_EQ(panel().Text(field::pair1Find), u" x ");  // nothing cleaned
+  EXPECT_TRUE(scheduler().Idle());
+}
+
+TEST_F(RunControllerTest, ContinueBeforeAnyStartFinishesAtOnce) {
+  session_->LoadSettings();
+  EXPECT_EQ(panel().Text(Control::Command4), u"停止");
+  controller().ToggleRun();  // Stop
+  EXPECT_EQ(panel().Text(Control::Command4), u"继续");
+  controller().ToggleRun();  // Continue
+  EXPECT_EQ(panel().Text(Control::Command4), u"停止");
+  TakeStatuses();
+  RunUntilIdle();
+  EXPECT_EQ(TakeStatuses().back(), u"本目录内页面全部处理完毕了");
+}
+
+TEST_F(RunControllerTest, StopDisablesAndDisarmsSevenStepsButNeverNextDirectory) {
+  panel().SetText(Control::Command4, u"停止");
+  for (size_t i = 0; i < kStepCount; ++i) scheduler().Arm(static_cast<Step>(i), 100);
+  controller().ToggleRun();
+  for (size_t i = 0; i < kStepCount; ++i) {
+    const auto step = static_cast<Step>(i);
+    const bool untouched = step == Step::Timer5;
+    EXPECT_EQ(scheduler().IsEnabled(step), untouched) << StepName(step);
+    EXPECT_EQ(scheduler().IsArmed(step), untouched) << StepName(step);
+  }
+  controller().ToggleRun();
+  for (size_t i = 0; i < kStepCount; ++i) {
+    EXPECT_TRUE(scheduler().IsEnabled(static_cast<Step>(i)));
+  }
+  EXPECT_EQ(scheduler().Interval(Step::Timer1), 1);
+}
+
+TEST_F(RunControllerTest, StopAndContinueBetweenPagesProcessesEveryPageOnce) {
+  PlainSettings(1, false);
+  for (int i = 0; i < 5; ++i) PageFile("p" + std::to_string(i) + ".htm", "x");
+  panel().SetText(Control::Command4, u"停止");
+  ASSERT_TRUE(controller().StartRun());
+  for (int i = 0; i < 3; ++i) scheduler().RunDue();  // listing, then one whole page
+  controller().ToggleRun();                            // Stop
+  EXPECT_EQ(loop_->Run(), HeadlessLoop::Outcome::kIdle);  // nothing armed any more
+  EXPECT_EQ(taken_pages_.size(), 1u);
+  controller().ToggleRun();  // Continue
+  RunUntilIdle();
+  EXPECT_EQ(taken_pages_.size(), 5u);
+  EXPECT_EQ(session_->report().processed(), 5u);
+}
+
+TEST_F(RunControllerTest, StopAfterAPageWasTakenLeavesItForTheRerunCommand) {
+  PlainSettings(1, false);
+  for (int i = 0; i < 2; ++i) PageFile("p" + std::to_string(i) + ".htm", "x");
+  ASSERT_TRUE(controller().StartRun());
+  for (int i = 0; i < 2; ++i) scheduler().RunDue();  // listing, then p1 taken
+  controller().ToggleRun();                            // Stop disarms its transformation
+  controller().ToggleRun();                            // Continue takes the next entry
+  RunUntilIdle();
+  EXPECT_EQ(taken_pages_, (Strings{u"p1.htm", u"p0.htm"}));
+  EXPECT_EQ(session_->report().processed(), 1u);
+}
+
+TEST_F(RunControllerTest, StopWhileNextDirectoryIsArmedThenContinueInterleaves) {
+  PlainSettings(1, true);
+  Dir("A");
+  PageFile("A/a.htm", "x");
+  PageFile("r.htm", "x");
+  panel().SetText(Control::Command4, u"停止");
+  ASSERT_TRUE(controller().StartRun());
+  scheduler().RunDue();  // du
+  scheduler().RunDue();  // Timer4 arms Timer5
+  controller().ToggleRun();
+  EXPECT_EQ(scheduler().RunDue(), 1);  // NextDirectory still runs and arms ListDirectoryFiles
+  EXPECT_TRUE(scheduler().IsArmed(Step::Timer6));
+  EXPECT_EQ(scheduler().RunDue(), 0);  // which waits
+  controller().ToggleRun();
+  RunUntilIdle();
+  // The walk and the page loop ran side by side; every listed page was processed.
+  EXPECT_NE(std::find(taken_pages_.begin(), taken_pages_.end(), u"A/a.htm"), taken_pages_.end());
+}
+
+TEST_F(RunControllerTest, RerunProcessesTheCurrentPageAgain) {
+  PlainSettings(1, false);
+  panel().SetText(field::pair1Find, u"a");
+  panel().SetText(field::pair1Replace, u"ab");
+  PageFile("p.htm", "a");
+  Start();
+  EXPECT_EQ(testing::ReadBytes(Site("p.htm")), "ab");
+  panel().SetText(kCurrentPage, u"p.htm");
+  controller().RerunCurrentPage();
+  RunUntilIdle();
+  EXPECT_EQ(testing::ReadBytes(Site("p.htm")), "abb");
+}
+
+TEST_F(RunControllerTest, StartDuringARunListsAgain) {
+  PlainSettings(1, false);
+  PageFile("p.htm", "x");
+  ASSERT_TRUE(controller().StartRun());
+  scheduler().RunDue();  // listed
+  scheduler().RunDue();  // taken
+  ASSERT_TRUE(controller().StartRun());
+  RunUntilIdle();
+  // Pages already processed in the run are listed and processed again.
+  EXPECT_EQ(taken_pages_, (Strings{u"p.htm", u"p.htm"}));
+  EXPECT_EQ(session_->report().processed(), 2u);
+}
+
+}  // namespace
+}  // namespace quelbo

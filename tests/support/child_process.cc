@@ -1,0 +1,99 @@
+#include "support/child_process.h"
+
+#include <poll.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <cstring>
+
+extern char** environ;
+
+namespace quelbo::testing {
+
+ChildProcess::ChildProcess(const std::vector<std::string>& argv,
+                           const std::vector<std::string>& env) {
+  int out_pipe[2];
+  int err_pipe[2];
+  if (::pipe(out_pipe) != 0 || ::pipe(err_pipe) != 0) std::abort();
+  pid_ = ::fork();
+  if (pid_ == 0) {
+    ::dup2(out_pipe[1], STDOUT_FILENO);
+    ::dup2(err_pipe[1], STDERR_FILENO);
+    ::close(out_pipe[0]);
+    ::close(err_pipe[0]);
+    for (const std::string& entry : env) ::putenv(const_cast<char*>(entry.c_str()));
+    std::vector<char*> args;
+    for (const std::string& arg : argv) args.push_back(const_cast<char*>(arg.c_str()));
+    args.push_back(nullptr);
+    ::execv(args[0], args.data());
+    ::_exit(127);
+  }
+  ::close(out_pipe[1]);
+  ::close(err_pipe[1]);
+  out_fd_ = out_pipe[0];
+  err_fd_ = err_pipe[0];
+}
+
+ChildProcess::~ChildProcess() {
+  if (status_ < 0 && pid_ > 0) {
+    ::kill(pid_, SIGKILL);
+    Wait();
+  }
+}
+
+bool ChildProcess::Pump(int timeout_ms) {
+  pollfd fds[2] = {{out_fd_, POLLIN, 0}, {err_fd_, POLLIN, 0}};
+  if (out_fd_ < 0 && err_fd_ < 0) return false;
+  ::poll(fds, 2, timeout_ms);
+  char buffer[65536];
+  int* descriptors[2] = {&out_fd_, &err_fd_};
+  std::string* sinks[2] = {&out_, &err_};
+  for (int i = 0; i < 2; ++i) {
+    if (*descriptors[i] < 0 || (fds[i].revents & (POLLIN | POLLHUP | POLLERR)) == 0) continue;
+    const ssize_t n = ::read(*descriptors[i], buffer, sizeof buffer);
+    if (n > 0) {
+      sinks[i]->append(buffer, static_cast<size_t>(n));
+    } else {
+      ::close(*descriptors[i]);
+      *descriptors[i] = -1;
+    }
+  }
+  return out_fd_ >= 0 || err_fd_ >= 0;
+}
+
+bool ChildProcess::WaitForLine(const std::string& line) {
+  for (;;) {
+    size_t end;
+    while ((end = out_.find('\n', lines_seen_)) != std::string::npos) {
+      const bool found = out_.compare(lines_seen_, end - lines_seen_, line) == 0;
+      lines_seen_ = end + 1;
+      if (found) return true;
+    }
+    if (out_fd_ < 0) return false;
+    Pump(1000);
+  }
+}
+
+void ChildProcess::Signal(int signal_number) { ::kill(pid_, signal_number); }
+
+int ChildProcess::Wait() {
+  while (Pump(1000)) {
+  }
+  if (status_ < 0) {
+    int raw = 0;
+    ::waitpid(pid_, &raw, 0);
+    status_ = WIFEXITED(raw) ? WEXITSTATUS(raw) : 128 + WTERMSIG(raw);
+  }
+  return status_;
+}
+
+ProcessResult RunProcess(const std::vector<std::string>& argv,
+                         const std::vector<std::string>& env) {
+  ChildProcess child(argv, env);
+  const int status = child.Wait();
+  return ProcessResult{status, child.out(), child.err()};
+}
+
+}  // namespace quelbo::testing

@@ -1,0 +1,50 @@
+#pragma once
+
+#include <sys/types.h>
+
+#include <string>
+#include <vector>
+
+namespace quelbo::testing {
+
+// A program started with its stdout and stderr on pipes.
+class ChildProcess {
+ public:
+  // Starts `argv[0]` (a path) with extra environment entries ("NAME=value").
+  ChildProcess(const std::vector<std::string>& argv, const std::vector<std::string>& env);
+  ChildProcess(const ChildProcess&) = delete;
+  ChildProcess& operator=(const ChildProcess&) = delete;
+  ~ChildProcess();
+
+  // Reads stdout until a line equal to `line` has come (true) or the stream ends (false).
+  bool WaitForLine(const std::string& line);
+  void Signal(int signal_number);
+  // Reads both streams to their end and returns the exit status (128 + signal if killed).
+  int Wait();
+
+  const std::string& out() const { return out_; }
+  const std::string& err() const { return err_; }
+
+ private:
+  // Reads whatever is ready; false once both streams are closed.
+  bool Pump(int timeout_ms);
+
+  pid_t pid_ = -1;
+  int out_fd_ = -1;
+  int err_fd_ = -1;
+  std::string out_;
+  std::string err_;
+  size_t lines_seen_ = 0;  // bytes of out_ already searched for lines
+  int status_ = -1;
+};
+
+// Runs a program to its end.
+struct ProcessResult {
+  int status;
+  std::string out;
+  std::string err;
+};
+ProcessResult RunProcess(const std::vector<std::string>& argv,
+                         const std::vector<std::string>& env = {});
+
+}  // namespace quelbo::testing
