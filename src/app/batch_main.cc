@@ -102,6 +102,8 @@ int main(int argc, char** argv) {
 
   std::signal(SIGINT, RequestStop);
   std::signal(SIGTERM, RequestStop);
+  // Past a file-size limit a write should fail and be reported, not kill the program.
+  std::signal(SIGXFSZ, SIG_IGN);
 
   session.LoadSettings();
   if (!session.controller().StartRun()) {

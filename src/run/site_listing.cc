@@ -12,6 +12,14 @@ constexpr std::array<std::string_view, 6> kSuffixes = {".htm",   ".html",  ".ini
 
 constexpr char16_t kLinkOutside[] = u"链接指向网站目录之外，未跟随";
 
+// Why a name cannot stand in a list (nullptr when it can): the lists are UTF-16 text with one
+// entry per line, so a name must be valid UTF-8 and hold no line break.
+const char16_t* NameProblem(const DecodedText& name) {
+  if (!name.well_formed) return u"名字不是有效的UTF-8";
+  if (name.text.find_first_of(u"\r\n") != std::u16string::npos) return u"名字含有换行符";
+  return nullptr;
+}
+
 char LowerAscii(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c; }
 
 bool EndsWithIgnoringCase(std::string_view name, std::string_view suffix) {
@@ -68,8 +76,8 @@ std::vector<std::u16string> SiteListing::PageNames(std::u16string_view directory
     }
     if (entry.name.starts_with('.') || !EndsWithIgnoringCase(entry.name, suffix)) continue;
     const DecodedText name = DecodeUtf8(entry.name);
-    if (!name.well_formed) {
-      report_.PageSkipped({std::u16string(entry_prefix) + name.text, u"文件名不是有效的UTF-8"});
+    if (const auto problem = NameProblem(name)) {
+      report_.PageSkipped({std::u16string(entry_prefix) + name.text, problem});
       continue;
     }
     const Target target = TargetOf(directory_path, entry);
@@ -87,10 +95,8 @@ std::vector<std::u16string> SiteListing::SubdirectoryNames() {
   for (const DirectoryEntry& entry : EntriesOf(u"")) {
     if (entry.name.starts_with('.')) continue;
     const DecodedText name = DecodeUtf8(entry.name);
-    if (!name.well_formed) {
-      if (entry.type == FileType::kDirectory) {
-        report_.PageSkipped({name.text + u"/", u"目录名不是有效的UTF-8"});
-      }
+    if (const auto problem = NameProblem(name)) {
+      if (entry.type == FileType::kDirectory) report_.PageSkipped({name.text + u"/", problem});
       continue;
     }
     const Target target = TargetOf(root_.path(), entry);

@@ -9,8 +9,8 @@
 #include "platform/file_system.h"
 
 // Listings of the site's directories for the walker. Hidden entries (names starting with ".")
-// are never listed. A name that is not valid UTF-8, and a link that leads outside the site,
-// are left out and reported, never turned into another name or followed.
+// are never listed. A name that is not valid UTF-8 or holds a line break, and a link that leads
+// outside the site, are left out and reported, never turned into another name or followed.
 
 namespace quelbo {
 

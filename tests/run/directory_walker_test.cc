@@ -166,13 +166,17 @@ TEST_F(DirectoryWalkerTest, LinksOutsideTheSiteAreSkippedAndReportedInsideFollow
   EXPECT_EQ(testing::ReadBytes(dir_ / "elsewhere/e.htm"), "outside");
 }
 
-TEST_F(DirectoryWalkerTest, NamesThatAreNotUtf8AreSkippedAndReported) {
-  PlainSettings(1, false);
-  PageFile("ok.htm", "x");
+TEST_F(DirectoryWalkerTest, NamesThatCannotStandInAListAreSkippedAndReported) {
+  PlainSettings(1, true);
+  PageFile("ok #1 with spaces.htm", "x");
   PageFile("bad\xFF.htm", "x");
+  PageFile("two\nlines.htm", "x");
+  Dir("dir\xFE");
+  PageFile("dir\xFE/p.htm", "x");
   Start();
-  EXPECT_EQ(taken_pages_, Strings{u"ok.htm"});
-  EXPECT_EQ(SkippedEntries(), Strings{u"bad\uFFFD.htm"});
+  EXPECT_EQ(taken_pages_, Strings{u"ok #1 with spaces.htm"});
+  EXPECT_EQ(SkippedEntries(),
+            (Strings{u"bad\uFFFD.htm", u"two\nlines.htm", u"dir\uFFFD/"}));
   EXPECT_EQ(testing::ReadBytes(Site("bad\xFF.htm")), "x");
 }
 

@@ -1,0 +1,219 @@
+#!/usr/bin/env python3
+"""Crash safety of quelbo-batch: kill it at random moments and check every page.
+
+A site of GBK and UTF-8 pages is generated, a complete run on a separate copy gives the
+expected bytes of every page, then many runs on fresh and partly processed copies are killed
+(SIGKILL) at random moments. After each kill every page must hold exactly its original bytes or
+exactly its expected bytes, the configuration files must be unchanged, and the only leftovers
+allowed are temporary files recognisable by name, which the next complete run removes.
+SIGINT and SIGTERM must stop the run after the page in work with exit status 130.
+The rules are idempotent, so a run over a partly processed copy must end at the expected site.
+"""
+
+import argparse
+import os
+import random
+import shutil
+import signal
+import subprocess
+import sys
+import tempfile
+import time
+
+TEMP_PREFIX = ".quelbo-tmp-"
+CONFIG_NAME = "AAAHTML批量替换配置log"
+
+
+def page_text(rng, index, charset):
+    words = ["旧名称", "青山", "茶叶", "新闻", "http://example.com/", "价格", "联系"]
+    body = "\r\n".join(
+        "<p>" + " ".join(rng.choice(words) for _ in range(rng.randint(5, 40))) + "</p>"
+        for _ in range(rng.randint(5, 120)))
+    return ("<html><head><meta charset=%s><title>页面%d 旧名称</title></head>\r\n<body>\r\n"
+            "<ul>\n<li>首页</li>\n<li>新闻</li>\n</ul>\r\n"
+            "<!--a-->广告 %d<!--/a-->\r\n%s\r\n<script>old()</script>\r\n</body></html>\r\n"
+            % (charset, index, index, body))
+
+
+def make_site(root, pages, rng):
+    directories = ["", "news", "products", "about"]
+    for directory in directories[1:]:
+        os.makedirs(os.path.join(root, directory), exist_ok=True)
+    for i in range(pages):
+        directory = directories[i % len(directories)]
+        gbk = i % 2 == 0
+        text = page_text(rng, i, "gb2312" if gbk else "utf-8")
+        data = text.encode("gbk") if gbk else text.encode("utf-8")
+        with open(os.path.join(root, directory, "p%d.htm" % i), "wb") as f:
+            f.write(data)
+
+
+def make_config(config_home):
+    directory = os.path.join(config_home, CONFIG_NAME)
+    os.makedirs(directory, exist_ok=True)
+    keys = [("替换前1", "旧名称"), ("替换后1", "新名称"), ("替换前3", ""), ("替换后3", ""),
+            ("替换前4", "http://"), ("替换后4", "https://"), ("不替换目录", ""), ("后缀", "1"),
+            ("子目录", "1"), ("UTF读入", "0"), ("UTF输出", "0"), ("自动识别", "1"),
+            ("版块替换", "1"), ("版块替换2", "0")]
+    ini = "[HTML]\r\n" + "".join("%s=%s\r\n" % kv for kv in keys)
+    with open(os.path.join(directory, "htm批处理配置.ini"), "wb") as f:
+        f.write(ini.encode("gbk"))
+    lists = {"tihuanqian.txt": "", "tihuanhou.txt": "", "shanchu.txt": "<script>old()</script>",
+             "bankuaikaishi.txt": "<!--a-->", "bankuaijieshu.txt": "<!--/a-->",
+             "bankuaitihuan.txt": "[广告已删除]"}
+    for name, text in lists.items():
+        with open(os.path.join(directory, name), "wb") as f:
+            f.write((text + "\r\n").encode("gbk"))
+
+
+def snapshot(root):
+    """Relative path -> bytes of every file under root."""
+    files = {}
+    for directory, _, names in os.walk(root):
+        for name in names:
+            path = os.path.join(directory, name)
+            with open(path, "rb") as f:
+                files[os.path.relpath(path, root)] = f.read()
+    return files
+
+
+def run_batch(site, config_home, program):
+    shutil.copy2(program, os.path.join(site, "quelbo-batch"))
+    env = dict(os.environ, XDG_CONFIG_HOME=config_home, HOME=config_home)
+    return subprocess.Popen([os.path.join(site, "quelbo-batch")], env=env,
+                            stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+
+
+class Checker:
+    def __init__(self, original, expected, config_before):
+        self.original = original
+        self.expected = expected
+        self.config_before = config_before
+        self.pages_checked = 0
+        self.corrupted = []
+
+    def check_site(self, site, label, allow_temp):
+        now = snapshot(site)
+        for relative, data in now.items():
+            name = os.path.basename(relative)
+            if name == "quelbo-batch":
+                continue
+            if name.startswith(TEMP_PREFIX):
+                if not allow_temp:
+                    self.corrupted.append("%s: temporary file left after a complete run: %s"
+                                          % (label, relative))
+                continue
+            if relative not in self.original:
+                self.corrupted.append("%s: unexpected file %s" % (label, relative))
+                continue
+            self.pages_checked += 1
+            if data != self.original[relative] and data != self.expected[relative]:
+                self.corrupted.append("%s: page %s is neither original nor complete"
+                                      % (label, relative))
+        for relative in self.original:
+            if relative not in now:
+                self.corrupted.append("%s: page %s is missing" % (label, relative))
+
+    def check_config(self, config_home, label):
+        if snapshot(config_home) != self.config_before:
+            self.corrupted.append("%s: configuration files changed" % label)
+
+
+def main():
+    parser = argparse.ArgumentParser(description=__doc__)
+    parser.add_argument("program", help="path of quelbo-batch")
+    parser.add_argument("--kills", type=int, default=200)
+    parser.add_argument("--pages", type=int, default=400)
+    parser.add_argument("--seed", type=int, default=1)
+    args = parser.parse_args()
+    rng = random.Random(args.seed)
+
+    work = tempfile.mkdtemp(prefix="quelbo-kill-")
+    try:
+        pristine = os.path.join(work, "pristine")
+        make_site(pristine, args.pages, rng)
+        config_template = os.path.join(work, "config-template")
+        make_config(config_template)
+
+        def fresh_config():
+            home = os.path.join(work, "config")
+            shutil.rmtree(home, ignore_errors=True)
+            shutil.copytree(config_template, home)
+            return home
+
+        # The expected result, and the time a whole run takes. The first run also rewrites
+        # the configuration files in their saved form: that form is what later runs keep.
+        complete = os.path.join(work, "complete")
+        shutil.copytree(pristine, complete)
+        home = fresh_config()
+        started = time.monotonic()
+        status = run_batch(complete, home, args.program).wait()
+        duration = time.monotonic() - started
+        if status != 0:
+            print("complete run failed with status %d" % status)
+            return 1
+        shutil.rmtree(config_template)
+        shutil.copytree(home, config_template)
+        original = snapshot(pristine)
+        expected = snapshot(complete)
+        expected.pop("quelbo-batch", None)
+        checker = Checker(original, expected, snapshot(config_template))
+        print("site: %d pages, a complete run takes %.3f s" % (len(original), duration))
+
+        site = os.path.join(work, "site")
+        kills = 0
+        temp_files_seen = 0
+        while kills < args.kills:
+            # Mostly fresh copies; sometimes go on killing the copy already partly processed.
+            if kills % 4 == 0 or not os.path.isdir(site):
+                shutil.rmtree(site, ignore_errors=True)
+                shutil.copytree(pristine, site)
+            home = fresh_config()
+            process = run_batch(site, home, args.program)
+            time.sleep(rng.uniform(0, duration * 1.2))
+            process.send_signal(signal.SIGKILL)
+            process.wait()
+            kills += 1
+            label = "kill %d" % kills
+            temp_files_seen += sum(
+                1 for name in snapshot(site) if os.path.basename(name).startswith(TEMP_PREFIX))
+            checker.check_site(site, label, allow_temp=True)
+            checker.check_config(home, label)
+            if kills % 10 == 0:
+                # A complete run after the kills cleans up and reaches the expected site.
+                status = run_batch(site, fresh_config(), args.program).wait()
+                checker.check_site(site, label + " then a complete run", allow_temp=False)
+                reached = snapshot(site)
+                reached.pop("quelbo-batch", None)
+                if status != 0 or reached != expected:
+                    checker.corrupted.append("%s: a complete run did not reach the expected "
+                                             "site (status %d)" % (label, status))
+
+        stops = 0
+        for stop_signal in [signal.SIGINT, signal.SIGTERM] * max(1, args.kills // 20):
+            shutil.rmtree(site, ignore_errors=True)
+            shutil.copytree(pristine, site)
+            home = fresh_config()
+            process = run_batch(site, home, args.program)
+            time.sleep(rng.uniform(duration * 0.1, duration * 0.8))
+            process.send_signal(stop_signal)
+            status = process.wait()
+            stops += 1
+            label = "%s %d" % (signal.Signals(stop_signal).name, stops)
+            if status not in (130, 0):
+                checker.corrupted.append("%s: exit status %d" % (label, status))
+            checker.check_site(site, label, allow_temp=False)
+            checker.check_config(home, label)
+
+        print("kills: %d, stops: %d, pages checked: %d, pages corrupted: %d, "
+              "temporary files seen after kills: %d"
+              % (kills, stops, checker.pages_checked, len(checker.corrupted), temp_files_seen))
+        for problem in checker.corrupted[:20]:
+            print("  " + problem)
+        return 1 if checker.corrupted else 0
+    finally:
+        shutil.rmtree(work, ignore_errors=True)
+
+
+if __name__ == "__main__":
+    sys.exit(main())
