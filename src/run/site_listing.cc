@@ -85,6 +85,9 @@ std::vector<std::u16string> SiteListing::PageNames(std::u16string_view directory
       report_.PageSkipped({std::u16string(entry_prefix) + name.text, kLinkOutside});
     } else if (target.type == FileType::kRegular) {
       names.push_back(name.text);
+    } else if (target.type == FileType::kOther) {
+      // A FIFO, socket or device with a page's name: never opened, but worth a word.
+      report_.PageSkipped({std::u16string(entry_prefix) + name.text, u"不是普通文件，未处理"});
     }
   }
   return names;

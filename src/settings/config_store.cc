@@ -20,9 +20,8 @@ std::u16string ConfigStore::ReadKey(std::u16string_view key,
   return ReadIniValue(fs_, kIniSection, key, default_value, PathOf(kIniFileName));
 }
 
-void ConfigStore::WriteKey(std::u16string_view key, std::u16string_view value) const {
-  // An INI write that fails leaves the old value; the list files carry the errors that matter.
-  (void)WriteIniValue(fs_, kIniSection, key, value, PathOf(kIniFileName));
+Status ConfigStore::WriteKey(std::u16string_view key, std::u16string_view value) const {
+  return WriteIniValue(fs_, kIniSection, key, value, PathOf(kIniFileName));
 }
 
 Result<std::u16string> ConfigStore::ReadList(std::string_view file_name) const {

@@ -67,8 +67,8 @@ class ConfigStore {
 
   // A key of the "HTML" section, or `default_value` when it cannot be read.
   std::u16string ReadKey(std::u16string_view key, std::u16string_view default_value) const;
-  // Failures are not reported: the stored value then stays as it was.
-  void WriteKey(std::u16string_view key, std::u16string_view value) const;
+  // On failure the stored value stays as it was.
+  Status WriteKey(std::u16string_view key, std::u16string_view value) const;
 
   // A list file's whole text (created empty when missing), and its replacement by a text
   // followed by CR LF.

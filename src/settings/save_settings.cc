@@ -5,50 +5,61 @@
 namespace quelbo {
 namespace {
 
-std::u16string_view Flag(const ControlPanel& panel, Control box) {
-  return panel.Ticked(box) ? u"1" : u"0";
-}
+// Writes one value after another and stops at the first that fails, which it keeps: a save
+// that cannot store a setting must not pass for a successful one.
+class Saver {
+ public:
+  Saver(const ControlPanel& panel, const ConfigStore& store) : panel_(panel), store_(store) {}
 
-template <typename Bindings>
-Status SaveLists(const ControlPanel& panel, const ConfigStore& store, const Bindings& bindings) {
-  for (const ListFileBinding& binding : bindings) {
-    if (auto saved = store.WriteList(binding.file_name, panel.Text(binding.field)); !saved) {
-      return saved;
+  void Key(std::u16string_view key, std::u16string_view value) {
+    if (status_) status_ = store_.WriteKey(key, value);
+  }
+  void Text(std::u16string_view key, Control field) { Key(key, panel_.Text(field)); }
+  void Flag(std::u16string_view key, Control box) { Key(key, panel_.Ticked(box) ? u"1" : u"0"); }
+  template <typename Bindings>
+  void Lists(const Bindings& bindings) {
+    for (const ListFileBinding& binding : bindings) {
+      if (status_) status_ = store_.WriteList(binding.file_name, panel_.Text(binding.field));
     }
   }
-  return Ok();
-}
+  Status status() const { return status_; }
+
+ private:
+  const ControlPanel& panel_;
+  const ConfigStore& store_;
+  Status status_;
+};
 
 }  // namespace
 
 Status SaveSettings(const ControlPanel& panel, const ConfigStore& store) {
-  store.WriteKey(ini_key::pair1Find, panel.Text(field::pair1Find));
-  store.WriteKey(ini_key::pair1Replace, panel.Text(field::pair1Replace));
-  if (auto saved = SaveLists(panel, store, kMainListFiles); !saved) return saved;
-  if (panel.Ticked(field::moreBlocksEnabled)) {
-    if (auto saved = SaveLists(panel, store, kExtraBlockSetFiles); !saved) return saved;
-  }
-  store.WriteKey(ini_key::pair3Find, panel.Text(field::pair3Find));
-  store.WriteKey(ini_key::pair3Replace, panel.Text(field::pair3Replace));
-  store.WriteKey(ini_key::pair4Find, panel.Text(field::pair4Find));
-  store.WriteKey(ini_key::pair4Replace, panel.Text(field::pair4Replace));
-  store.WriteKey(ini_key::excludedDirs, panel.Text(field::excludedDirs));
+  Saver save(panel, store);
+  save.Text(ini_key::pair1Find, field::pair1Find);
+  save.Text(ini_key::pair1Replace, field::pair1Replace);
+  save.Lists(kMainListFiles);
+  if (panel.Ticked(field::moreBlocksEnabled)) save.Lists(kExtraBlockSetFiles);
+  save.Text(ini_key::pair3Find, field::pair3Find);
+  save.Text(ini_key::pair3Replace, field::pair3Replace);
+  save.Text(ini_key::pair4Find, field::pair4Find);
+  save.Text(ini_key::pair4Replace, field::pair4Replace);
+  save.Text(ini_key::excludedDirs, field::excludedDirs);
   if (const int suffix = panel.SuffixChoice(); suffix != 0) {
-    store.WriteKey(ini_key::suffixChoice, std::u16string(1, static_cast<char16_t>(u'0' + suffix)));
+    save.Key(ini_key::suffixChoice, std::u16string(1, static_cast<char16_t>(u'0' + suffix)));
   }
-  store.WriteKey(ini_key::includeSubdirs, Flag(panel, field::includeSubdirs));
-  store.WriteKey(ini_key::readUtf8, Flag(panel, field::readUtf8));
-  store.WriteKey(ini_key::writeUtf8, Flag(panel, field::writeUtf8));
-  store.WriteKey(ini_key::autoDetectCharset, Flag(panel, field::autoDetectCharset));
-  store.WriteKey(ini_key::block0Enabled, Flag(panel, field::block0Enabled));
-  store.WriteKey(ini_key::moreBlocksEnabled, Flag(panel, field::moreBlocksEnabled));
-  return Ok();
+  save.Flag(ini_key::includeSubdirs, field::includeSubdirs);
+  save.Flag(ini_key::readUtf8, field::readUtf8);
+  save.Flag(ini_key::writeUtf8, field::writeUtf8);
+  save.Flag(ini_key::autoDetectCharset, field::autoDetectCharset);
+  save.Flag(ini_key::block0Enabled, field::block0Enabled);
+  save.Flag(ini_key::moreBlocksEnabled, field::moreBlocksEnabled);
+  return save.status();
 }
 
 Status SaveExtraBlockSets(const ControlPanel& panel, const ConfigStore& store) {
-  store.WriteKey(ini_key::moreBlocksEnabled, Flag(panel, field::moreBlocksEnabled));
-  if (panel.Ticked(field::moreBlocksEnabled)) return SaveLists(panel, store, kExtraBlockSetFiles);
-  return Ok();
+  Saver save(panel, store);
+  save.Flag(ini_key::moreBlocksEnabled, field::moreBlocksEnabled);
+  if (panel.Ticked(field::moreBlocksEnabled)) save.Lists(kExtraBlockSetFiles);
+  return save.status();
 }
 
 }  // namespace quelbo

@@ -18,8 +18,8 @@ void ConnectPanelToStore(ControlPanel& panel, const ConfigStore& store);
 // REQUIRES: the panel reactions are installed (ticking Check6 reloads block sets 1 and 2).
 void LoadSettings(ControlPanel& panel, const ConfigStore& store);
 
-// Stores every setting as the fields hold it. INI failures are silent; the first list file
-// that cannot be written stops the save and is returned (the writes after it are skipped).
+// Stores every setting as the fields hold it. The first value that cannot be written (INI key
+// or list file) stops the save and is returned; the writes after it are skipped.
 [[nodiscard]] Status SaveSettings(const ControlPanel& panel, const ConfigStore& store);
 
 // The "保存配置" command: "版块替换2", and block sets 1 and 2 when that switch is on.

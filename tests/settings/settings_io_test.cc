@@ -253,6 +253,16 @@ TEST_F(SettingsTest, UnwritableListFileStopsTheSaveAndSkipsTheRest) {
   EXPECT_EQ(Key(u"替换前3"), u"<missing>");
 }
 
+TEST_F(SettingsTest, UnwritableIniFileFailsTheSaveInsteadOfPassingForSaved) {
+  MakeConfigDirectory();
+  ASSERT_EQ(::mkdir(File(kIniFileName).c_str(), 0755), 0);
+  const Status saved = SaveSettings(panel_, store_);
+  ASSERT_FALSE(saved.has_value());
+  EXPECT_NE(saved.error().Message().find(kIniFileName), std::string::npos);
+  EXPECT_FALSE(Exists(File("tihuanqian.txt")));  // nothing after the failure
+  EXPECT_FALSE(SaveExtraBlockSets(panel_, store_).has_value());
+}
+
 TEST_F(SettingsTest, SavedFieldsComeBackEqual) {
   LoadSettings(panel_, store_);
   panel_.SetText(field::pair1Find, u"旧");

@@ -10,7 +10,7 @@
 #include "panel/settings_fields.h"
 #include "run/headless_loop.h"
 #include "run/session.h"
-#include "support/ordered_file_system.h"
+#include "support/test_file_system.h"
 #include "support/temp_dir.h"
 
 namespace quelbo::testing {
@@ -41,7 +41,7 @@ class SessionTest : public ::testing::Test {
 
   TempDir dir_;
   std::string site_;
-  OrderedFileSystem fs_;
+  TestFileSystem fs_;
   ManualClock clock_;
   std::unique_ptr<Session> session_;
   std::unique_ptr<HeadlessLoop> loop_;

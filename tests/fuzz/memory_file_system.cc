@@ -1,0 +1,58 @@
+#include "memory_file_system.h"
+
+#include <utility>
+
+namespace quelbo::fuzz {
+namespace {
+
+Error NotFound(const char* operation, const std::string& path) {
+  return Error(ErrorKind::kNotFound, operation, path, "no such file");
+}
+
+}  // namespace
+
+const std::string* MemoryFileSystem::Find(const std::string& path) const {
+  const auto found = files_.find(path);
+  return found == files_.end() ? nullptr : &found->second;
+}
+
+Result<std::string> MemoryFileSystem::ReadFile(const std::string& path) {
+  if (const std::string* bytes = Find(path)) return *bytes;
+  return std::unexpected(NotFound("read", path));
+}
+
+Status MemoryFileSystem::CreateFileIfMissing(const std::string& path) {
+  files_.try_emplace(path);
+  return Ok();
+}
+
+Status MemoryFileSystem::ReplaceFile(const std::string& path, std::string_view bytes) {
+  files_[path] = std::string(bytes);
+  return Ok();
+}
+
+Result<FileInfo> MemoryFileSystem::Stat(const std::string& path) {
+  const std::string* bytes = Find(path);
+  if (!bytes) return std::unexpected(NotFound("stat", path));
+  return FileInfo{FileType::kRegular, bytes->size(), 0644};
+}
+
+Result<FileInfo> MemoryFileSystem::LinkStat(const std::string& path) { return Stat(path); }
+
+Result<std::string> MemoryFileSystem::RealPath(const std::string& path) {
+  if (!Find(path)) return std::unexpected(NotFound("resolve", path));
+  return path;
+}
+
+Result<std::vector<DirectoryEntry>> MemoryFileSystem::ListDirectory(const std::string& path) {
+  return std::unexpected(NotFound("list", path));
+}
+
+Status MemoryFileSystem::MakeDirectories(const std::string&) { return Ok(); }
+
+Status MemoryFileSystem::RemoveFile(const std::string& path) {
+  if (files_.erase(path) == 0) return std::unexpected(NotFound("remove", path));
+  return Ok();
+}
+
+}  // namespace quelbo::fuzz

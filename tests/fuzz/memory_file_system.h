@@ -1,0 +1,33 @@
+#pragma once
+
+#include <map>
+#include <string>
+
+#include "platform/file_system.h"
+
+namespace quelbo::fuzz {
+
+// Regular files held in memory, keyed by their path; there are no directories or links. Fast
+// enough to run a profile read or write on every fuzz input.
+class MemoryFileSystem final : public FileSystem {
+ public:
+  // The bytes of a file, or nullptr when there is none.
+  const std::string* Find(const std::string& path) const;
+  void Put(const std::string& path, std::string bytes) { files_[path] = std::move(bytes); }
+  void Clear() { files_.clear(); }
+
+  Result<std::string> ReadFile(const std::string& path) override;
+  Status CreateFileIfMissing(const std::string& path) override;
+  Status ReplaceFile(const std::string& path, std::string_view bytes) override;
+  Result<FileInfo> Stat(const std::string& path) override;
+  Result<FileInfo> LinkStat(const std::string& path) override;
+  Result<std::string> RealPath(const std::string& path) override;
+  Result<std::vector<DirectoryEntry>> ListDirectory(const std::string& path) override;
+  Status MakeDirectories(const std::string& path) override;
+  Status RemoveFile(const std::string& path) override;
+
+ private:
+  std::map<std::string, std::string> files_;
+};
+
+}  // namespace quelbo::fuzz

@@ -1,0 +1,144 @@
+// Pages and directories a run must survive: each is reported, left as it was, and the run goes
+// on with the next page.
+
+#include <gtest/gtest.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/un.h>
+#include <unistd.h>
+
+#include "platform/text_codec.h"
+#include "support/session_fixture.h"
+
+namespace quelbo {
+namespace {
+
+using Strings = std::vector<std::u16string>;
+using Operation = testing::TestFileSystem::Operation;
+
+class BadInputTest : public testing::SessionTest {
+ protected:
+  BadInputTest() { PlainSettings(1, true); }
+  std::string Read(const std::string& relative) { return testing::ReadBytes(Site(relative)); }
+  std::u16string ReasonFor(std::u16string_view entry) const {
+    for (const auto& page : session_->report().skipped()) {
+      if (page.entry == entry) return page.reason;
+    }
+    return u"(not reported)";
+  }
+};
+
+TEST_F(BadInputTest, FileSystemFailuresLeaveThePageAndTheRunGoesOn) {
+  struct Case {
+    const char* page;
+    Operation operation;
+    int errno_value;
+  };
+  const Case cases[] = {{"unreadable.htm", Operation::kRead, EACCES},
+                        {"io_error.htm", Operation::kRead, EIO},
+                        {"readonly.htm", Operation::kReplace, EROFS},
+                        {"full.htm", Operation::kReplace, ENOSPC},
+                        {"denied.htm", Operation::kReplace, EACCES}};
+  session_->panel().SetText(field::pair1Find, u"old");
+  session_->panel().SetText(field::pair1Replace, u"new");
+  for (const Case& c : cases) {
+    PageFile(c.page, "old");
+    fs_.Fail(c.operation, c.page, c.errno_value);
+  }
+  PageFile("fine.htm", "old");
+  Start();
+  for (const Case& c : cases) {
+    EXPECT_EQ(Read(c.page), "old") << c.page;
+    EXPECT_TRUE(ReasonFor(FromUtf8(c.page)).starts_with(u"无法读写（")) << c.page;
+  }
+  EXPECT_EQ(Read("fine.htm"), "new");
+  EXPECT_EQ(session_->report().processed(), 1u);
+  EXPECT_EQ(session_->report().skipped().size(), std::size(cases));
+}
+
+TEST_F(BadInputTest, PageThatVanishesBetweenListingAndProcessing) {
+  PageFile("gone.htm", "x");
+  PageFile("stays.htm", "x");
+  ASSERT_TRUE(session_->controller().StartRun());
+  for (int i = 0; i < 3; ++i) session_->scheduler().RunDue();  // listed, walk finished
+  ASSERT_EQ(::unlink(Site("gone.htm").c_str()), 0);
+  RunUntilIdle();
+  EXPECT_EQ(SkippedEntries(), Strings{u"gone.htm"});
+  EXPECT_FALSE(testing::Exists(Site("gone.htm")));
+  EXPECT_EQ(session_->report().processed(), 1u);
+}
+
+TEST_F(BadInputTest, ThingsThatAreNotRegularFiles) {
+  ASSERT_EQ(::mkfifo(Site("fifo.htm").c_str(), 0644), 0);
+  const int sock = ::socket(AF_UNIX, SOCK_STREAM, 0);
+  sockaddr_un address{};
+  address.sun_family = AF_UNIX;
+  const std::string socket_path = Site("socket.htm");
+  ASSERT_LT(socket_path.size(), sizeof address.sun_path);
+  socket_path.copy(address.sun_path, socket_path.size());
+  ASSERT_EQ(::bind(sock, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+  Dir("directory.htm");
+  ASSERT_EQ(::symlink("nowhere.htm", Site("dangling.htm").c_str()), 0);
+  PageFile("page.htm", "x");
+  Start();
+  ::close(sock);
+  EXPECT_EQ(taken_pages_, Strings{u"page.htm"});
+  EXPECT_EQ(SkippedEntries(), (Strings{u"dangling.htm", u"fifo.htm", u"socket.htm"}));
+}
+
+TEST_F(BadInputTest, PageBytesThatCannotBeRewrittenSafely) {
+  struct Case {
+    const char* page;
+    std::string bytes;
+    bool read_utf8;
+    bool skipped;
+  };
+  const Case cases[] = {
+      {"empty.htm", "", true, false},
+      {"nul.htm", std::string(4096, '\0'), true, false},
+      {"nul_gbk.htm", std::string(4096, '\0'), false, false},
+      {"stray_lead_byte.htm", "<p>\xD6\xD0\xD6", false, true},
+      {"overlong.htm", "<p>\xC0\xAF</p>", true, true},
+      {"encoded_surrogate.htm", "<p>\xED\xA0\x80</p>", true, true},
+  };
+  for (const Case& c : cases) {
+    session_->panel().SetTicked(field::readUtf8, c.read_utf8);
+    session_->panel().SetTicked(field::writeUtf8, c.read_utf8);
+    PageFile(c.page, c.bytes);
+    Start();
+    EXPECT_EQ(Read(c.page), c.bytes) << c.page;
+    EXPECT_EQ(session_->report().skipped().size(), c.skipped ? 1u : 0u) << c.page;
+    ASSERT_EQ(::unlink(Site(c.page).c_str()), 0);
+  }
+}
+
+TEST_F(BadInputTest, AwkwardNamesAndManyEntries) {
+  session_->panel().SetText(field::pair1Find, u"a");
+  session_->panel().SetText(field::pair1Replace, u"b");
+  const std::string long_name = std::string(251, 'n') + ".htm";  // 255 bytes, the most allowed
+  for (const std::string& name : {std::string("with space.htm"), std::string("hash#1.htm"),
+                                  std::string("中文 名字.htm"), long_name}) {
+    PageFile(name, "a");
+  }
+  Dir("many");
+  for (int i = 0; i < 10000; ++i) PageFile("many/p" + std::to_string(i) + ".htm", "a");
+  Start();
+  EXPECT_TRUE(session_->report().skipped().empty());
+  EXPECT_EQ(session_->report().processed(), 10004u);
+  EXPECT_EQ(Read(long_name), "b");
+  EXPECT_EQ(Read("hash#1.htm"), "b");  // the root's entries keep their "#"
+  EXPECT_EQ(Read("many/p9999.htm"), "b");
+}
+
+TEST_F(BadInputTest, UnlistableSubdirectoryGivesAnEmptyBlockAndTheWalkGoesOn) {
+  Dir("locked");
+  PageFile("locked/p.htm", "x");
+  Dir("open");
+  PageFile("open/p.htm", "x");
+  fs_.Fail(Operation::kList, "/locked", EACCES);
+  Start();
+  EXPECT_EQ(taken_pages_, Strings{u"open/p.htm"});
+}
+
+}  // namespace
+}  // namespace quelbo

@@ -1,0 +1,107 @@
+#include "panel/window/qt_step_driver.h"
+
+#include <gtest/gtest.h>
+
+#include <QCoreApplication>
+#include <QEventLoop>
+#include <QTimer>
+#include <chrono>
+#include <string>
+#include <vector>
+
+namespace quelbo {
+namespace {
+
+using std::chrono::steady_clock;
+
+class QtStepDriverTest : public ::testing::Test {
+ protected:
+  // Runs Qt's event loop until `done` or a generous limit; true when done.
+  bool RunUntil(const std::function<bool()>& done) {
+    QEventLoop loop;
+    QTimer poll;
+    QObject::connect(&poll, &QTimer::timeout, &loop, [&] {
+      if (done()) loop.quit();
+    });
+    poll.start(1);
+    QTimer::singleShot(5000, &loop, &QEventLoop::quit);
+    loop.exec();
+    return done();
+  }
+
+  SteadyClock clock_;
+  StepScheduler scheduler_{clock_};
+  QtStepDriver driver_{scheduler_, clock_};
+  std::vector<std::string> log_;
+};
+
+TEST_F(QtStepDriverTest, RunsAChainOfNextPassStepsAndATimedStep) {
+  constexpr int kPages = 200;
+  int pages = 0;
+  steady_clock::time_point armed_pause{};
+  steady_clock::time_point ran_pause{};
+  scheduler_.SetOperation(Step::Timer1, [&] {
+    scheduler_.Disarm(Step::Timer1);
+    if (pages == kPages) {
+      armed_pause = steady_clock::now();
+      scheduler_.Arm(Step::quyi, 10);
+      return;
+    }
+    scheduler_.Arm(Step::Timer2, kNextPass);
+  });
+  scheduler_.SetOperation(Step::Timer2, [&] {
+    scheduler_.Disarm(Step::Timer2);
+    ++pages;
+    scheduler_.Arm(Step::Timer1, kNextPass);
+  });
+  scheduler_.SetOperation(Step::quyi, [&] {
+    scheduler_.Disarm(Step::quyi);
+    ran_pause = steady_clock::now();
+  });
+
+  scheduler_.Arm(Step::Timer1, kNextPass);
+  EXPECT_TRUE(driver_.Waiting());
+  ASSERT_TRUE(RunUntil([&] { return scheduler_.Idle(); }));
+  EXPECT_EQ(pages, kPages);
+  EXPECT_GE(ran_pause - armed_pause, std::chrono::milliseconds(10));
+  EXPECT_FALSE(driver_.Waiting());
+}
+
+TEST_F(QtStepDriverTest, YieldsLetPendingEventsAndOtherDueStepsRun) {
+  std::vector<std::string> seen;
+  scheduler_.SetOperation(Step::du, [&] {
+    scheduler_.Disarm(Step::du);
+    QTimer::singleShot(0, [&] { seen.push_back("event"); });
+    scheduler_.Arm(Step::Timer4, kNextPass);
+    scheduler_.Arm(Step::du, kNextPass);  // never started again during its own run
+    for (int i = 0; i < 3; ++i) scheduler_.Yield();
+    seen.push_back("du end");
+    scheduler_.Disarm(Step::du);
+  });
+  scheduler_.SetOperation(Step::Timer4, [&] {
+    scheduler_.Disarm(Step::Timer4);
+    seen.push_back("Timer4");
+  });
+  scheduler_.Arm(Step::du, kNextPass);
+  ASSERT_TRUE(RunUntil([&] { return scheduler_.Idle(); }));
+  const std::vector<std::string> expected = {"event", "Timer4", "du end"};
+  EXPECT_EQ(seen, expected);
+}
+
+TEST_F(QtStepDriverTest, WaitsOnlyForStepsThatCanBecomeDue) {
+  scheduler_.Arm(Step::Timer6, 100);
+  EXPECT_TRUE(driver_.Waiting());
+  scheduler_.Disable(Step::Timer6);  // Stop: armed, but disabled
+  EXPECT_FALSE(driver_.Waiting());
+  bool ran = false;
+  scheduler_.SetOperation(Step::Timer6, [&] {
+    scheduler_.Disarm(Step::Timer6);
+    ran = true;
+  });
+  QTimer::singleShot(5, [&] { scheduler_.Enable(Step::Timer6); });  // Continue, from the loop
+  ASSERT_TRUE(RunUntil([&] { return ran; }));
+  EXPECT_FALSE(driver_.Waiting());
+}
+
+}  // namespace
+}  // namespace quelbo
