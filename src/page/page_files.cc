@@ -18,7 +18,7 @@ bool SiteRoot::Contains(std::string_view resolved) const {
          resolved[path_.size()] == '/';
 }
 
-Result<std::string> SiteRoot::ResolvePage(FileSystem& fs, std::u16string_view entry) const {
+Result<SiteRoot::Page> SiteRoot::ResolvePage(FileSystem& fs, std::u16string_view entry) const {
   std::u16string relative(entry);
   std::replace(relative.begin(), relative.end(), u'\\', u'/');
   const EncodedBytes name = EncodeUtf8(relative);
@@ -26,6 +26,8 @@ Result<std::string> SiteRoot::ResolvePage(FileSystem& fs, std::u16string_view en
   if (!name.complete || name.bytes.find('\0') != std::string::npos) {
     return std::unexpected(Error(ErrorKind::kBadName, "open", path, "not a valid file name"));
   }
+  if (auto plain = ResolvePlainPath(fs, name.bytes)) return std::move(*plain);
+
   auto resolved = fs.RealPath(path);
   if (!resolved) return std::unexpected(resolved.error());
   if (!Contains(*resolved)) {
@@ -37,7 +39,34 @@ Result<std::string> SiteRoot::ResolvePage(FileSystem& fs, std::u16string_view en
   if (info->type != FileType::kRegular) {
     return std::unexpected(Error(ErrorKind::kNotRegularFile, "open", path, "not a regular file"));
   }
-  return resolved;
+  return Page{std::move(*resolved), *info};
+}
+
+std::optional<Result<SiteRoot::Page>> SiteRoot::ResolvePlainPath(FileSystem& fs,
+                                                                 std::string_view relative) const {
+  std::string path = path_;
+  size_t start = 0;
+  for (;;) {
+    const size_t slash = relative.find('/', start);
+    const std::string_view component = relative.substr(start, slash - start);
+    if (component.empty() || component == "." || component == "..") return std::nullopt;
+    path += '/';
+    path += component;
+    auto info = fs.LinkStat(path);
+    if (!info) return std::unexpected(info.error());
+    if (info->type == FileType::kSymlink) return std::nullopt;
+    if (slash == std::string_view::npos) {
+      if (info->type != FileType::kRegular) {
+        return std::unexpected(
+            Error(ErrorKind::kNotRegularFile, "open", path, "not a regular file"));
+      }
+      return Page{std::move(path), *info};
+    }
+    if (info->type != FileType::kDirectory) {
+      return std::unexpected(Error(ErrorKind::kNotFound, "open", path, "not a directory"));
+    }
+    start = slash + 1;
+  }
 }
 
 Result<std::string> ReadFileBytes(FileSystem& fs, const std::string& path) {

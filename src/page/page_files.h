@@ -1,5 +1,6 @@
 #pragma once
 
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -19,16 +20,24 @@ class SiteRoot {
 
   const std::string& path() const { return path_; }
 
-  // The resolved path of an entry's page: the root, "/", the entry, where "\" counts as "/".
-  // The entry must name a regular file (a link is followed) whose resolved path lies inside
-  // the root: kNotFound, kNotRegularFile, kOutsideRoot or kBadName otherwise.
-  Result<std::string> ResolvePage(FileSystem& fs, std::u16string_view entry) const;
+  // The resolved path of an entry's page (the root, "/", the entry, where "\" counts as "/")
+  // and what the file system says of the file there. The entry must name a regular file (a
+  // link is followed) whose resolved path lies inside the root: kNotFound, kNotRegularFile,
+  // kOutsideRoot or kBadName otherwise.
+  struct Page {
+    std::string path;
+    FileInfo info;
+  };
+  Result<Page> ResolvePage(FileSystem& fs, std::u16string_view entry) const;
 
   // Whether an already resolved path lies strictly inside the root.
   bool Contains(std::string_view resolved) const;
 
  private:
   explicit SiteRoot(std::string path) : path_(std::move(path)) {}
+  // Walks the entry's components without following anything; nothing when a component is a
+  // link, ".", ".." or empty, which only a full resolution can judge.
+  std::optional<Result<Page>> ResolvePlainPath(FileSystem& fs, std::string_view relative) const;
   std::string path_;  // absolute, links resolved, no trailing "/"
 };
 

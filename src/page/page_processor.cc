@@ -10,6 +10,10 @@ namespace {
 
 constexpr char16_t kByteOrderMark = u'\uFEFF';
 
+// Pages above this size are not held twice: their bytes are let go once decoded, and the new
+// bytes are compared with the file itself.
+constexpr size_t kKeptBytesLimit = size_t{16} << 20;
+
 }  // namespace
 
 PageProcessor::PageProcessor(ControlPanel& panel, StepScheduler& scheduler, FileSystem& fs,
@@ -63,12 +67,14 @@ void PageProcessor::SkipPendingLine() {
 
 void PageProcessor::DetectCharset() {
   panel_.SetText(kStatusLine, u"自动识别编码");
+  detected_.reset();
   // A page that cannot be read keeps the switches; TransformPage reports it.
-  if (auto path = root_.ResolvePage(fs_, panel_.Text(kCurrentPage))) {
-    if (auto bytes = ReadPage(*path)) {
+  if (auto page = root_.ResolvePage(fs_, panel_.Text(kCurrentPage))) {
+    if (auto bytes = ReadFileBytes(fs_, page->path)) {
       const bool utf8 = !DeclaresGb2312(*bytes);
       panel_.SetTicked(field::readUtf8, utf8);
       panel_.SetTicked(field::writeUtf8, utf8);
+      detected_ = DetectedPage{std::move(*page), std::move(*bytes)};
     }
   }
   panel_.SetText(kStatusLine, u"工作中");
@@ -92,9 +98,9 @@ void PageProcessor::TransformPage() {
 }
 
 std::optional<std::u16string> PageProcessor::RewritePage(std::u16string_view entry) {
-  const auto path = root_.ResolvePage(fs_, entry);
-  if (!path) return ReasonFor(path.error());
-  const auto old_bytes = ReadPage(*path);
+  const auto page = root_.ResolvePage(fs_, entry);
+  if (!page) return ReasonFor(page.error());
+  auto old_bytes = ReadPage(*page);
   if (!old_bytes) return ReasonFor(old_bytes.error());
 
   const bool read_utf8 = panel_.Ticked(field::readUtf8);
@@ -103,6 +109,8 @@ std::optional<std::u16string> PageProcessor::RewritePage(std::u16string_view ent
   if (!decoded.round_trips) {
     return read_utf8 ? u"不是有效的UTF-8编码，未改动" : u"不是有效的GBK编码，未改动";
   }
+  const bool compare_with_file = old_bytes->size() > kKeptBytesLimit;
+  if (compare_with_file) std::string().swap(*old_bytes);
 
   std::u16string text = RewriteCharsetTokens(std::move(decoded.text), read_utf8, write_utf8);
   text = ApplyReplacementRules(std::move(text), panel_);
@@ -114,19 +122,31 @@ std::optional<std::u16string> PageProcessor::RewritePage(std::u16string_view ent
   if (!encoded.complete) {
     return write_utf8 ? u"含有无法写成UTF-8的字符，未改动" : u"含有GBK无法表示的字符，未改动";
   }
+  std::u16string().swap(text);
+
   // Equal bytes are not written, so the page keeps its modification time.
-  const bool changed = encoded.bytes != *old_bytes;
-  if (changed) {
-    if (auto written = fs_.ReplaceFile(*path, encoded.bytes); !written) {
+  bool unchanged = encoded.bytes == *old_bytes;
+  if (compare_with_file) {
+    const auto same = fs_.ContentEquals(page->path, encoded.bytes);
+    if (!same) return ReasonFor(same.error());
+    unchanged = *same;
+  }
+  if (!unchanged) {
+    if (auto written = fs_.ReplaceFile(page->path, encoded.bytes); !written) {
       return ReasonFor(written.error());
     }
   }
-  report_.PageDone(changed);
+  report_.PageDone(!unchanged);
   return std::nullopt;
 }
 
-Result<std::string> PageProcessor::ReadPage(const std::string& path) {
-  return ReadFileBytes(fs_, path);
+Result<std::string> PageProcessor::ReadPage(const SiteRoot::Page& page) {
+  std::optional<DetectedPage> detected;
+  detected.swap(detected_);
+  if (detected && detected->page.path == page.path && detected->page.info.SameFileAs(page.info)) {
+    return std::move(detected->bytes);
+  }
+  return ReadFileBytes(fs_, page.path);
 }
 
 void PageProcessor::Skip(std::u16string_view entry, std::u16string reason) {

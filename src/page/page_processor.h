@@ -43,7 +43,7 @@ class PageProcessor {
   // The status-line reason for a file error.
   static std::u16string ReasonFor(const Error& error);
   // The page's bytes, re-using what DetectCharset just read when the file has not changed.
-  Result<std::string> ReadPage(const std::string& path);
+  Result<std::string> ReadPage(const SiteRoot::Page& page);
 
   ControlPanel& panel_;
   StepScheduler& scheduler_;
@@ -51,6 +51,12 @@ class PageProcessor {
   const SiteRoot& root_;
   RunReport& report_;
   PendingPageList pending_;
+  // What DetectCharset read, for the TransformPage that follows it.
+  struct DetectedPage {
+    SiteRoot::Page page;
+    std::string bytes;
+  };
+  std::optional<DetectedPage> detected_;
 };
 
 }  // namespace quelbo

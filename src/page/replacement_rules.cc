@@ -12,8 +12,27 @@ std::u16string ReplaceAll(std::u16string text, std::u16string_view find,
   size_t at = searcher.FindIn(text);
   if (at == std::u16string::npos) return text;  // the common case costs no copy
 
+  if (replacement.size() <= find.size()) {
+    // The result never grows past the text still to be searched, so it is written over the
+    // text itself: a huge page is not held twice.
+    char16_t* data = text.data();
+    size_t written = 0;
+    size_t read = 0;
+    while (at != std::u16string::npos) {
+      std::char_traits<char16_t>::move(data + written, data + read, at - read);
+      written += at - read;
+      std::char_traits<char16_t>::copy(data + written, replacement.data(), replacement.size());
+      written += replacement.size();
+      read = at + find.size();
+      at = searcher.FindIn(text, read);
+    }
+    std::char_traits<char16_t>::move(data + written, data + read, text.size() - read);
+    text.resize(written + text.size() - read);
+    return text;
+  }
+
   std::u16string result;
-  result.reserve(text.size());
+  result.reserve(text.size() + replacement.size() - find.size());
   size_t copied = 0;
   const std::u16string_view source = text;
   while (at != std::u16string::npos) {

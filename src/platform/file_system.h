@@ -17,6 +17,15 @@ struct FileInfo {
   FileType type = FileType::kOther;
   std::uint64_t size = 0;
   mode_t mode = 0;  // permission bits
+  // Together these tell whether a file is still the one seen before (0 where unknown).
+  std::uint64_t device = 0;
+  std::uint64_t inode = 0;
+  std::int64_t modified_ns = 0;
+
+  bool SameFileAs(const FileInfo& other) const {
+    return device == other.device && inode == other.inode && size == other.size &&
+           modified_ns == other.modified_ns && inode != 0;
+  }
 };
 
 struct DirectoryEntry {
@@ -62,6 +71,14 @@ class FileSystem {
   virtual Status MakeDirectories(const std::string& path) = 0;
 
   virtual Status RemoveFile(const std::string& path) = 0;
+
+  // Whether the file holds exactly `bytes`, without holding the whole file in memory at once
+  // where the file system allows it.
+  virtual Result<bool> ContentEquals(const std::string& path, std::string_view bytes) {
+    auto content = ReadFile(path);
+    if (!content) return std::unexpected(content.error());
+    return *content == bytes;
+  }
 };
 
 // The real file system through POSIX calls.
@@ -76,6 +93,7 @@ class PosixFileSystem final : public FileSystem {
   Result<std::vector<DirectoryEntry>> ListDirectory(const std::string& path) override;
   Status MakeDirectories(const std::string& path) override;
   Status RemoveFile(const std::string& path) override;
+  Result<bool> ContentEquals(const std::string& path, std::string_view bytes) override;
 };
 
 }  // namespace quelbo

@@ -46,8 +46,15 @@ FileType TypeOf(mode_t mode) {
 }
 
 FileInfo InfoOf(const struct stat& st) {
-  return FileInfo{TypeOf(st.st_mode), static_cast<std::uint64_t>(st.st_size),
-                  static_cast<mode_t>(st.st_mode & 07777)};
+  FileInfo info;
+  info.type = TypeOf(st.st_mode);
+  info.size = static_cast<std::uint64_t>(st.st_size);
+  info.mode = static_cast<mode_t>(st.st_mode & 07777);
+  info.device = static_cast<std::uint64_t>(st.st_dev);
+  info.inode = static_cast<std::uint64_t>(st.st_ino);
+  info.modified_ns = static_cast<std::int64_t>(st.st_mtim.tv_sec) * 1'000'000'000 +
+                     static_cast<std::int64_t>(st.st_mtim.tv_nsec);
+  return info;
 }
 
 std::string DirectoryOf(const std::string& path) {
@@ -117,7 +124,8 @@ Status PosixFileSystem::ReplaceFile(const std::string& path, std::string_view by
   };
   if (auto written = WriteAll(fd.get(), bytes, temp); !written) return fail(written.error());
   if (existed) {
-    if (::fchown(fd.get(), old_st.st_uid, old_st.st_gid) != 0) {
+    if ((old_st.st_uid != ::geteuid() || old_st.st_gid != ::getegid()) &&
+        ::fchown(fd.get(), old_st.st_uid, old_st.st_gid) != 0) {
       // Best effort: only a privileged process may give a file away; the mode still holds.
     }
     if (::fchmod(fd.get(), old_st.st_mode & 07777) != 0) {
@@ -210,6 +218,33 @@ Status PosixFileSystem::MakeDirectories(const std::string& path) {
 Status PosixFileSystem::RemoveFile(const std::string& path) {
   if (::unlink(path.c_str()) != 0) return std::unexpected(Error::FromErrno("remove", path, errno));
   return Ok();
+}
+
+Result<bool> PosixFileSystem::ContentEquals(const std::string& path, std::string_view bytes) {
+  FileDescriptor fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
+  if (fd.get() < 0) return std::unexpected(Error::FromErrno("open", path, errno));
+  struct stat st;
+  if (::fstat(fd.get(), &st) != 0) return std::unexpected(Error::FromErrno("stat", path, errno));
+  if (!S_ISREG(st.st_mode)) {
+    return std::unexpected(Error(ErrorKind::kNotRegularFile, "open", path, "not a regular file"));
+  }
+  if (static_cast<std::uint64_t>(st.st_size) != bytes.size()) return false;
+  std::string chunk(1 << 20, '\0');
+  size_t compared = 0;
+  for (;;) {
+    const ssize_t n = ::read(fd.get(), chunk.data(), chunk.size());
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      return std::unexpected(Error::FromErrno("read", path, errno));
+    }
+    if (n == 0) return compared == bytes.size();
+    const auto count = static_cast<size_t>(n);
+    if (compared + count > bytes.size() ||
+        bytes.compare(compared, count, std::string_view(chunk.data(), count)) != 0) {
+      return false;
+    }
+    compared += count;
+  }
 }
 
 }  // namespace quelbo

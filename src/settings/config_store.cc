@@ -41,4 +41,14 @@ bool ConfigStore::HasPlainFiles() const {
 
 void ConfigStore::MakeDirectory() const { (void)MakeDirectoryPath(fs_, directory_); }
 
+void ConfigStore::RemoveLeftoverTemporaryFiles() const {
+  const auto entries = fs_.ListDirectory(directory_);
+  if (!entries) return;
+  for (const DirectoryEntry& entry : *entries) {
+    if (entry.type == FileType::kRegular && entry.name.starts_with(kTempFilePrefix)) {
+      (void)fs_.RemoveFile(directory_ + entry.name);
+    }
+  }
+}
+
 }  // namespace quelbo

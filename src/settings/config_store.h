@@ -79,6 +79,8 @@ class ConfigStore {
   bool HasPlainFiles() const;
   // Creates the directory and its parents; a failure shows later as failing reads and writes.
   void MakeDirectory() const;
+  // Removes the temporary files a save leaves behind only when it is killed midway.
+  void RemoveLeftoverTemporaryFiles() const;
 
  private:
   FileSystem& fs_;

@@ -52,6 +52,7 @@ void ConnectPanelToStore(ControlPanel& panel, const ConfigStore& store) {
 
 void LoadSettings(ControlPanel& panel, const ConfigStore& store) {
   if (!store.HasPlainFiles()) store.MakeDirectory();
+  store.RemoveLeftoverTemporaryFiles();
   panel.SetText(kDirectoryQueue, u"");
   panel.SetText(field::pair1Find, store.ReadKey(ini_key::pair1Find, u""));
   panel.SetText(field::pair1Replace, store.ReadKey(ini_key::pair1Replace, u""));

@@ -13,7 +13,8 @@ namespace quelbo {
 void ConnectPanelToStore(ControlPanel& panel, const ConfigStore& store);
 
 // Fills every settings field from the store, once, before the window is shown: creates the
-// directory when it holds no file, empties the directory queue, sets Command4 to "停止".
+// directory when it holds no file (and removes what a killed save left behind), empties the
+// directory queue, sets Command4 to "停止".
 // Each step stands alone: a list file that cannot be read leaves its field as it was.
 // REQUIRES: the panel reactions are installed (ticking Check6 reloads block sets 1 and 2).
 void LoadSettings(ControlPanel& panel, const ConfigStore& store);

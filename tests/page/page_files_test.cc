@@ -29,9 +29,9 @@ class PageFilesTest : public ::testing::Test {
 
 TEST_F(PageFilesTest, EntriesResolveInsideTheRootWithEitherSeparator) {
   const SiteRoot root = Root();
-  EXPECT_EQ(root.ResolvePage(fs_, u"a.htm").value(), root.path() + "/a.htm");
-  EXPECT_EQ(root.ResolvePage(fs_, u"sub/b.htm").value(), root.path() + "/sub/b.htm");
-  EXPECT_EQ(root.ResolvePage(fs_, u"sub\\b.htm").value(), root.path() + "/sub/b.htm");
+  EXPECT_EQ(root.ResolvePage(fs_, u"a.htm").value().path, root.path() + "/a.htm");
+  EXPECT_EQ(root.ResolvePage(fs_, u"sub/b.htm").value().path, root.path() + "/sub/b.htm");
+  EXPECT_EQ(root.ResolvePage(fs_, u"sub\\b.htm").value().path, root.path() + "/sub/b.htm");
 }
 
 TEST_F(PageFilesTest, EntriesThatMustNotBeProcessed) {
@@ -54,7 +54,7 @@ TEST_F(PageFilesTest, EntriesThatMustNotBeProcessed) {
     EXPECT_EQ(resolved.error().kind(), kind) << std::string(entry.begin(), entry.end());
   }
   // A link inside the site resolves to its target, so a write goes through it.
-  EXPECT_EQ(root.ResolvePage(fs_, u"in.htm").value(), root.path() + "/sub/b.htm");
+  EXPECT_EQ(root.ResolvePage(fs_, u"in.htm").value().path, root.path() + "/sub/b.htm");
 }
 
 TEST_F(PageFilesTest, Utf8FileWritesAddNothingAndEmptyTextLeavesAnEmptyFile) {

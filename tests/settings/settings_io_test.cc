@@ -73,6 +73,15 @@ TEST_F(SettingsTest, FirstStartOnAMissingDirectory) {
   EXPECT_EQ(panel_.Text(Control::Command4), u"停止");
 }
 
+TEST_F(SettingsTest, StartUpRemovesWhatAKilledSaveLeftBehind) {
+  MakeConfigDirectory();
+  WriteList("tihuanqian.txt", "kept\r\n");
+  WriteBytes(File(".quelbo-tmp-AbC123"), "half a list");
+  LoadSettings(panel_, store_);
+  EXPECT_FALSE(Exists(File(".quelbo-tmp-AbC123")));
+  EXPECT_EQ(panel_.Text(field::pair2Find), u"kept");
+}
+
 TEST_F(SettingsTest, FirstSaveWritesTheKeysInTheirOrder) {
   LoadSettings(panel_, store_);
   panel_.SetText(field::pair1Find, u"中");

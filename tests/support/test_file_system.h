@@ -52,6 +52,12 @@ class TestFileSystem final : public FileSystem {
   }
   Status MakeDirectories(const std::string& path) override { return real_.MakeDirectories(path); }
   Status RemoveFile(const std::string& path) override { return real_.RemoveFile(path); }
+  Result<bool> ContentEquals(const std::string& path, std::string_view bytes) override {
+    if (const int e = FaultFor(Operation::kRead, path)) {
+      return std::unexpected(Error::FromErrno("open", path, e));
+    }
+    return real_.ContentEquals(path, bytes);
+  }
 
  private:
   struct Fault {

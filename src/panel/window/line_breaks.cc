@@ -1,5 +1,7 @@
 #include "panel/window/line_breaks.h"
 
+#include <algorithm>
+
 namespace quelbo {
 namespace {
 
@@ -89,6 +91,27 @@ std::u16string ApplyEdit(std::u16string_view model, const TextEdit& edit) {
   text.append(edit.added);
   text.append(model.substr(edit.position + edit.removed));
   return text;
+}
+
+ChangedRange FindChangedRange(std::u16string_view before, std::u16string_view after) {
+  const size_t shorter = std::min(before.size(), after.size());
+  size_t start = 0;
+  while (start < shorter && before[start] == after[start]) ++start;
+  // The first differing unit may be an LF in one text only.
+  if (start > 0 && before[start - 1] == kCr) --start;
+  size_t same_end = 0;
+  while (same_end < shorter - start &&
+         before[before.size() - 1 - same_end] == after[after.size() - 1 - same_end]) {
+    ++same_end;
+  }
+  if (same_end > 0) {
+    const size_t b = before.size() - same_end;
+    const size_t a = after.size() - same_end;
+    const bool parts_a_pair =
+        before[b] == kLf && ((b > 0 && before[b - 1] == kCr) || (a > 0 && after[a - 1] == kCr));
+    if (parts_a_pair) --same_end;
+  }
+  return {start, before.size() - same_end, after.size() - same_end};
 }
 
 }  // namespace quelbo

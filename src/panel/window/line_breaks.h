@@ -42,4 +42,16 @@ TextEdit ToModelEdit(std::u16string_view model, size_t display_pos, size_t remov
 
 std::u16string ApplyEdit(std::u16string_view model, const TextEdit& edit);
 
+// Where two texts differ: [start, before_end) of `before` became [start, after_end) of
+// `after`, the rest being the same. The cuts never part a CR LF pair in either text, so each
+// of the three parts shows the same on its own as within its text.
+struct ChangedRange {
+  size_t start = 0;
+  size_t before_end = 0;
+  size_t after_end = 0;
+
+  friend bool operator==(const ChangedRange&, const ChangedRange&) = default;
+};
+ChangedRange FindChangedRange(std::u16string_view before, std::u16string_view after);
+
 }  // namespace quelbo

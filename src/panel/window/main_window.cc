@@ -1,0 +1,176 @@
+#include "panel/window/main_window.h"
+
+#include <QAbstractButton>
+#include <QButtonGroup>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QProgressBar>
+#include <QString>
+#include <QStringView>
+#include <utility>
+
+#include "panel/window/progress_ticks.h"
+#include "panel/window/twips.h"
+#include "panel/window/widget_factory.h"
+#include "panel/window/window_layout.h"
+
+namespace quelbo {
+namespace {
+
+QStringView View(std::u16string_view text) {
+  return QStringView(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+QRect ToQRect(const PixelRect& rect) { return {rect.left, rect.top, rect.width, rect.height}; }
+
+// Qt widgets repaint on every set, equal or not; a label written with the same text each frame
+// would repaint each frame.
+template <typename Widget>
+void SetTextIfChanged(Widget& widget, std::u16string_view text) {
+  if (widget.text() != View(text)) widget.setText(View(text).toString());
+}
+
+}  // namespace
+
+MainWindow::MainWindow(ControlPanel& panel, CommandHandler on_command, QWidget* parent)
+    : QWidget(parent),
+      panel_(panel),
+      on_command_(std::move(on_command)),
+      dpi_(logicalDpiX()),
+      refresh_queue_([this](Control control) { Refresh(control); }) {
+  setObjectName(QString::fromLatin1(ControlName(Control::Form1)));
+  const PixelRect client = TwipsToPixels(DesignPlacement(Control::Form1).rect, dpi_);
+  resize(client.width, client.height);
+  CreateWidgets();
+  for (size_t i = 0; i < kControlCount; ++i) Refresh(static_cast<Control>(i));
+  observer_ = panel_.AddObserver([this](Control control) { refresh_queue_.MarkDirty(control); });
+}
+
+MainWindow::~MainWindow() { panel_.RemoveObserver(observer_); }
+
+MainWindow::RefreshCounters MainWindow::Counters() const {
+  return {refresh_queue_.flushes(), refresh_queue_.refreshed_controls()};
+}
+
+void MainWindow::CreateWidgets() {
+  widgets_[Index(Control::Form1)] = this;
+  options_ = new QButtonGroup(this);
+  options_->setExclusive(true);
+  // The panel first, so that its fields have a parent; each refresh of its position raises
+  // it above the form's fields.
+  QWidget* frame1 = MakeControlWidget(Control::Frame1, this);
+  widgets_[Index(Control::Frame1)] = frame1;
+  for (size_t i = 0; i < kControlCount; ++i) {
+    const auto control = static_cast<Control>(i);
+    if (control == Control::Form1 || control == Control::Frame1) continue;
+    const Placement placement = DesignPlacement(control);
+    QWidget* widget = MakeControlWidget(control, placement.on_frame1 ? frame1 : this);
+    widget->setGeometry(ToQRect(TwipsToPixels(placement.rect, dpi_)));
+    widgets_[i] = widget;
+    Connect(control, *widget);
+  }
+}
+
+void MainWindow::Connect(Control control, QWidget& widget) {
+  switch (KindOf(control)) {
+    case ControlKind::kSingleLineText:
+      // textEdited comes from the user only, never from a refresh.
+      QObject::connect(static_cast<QLineEdit*>(&widget), &QLineEdit::textEdited, this,
+                       [this, control](const QString& text) {
+                         panel_.SetText(control, text.toStdU16String());
+                       });
+      break;
+    case ControlKind::kMultiLineText:
+      bindings_[Index(control)] = std::make_unique<MultiLineBinding>(
+          panel_, control, *static_cast<QPlainTextEdit*>(&widget));
+      break;
+    case ControlKind::kOption:
+      options_->addButton(static_cast<QAbstractButton*>(&widget));
+      [[fallthrough]];
+    case ControlKind::kCheckBox:
+      // clicked comes from the user only; the model runs the boxes' reactions itself.
+      QObject::connect(static_cast<QAbstractButton*>(&widget), &QAbstractButton::clicked, this,
+                       [this, control](bool checked) { panel_.SetTicked(control, checked); });
+      break;
+    case ControlKind::kCommand:
+      QObject::connect(static_cast<QAbstractButton*>(&widget), &QAbstractButton::clicked, this,
+                       [this, control] {
+                         if (on_command_) on_command_(control);
+                       });
+      break;
+    case ControlKind::kLabel:
+    case ControlKind::kProgressBar:
+    case ControlKind::kFrame:
+    case ControlKind::kForm:
+      break;
+  }
+}
+
+void MainWindow::Refresh(Control control) {
+  QWidget& widget = *widgets_[Index(control)];
+  const std::u16string_view text = panel_.Text(control);
+  switch (KindOf(control)) {
+    case ControlKind::kSingleLineText:
+      SetTextIfChanged(static_cast<QLineEdit&>(widget), text);
+      break;
+    case ControlKind::kMultiLineText:
+      bindings_[Index(control)]->Refresh();
+      break;
+    case ControlKind::kCheckBox: {
+      auto& box = static_cast<QAbstractButton&>(widget);
+      SetTextIfChanged(box, text);
+      box.setChecked(panel_.Ticked(control));
+      break;
+    }
+    case ControlKind::kOption:
+      RefreshOptions();
+      break;
+    case ControlKind::kLabel:
+      SetTextIfChanged(static_cast<QLabel&>(widget), text);
+      break;
+    case ControlKind::kCommand:
+      SetTextIfChanged(static_cast<QAbstractButton&>(widget), text);
+      break;
+    case ControlKind::kProgressBar: {
+      auto& bar = static_cast<QProgressBar&>(widget);
+      bar.setValue(ProgressTicks(panel_.ProgressBar()));
+      bar.setVisible(panel_.ProgressBar().visible);
+      break;
+    }
+    case ControlKind::kFrame:
+      RefreshFrame1();
+      break;
+    case ControlKind::kForm:
+      if (windowTitle() != View(text)) setWindowTitle(View(text).toString());
+      break;
+  }
+  widget.setEnabled(panel_.Enabled(control));
+}
+
+void MainWindow::RefreshOptions() {
+  const int chosen = panel_.SuffixChoice();
+  for (Control option : kSuffixOptions) {
+    SetTextIfChanged(static_cast<QAbstractButton&>(*widgets_[Index(option)]), panel_.Text(option));
+  }
+  if (chosen > 0) {
+    static_cast<QAbstractButton*>(widgets_[Index(kSuffixOptions[static_cast<size_t>(chosen - 1)])])
+        ->setChecked(true);
+    return;
+  }
+  // An exclusive group keeps one button checked; the model may have none.
+  options_->setExclusive(false);
+  for (QAbstractButton* button : options_->buttons()) button->setChecked(false);
+  options_->setExclusive(true);
+}
+
+void MainWindow::RefreshFrame1() {
+  const FramePosition position = panel_.Frame1Position();
+  const TwipsRect size = DesignPlacement(Control::Frame1).rect;
+  QWidget& frame = *widgets_[Index(Control::Frame1)];
+  frame.setGeometry(
+      ToQRect(TwipsToPixels({position.left, position.top, size.width, size.height}, dpi_)));
+  frame.raise();
+}
+
+}  // namespace quelbo

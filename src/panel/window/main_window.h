@@ -1,0 +1,62 @@
+#pragma once
+
+#include <QWidget>
+#include <array>
+#include <cstdint>
+#include <functional>
+#include <memory>
+
+#include "panel/control_panel.h"
+#include "panel/window/multi_line_binding.h"
+#include "panel/window/refresh_queue.h"
+
+class QButtonGroup;
+
+namespace quelbo {
+
+// The program's one window, Form1. It shows the panel model and writes the user's edits into
+// it, and keeps no state of its own: every widget is named after its control and shows that
+// control's model value. Model changes are shown at the next frame, all at once, however often
+// they were written.
+// REQUIRES: `panel` outlives the window.
+class MainWindow final : public QWidget {
+ public:
+  // Called on a click of Command1 … Command7.
+  using CommandHandler = std::function<void(Control)>;
+
+  // The client area has its design size (8280 × 6750 twips) at the screen's logical DPI.
+  MainWindow(ControlPanel& panel, CommandHandler on_command, QWidget* parent = nullptr);
+  MainWindow(const MainWindow&) = delete;
+  MainWindow& operator=(const MainWindow&) = delete;
+  ~MainWindow() override;
+
+  // Shows pending model changes now rather than at the next frame.
+  void RefreshNow() { refresh_queue_.Flush(); }
+
+  struct RefreshCounters {
+    std::uint64_t flushes = 0;   // frames that showed a change
+    std::uint64_t controls = 0;  // controls refreshed, summed over those frames
+  };
+  RefreshCounters Counters() const;
+
+  // The logical DPI the layout was computed for.
+  int LayoutDpi() const { return dpi_; }
+
+ private:
+  void CreateWidgets();
+  void Connect(Control control, QWidget& widget);
+  void Refresh(Control control);
+  void RefreshOptions();
+  void RefreshFrame1();
+
+  ControlPanel& panel_;
+  CommandHandler on_command_;
+  const int dpi_;
+  std::array<QWidget*, kControlCount> widgets_{};
+  std::array<std::unique_ptr<MultiLineBinding>, kControlCount> bindings_;
+  QButtonGroup* options_ = nullptr;
+  RefreshQueue refresh_queue_;
+  ControlPanel::ObserverId observer_ = 0;
+};
+
+}  // namespace quelbo

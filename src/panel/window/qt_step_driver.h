@@ -1,0 +1,37 @@
+#pragma once
+
+#include <QTimer>
+
+#include "platform/clock.h"
+#include "run/step_scheduler.h"
+
+namespace quelbo {
+
+// Drives a StepScheduler from Qt's event loop with one timer, timed to the scheduler's next
+// deadline: 0 ms for a step due now (the "next pass" of the loop, no sleeping), stopped when
+// nothing can become due. A step's yields run the Qt event loop, so the window stays live
+// while a long step runs. Registers itself as the scheduler's event loop and change listener
+// for its lifetime.
+// REQUIRES: `scheduler` and `clock` outlive the driver; one driver per scheduler.
+class QtStepDriver final : public EventLoopPort {
+ public:
+  QtStepDriver(StepScheduler& scheduler, const Clock& clock);
+  QtStepDriver(const QtStepDriver&) = delete;
+  QtStepDriver& operator=(const QtStepDriver&) = delete;
+  ~QtStepDriver() override;
+
+  void ProcessPendingEvents() override;
+
+  // Whether the driver is waiting for a step to become due (for diagnostics and tests).
+  bool Waiting() const { return timer_.isActive(); }
+
+ private:
+  void Retime();
+  void OnTimeout();
+
+  StepScheduler& scheduler_;
+  const Clock& clock_;
+  QTimer timer_;
+};
+
+}  // namespace quelbo
