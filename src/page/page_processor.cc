@@ -38,12 +38,10 @@ void PageProcessor::TakeNextPage() {
   const std::u16string_view first = pending_.FirstEntry();
   if (first.find(u'.') != std::u16string_view::npos) {
     panel_.SetText(kCurrentPage, std::u16string(first));
-    if (first.size() == panel_.Text(kPendingPages).size()) {
-      // The last entry has no line break after it; taking it must still shorten the list, or
-      // the same page would be taken again for ever.
+    if (!pending_.DropFirstLine()) {
+      // No line break at all (a list edited by hand): taking the entry must still shorten the
+      // list, or the same page would be taken again for ever.
       panel_.SetText(kPendingPages, u"");
-    } else {
-      pending_.DropFirstLine();
     }
     panel_.SetProgressValue(panel_.ProgressBar().value + 1);
     scheduler_.Arm(panel_.Ticked(field::autoDetectCharset) ? Step::Timer3 : Step::Timer2,
@@ -60,7 +58,7 @@ void PageProcessor::TakeNextPage() {
 }
 
 void PageProcessor::SkipPendingLine() {
-  pending_.DropFirstLine();
+  (void)pending_.DropFirstLine();
   scheduler_.Disarm(Step::quyi);
   scheduler_.Arm(Step::Timer1, 100);
 }

@@ -32,9 +32,11 @@ std::u16string_view PendingPageList::FirstEntry() const {
   return text.substr(0, text.find(u"\r\n"));
 }
 
-void PendingPageList::DropFirstLine() {
+bool PendingPageList::DropFirstLine() {
   const size_t lf = Text().find(u'\n');
-  if (lf != std::u16string_view::npos) panel_.DropTextPrefix(kPendingPages, lf + 1);
+  if (lf == std::u16string_view::npos) return false;
+  panel_.DropTextPrefix(kPendingPages, lf + 1);
+  return true;
 }
 
 bool PendingPageList::ContainsDot() {

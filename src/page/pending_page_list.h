@@ -21,8 +21,8 @@ class PendingPageList {
   // The text before the first CR LF, or all of it.
   std::u16string_view FirstEntry() const;
 
-  // Drops everything through the first LF; a list without LF stays as it is.
-  void DropFirstLine();
+  // Drops everything through the first LF; a list without LF stays as it is (false).
+  bool DropFirstLine();
 
   // Whether a "." stands anywhere in the list.
   bool ContainsDot();

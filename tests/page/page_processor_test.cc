@@ -241,12 +241,22 @@ TEST_F(PageProcessorTest, ProgressNeverPassesTheMaximum) {
   EXPECT_EQ(values, (std::vector<double>{1, 2, 0}));
 }
 
-TEST_F(PageProcessorTest, LastEntryWithoutALineBreakIsTakenOnce) {
+TEST_F(PageProcessorTest, ListWithoutAnyLineFeedIsTakenOnce) {
   Encodings(false, true, true);
   WriteBytes(Page("a.htm"), "x");
   RunList(u"a.htm");
   EXPECT_EQ(report_.processed(), 1u);
   EXPECT_EQ(panel_.Text(kPendingPages), u"");
+}
+
+TEST_F(PageProcessorTest, BareLineFeedsInAnEditedListSplitAsTheyFall) {
+  // The entry runs to the first CR LF, the line taken away to the first LF.
+  Encodings(false, true, true);
+  WriteBytes(Page("b.htm"), "x");
+  panel_.SetText(kPendingPages, u"a\nb.htm\r\n###");
+  processor_.TakeNextPage();
+  EXPECT_EQ(panel_.Text(kCurrentPage), u"a\nb.htm");
+  EXPECT_EQ(panel_.Text(kPendingPages), u"b.htm\r\n###");
 }
 
 TEST_F(PageProcessorTest, LongListCostsConstantWorkPerPage) {
