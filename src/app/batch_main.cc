@@ -95,7 +95,7 @@ int main(int argc, char** argv) {
                     panel.ProgressBar().max, panel.Text(kCurrentPage));
     }
   });
-  session.report().SetSkipListener([&](const SkippedPage& page) {
+  session.report().AddSkipListener([&](const SkippedPage& page) {
     if (show_progress) std::fputs("\r\033[K", stderr);
     PrintSkipped(stderr, page);
   });

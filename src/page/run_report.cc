@@ -15,7 +15,7 @@ void RunReport::PageDone(bool changed) {
 
 void RunReport::PageSkipped(SkippedPage page) {
   skipped_.push_back(std::move(page));
-  if (on_skip_) on_skip_(skipped_.back());
+  for (const Listener& listener : on_skip_) listener(skipped_.back());
 }
 
 }  // namespace quelbo

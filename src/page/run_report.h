@@ -23,8 +23,8 @@ class RunReport {
   void PageDone(bool changed);
   void PageSkipped(SkippedPage page);
 
-  // Told of each skipped page as it happens.
-  void SetSkipListener(Listener listener) { on_skip_ = std::move(listener); }
+  // Each listener is told of each skipped page as it happens.
+  void AddSkipListener(Listener listener) { on_skip_.push_back(std::move(listener)); }
 
   size_t processed() const { return processed_; }
   size_t changed() const { return changed_; }
@@ -34,7 +34,7 @@ class RunReport {
   size_t processed_ = 0;
   size_t changed_ = 0;
   std::vector<SkippedPage> skipped_;
-  Listener on_skip_;
+  std::vector<Listener> on_skip_;
 };
 
 }  // namespace quelbo

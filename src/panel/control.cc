@@ -29,6 +29,7 @@ constexpr std::array<ControlInfo, kControlCount> kControls = {{
     {"Option6", K::kOption},         {"RichTextBox2", K::kMultiLineText},
     {"Text7", K::kMultiLineText},    {"Text8", K::kSingleLineText},
     {"list", K::kMultiLineText},     {"url", K::kSingleLineText},
+    {"skippedPages", K::kMultiLineText},
     {"Label1", K::kLabel},           {"Label2", K::kLabel},
     {"Label3", K::kLabel},           {"Label4", K::kLabel},
     {"ProgressBar1", K::kProgressBar}, {"Command1", K::kCommand},

@@ -18,6 +18,8 @@ enum class Control : std::uint8_t {
   Option1, Option2, Option3, Option4, Option5, Option6,
   // Run state.
   RichTextBox2, Text7, Text8, list, url,
+  // The pages the last run left untouched, one per line with the reason (read-only).
+  skippedPages,
   // Status, labels and commands.
   Label1, Label2, Label3, Label4, ProgressBar1,
   Command1, Command2, Command3, Command4, Command5, Command6, Command7,

@@ -87,6 +87,13 @@ void ControlPanel::SetText(Control control, std::u16string text) {
   Notify(control);
 }
 
+void ControlPanel::AppendText(Control control, std::u16string_view text) {
+  ControlState& state = State(control);
+  state.text.append(text);
+  ++state.version;
+  Notify(control);
+}
+
 void ControlPanel::DropTextPrefix(Control control, size_t count) {
   ControlState& state = State(control);
   state.offset = std::min(state.text.size(), state.offset + count);

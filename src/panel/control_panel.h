@@ -45,6 +45,8 @@ class ControlPanel {
 
   std::u16string_view Text(Control control) const;
   void SetText(Control control, std::u16string text);
+  // Adds to the end of a text in amortised constant time.
+  void AppendText(Control control, std::u16string_view text);
   // Removes the first `count` code units of a text in amortised constant time.
   void DropTextPrefix(Control control, size_t count);
   // Changes with every SetText of the control, but not with DropTextPrefix, so that a caller

@@ -45,6 +45,7 @@ inline constexpr Control kDirectoryQueue = Control::Text7;
 inline constexpr Control kCurrentDirectory = Control::Text8;
 inline constexpr Control kCollectedFiles = Control::list;
 inline constexpr Control kCurrentPage = Control::url;
+inline constexpr Control kSkippedPages = Control::skippedPages;
 inline constexpr Control kStatusLine = Control::Label1;
 inline constexpr Control kEntryLine = Control::Label2;
 

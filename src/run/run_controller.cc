@@ -30,6 +30,7 @@ bool RunController::StartRun() {
     return false;
   }
   report_.Reset();
+  panel_.SetText(kSkippedPages, u"");
   std::u16string excluded = StripLineBreaks(panel_.Text(field::excludedDirs));
   if (!excluded.empty()) excluded = ReplaceAll(excluded + u"|#", u"||", u"|");
   panel_.SetText(field::excludedDirs, std::move(excluded));

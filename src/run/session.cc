@@ -23,6 +23,10 @@ Session::Session(FileSystem& fs, const Clock& clock, SiteRoot root, std::string 
       pages_(panel_, scheduler_, fs, root_, report_),
       controller_(panel_, scheduler_, store_, report_) {
   ConnectPanelToStore(panel_, store_);
+  // The window shows the report from the panel, as it shows everything else.
+  report_.AddSkipListener([this](const SkippedPage& page) {
+    panel_.AppendText(kSkippedPages, page.entry + u"：" + page.reason + u"\r\n");
+  });
   walker_.InstallSteps();
   pages_.InstallSteps();
 }

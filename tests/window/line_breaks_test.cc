@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 
 namespace quelbo {
@@ -69,10 +70,20 @@ TEST(LineBreaks, WidgetEditsChangeOnlyTheEditedRange) {
       {"replacing a break by a typed break", u"a\nb", 1, 1, u"\u2029", u"a\nb"},
       {"pasted CR LF counts once", u"ab", 1, 0, u"1\r\n2", u"a1\r\n2b"},
       {"at the very end", u"a\n", 2, 0, u"b", u"a\nb"},
+      {"bare CR and bare LF brought together", u"\r\r\n\n", 1, 1, u"", u"\r\n\n"},
+      {"likewise with text between", u"a\rxy\nb", 2, 2, u"", u"a\r\n\nb"},
   };
   for (const auto& c : cases) {
     const TextEdit edit = ToModelEdit(c.model, c.at, c.removed, c.added);
-    EXPECT_EQ(ApplyEdit(c.model, edit), c.result) << c.name;
+    const std::u16string result = ApplyEdit(c.model, edit);
+    EXPECT_EQ(result, c.result) << c.name;
+    // Whatever the model keeps, it shows as the widget does after the edit.
+    std::u16string widget = ToDisplay(c.model);
+    std::u16string added = c.added;
+    std::replace_if(
+        added.begin(), added.end(), [](char16_t u) { return u > 0x2000; }, u'\n');
+    widget.replace(c.at, c.removed, ToDisplay(added));
+    EXPECT_EQ(ToDisplay(result), widget) << c.name;
   }
 }
 
@@ -80,6 +91,33 @@ TEST(LineBreaks, AnUnchangedReportGivesAnEmptyEdit) {
   const TextEdit edit = ToModelEdit(u"a\nb\r\nc", 0, 5, u"a\u2029b\u2029c");
   EXPECT_EQ(edit.removed, 0u);
   EXPECT_TRUE(edit.added.empty());
+}
+
+TEST(LineBreaks, ChangedRangesKeepTheSameFrontAndBackWithoutPartingCrLf) {
+  struct Case {
+    std::u16string before, after;
+    ChangedRange range;
+  };
+  const Case cases[] = {
+      {u"b\r\nc", u"a\r\nb\r\nc", {0, 0, 3}},  // a block put in front
+      {u"a\r\n", u"a\r\nb\r\n", {3, 3, 6}},    // and at the end
+      {u"same", u"same", {4, 4, 4}},
+      {u"a\rb", u"a\r\nb", {1, 2, 3}},  // the new LF would pair with the kept CR
+      {u"a\nb", u"a\r\nb", {1, 2, 3}},  // the kept LF would pair with the new CR
+      {u"a\r\nb", u"a\nb", {1, 3, 2}},
+      {u"\r\r", u"\r\r\n", {1, 2, 3}},
+      {u"", u"x", {0, 0, 1}},
+  };
+  for (const Case& c : cases) {
+    const ChangedRange range = FindChangedRange(c.before, c.after);
+    EXPECT_EQ(range, c.range);
+    // Each part shows on its own as it does within its text.
+    const std::u16string_view before(c.before), after(c.after);
+    EXPECT_EQ(ToDisplay(before.substr(0, range.start)) +
+                  ToDisplay(after.substr(range.start, range.after_end - range.start)) +
+                  ToDisplay(before.substr(range.before_end)),
+              ToDisplay(after));
+  }
 }
 
 }  // namespace

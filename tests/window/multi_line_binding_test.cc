@@ -6,6 +6,8 @@
 #include <QTest>
 #include <QTextCursor>
 #include <QTextDocument>
+#include <algorithm>
+#include <random>
 #include <string>
 
 #include "panel/settings_fields.h"
@@ -84,30 +86,66 @@ TEST_F(MultiLineBindingTest, AnEditChangesOnlyTheEditedRange) {
   EXPECT_EQ(Widget(), u"o-hree\n");
 }
 
-TEST_F(MultiLineBindingTest, ModelWritesReplaceTheShownTextWithoutEcho) {
-  Show(field::pair2Replace, u"old");
-  int notices = 0;
-  panel_.AddObserver([&](Control) { ++notices; });
-  panel_.SetText(control_, u"new\nline");
-  binding_->Refresh();
-  EXPECT_EQ(notices, 1);
-  EXPECT_EQ(Widget(), u"new\nline");
-  EXPECT_EQ(Model(), u"new\nline");
-}
-
-TEST_F(MultiLineBindingTest, DroppedFrontsLeaveTheWidgetEqualToTheModel) {
-  // Cuts land between CR and LF too.
-  Show(kPendingPages, u"a.htm\r\nb.htm\nc.htm\r\n\r\n###");
+TEST_F(MultiLineBindingTest, RewrittenListsChangeOnlyTheirDifference) {
+  Show(kCollectedFiles, u"###");
   int added = 0;
   QObject::connect(editor_.document(), &QTextDocument::contentsChange,
                    [&](int, int, int chars_added) { added += chars_added; });
-  for (size_t count : {6u, 1u, 3u, 7u, 1u, 1u, 1u}) {
-    panel_.DropTextPrefix(control_, count);
+  // As the walk collects a directory at a time, each block in front of the others.
+  std::u16string block = u"d/p.html\r\nd/q.html\r\n";
+  for (int i = 0; i < 20; ++i) {
+    panel_.SetText(control_, block + std::u16string(Model()));
     binding_->Refresh();
-    EXPECT_EQ(Widget(), ToDisplay(Model())) << count;
   }
-  EXPECT_EQ(Model(), u"\r\n###");
-  EXPECT_EQ(added, 0);  // never rewritten whole
+  EXPECT_EQ(Widget(), ToDisplay(Model()));
+  EXPECT_EQ(added, 20 * 18);
+}
+
+TEST_F(MultiLineBindingTest, AnyMixOfWritesDropsEditsAndRefreshesShowsTheModel) {
+  // Texts of a, CR and LF only, so that cuts fall next to and inside CR LF pairs; the user
+  // types in between, also while the widget is behind the model.
+  std::mt19937 random(7);
+  const auto pick = [&](size_t bound) {
+    return std::uniform_int_distribution<size_t>(0, bound)(random);
+  };
+  const auto piece = [&] {
+    std::u16string text;
+    for (size_t n = pick(4); n > 0; --n) text.push_back(u"a\r\n"[pick(2)]);
+    return text;
+  };
+  Show(kPendingPages, u"a\r\na\na\ra");
+  bool up_to_date = true;  // the widget shows the model as it is
+  for (int step = 0; step < 3000; ++step) {
+    const std::u16string model(Model());
+    switch (pick(4)) {
+      case 0: {
+        const size_t at = pick(model.size());
+        const size_t removed = pick(model.size() - at);
+        panel_.SetText(control_, model.substr(0, at) + piece() + model.substr(at + removed));
+        break;
+      }
+      case 1:
+        panel_.DropTextPrefix(control_, pick(std::min<size_t>(model.size(), 3)));
+        break;
+      case 2: {  // the user, on whatever the widget shows at the moment
+        PlaceCursor(static_cast<int>(pick(static_cast<size_t>(editor_.toPlainText().size()))));
+        const Qt::Key keys[] = {Qt::Key_X, Qt::Key_Return, Qt::Key_Backspace, Qt::Key_Delete};
+        QTest::keyClick(&editor_, keys[pick(3)]);
+        // An edit of an up-to-date widget is the model's new text, as shown.
+        if (up_to_date) {
+          ASSERT_EQ(ToDisplay(Model()), Widget()) << step;
+        }
+        continue;
+      }
+      default:
+        binding_->Refresh();
+        ASSERT_EQ(Widget(), ToDisplay(Model())) << step;
+        up_to_date = true;
+        continue;
+    }
+    up_to_date = false;
+    if (Model().size() > 60) panel_.SetText(control_, u"a\r\n");
+  }
 }
 
 TEST_F(MultiLineBindingTest, AnEditAfterAPendingDropKeepsTheDrop) {

@@ -26,7 +26,9 @@ std::u16string PendingList() {
   return list + u"###";
 }
 
-double Micros(const QElapsedTimer& timer) { return static_cast<double>(timer.nsecsElapsed()) / 1e3; }
+double Micros(const QElapsedTimer& timer) {
+  return static_cast<double>(timer.nsecsElapsed()) / 1e3;
+}
 
 void DropLines(ControlPanel& panel, int lines) {
   for (int i = 0; i < lines; ++i) {
@@ -48,8 +50,7 @@ void Run() {
   panel.SetText(kPendingPages, list);
   window.RefreshNow();
   QApplication::processEvents();
-  std::printf("full flush of the list (SetText, refresh, repaint): %.1f ms\n",
-              Micros(timer) / 1e3);
+  std::printf("full flush of the list (SetText, refresh, repaint): %.1f ms\n", Micros(timer) / 1e3);
 
   // One page per refresh: the worst case, a refresh after every line.
   constexpr int kSingles = 5000;
@@ -58,8 +59,7 @@ void Run() {
     DropLines(panel, 1);
     window.RefreshNow();
   }
-  std::printf("prefix drop + refresh, one line each: %.1f us per line\n",
-              Micros(timer) / kSingles);
+  std::printf("prefix drop + refresh, one line each: %.1f us per line\n", Micros(timer) / kSingles);
 
   // As the run does it: many pages per frame, then repaint.
   constexpr int kPerFrame = 100;
@@ -70,13 +70,31 @@ void Run() {
     window.RefreshNow();
     QApplication::processEvents();
   }
-  std::printf("prefix drops, %d lines per frame with repaint: %.1f us per line, %.1f us per frame\n",
-              kPerFrame, Micros(timer) / (frames * kPerFrame), Micros(timer) / frames);
+  std::printf(
+      "prefix drops, %d lines per frame with repaint: %.1f us per line, %.1f us per frame\n",
+      kPerFrame, Micros(timer) / (frames * kPerFrame), Micros(timer) / frames);
 
   auto* pending = window.findChild<QPlainTextEdit*>("RichTextBox2");
   std::printf("list left: model \"%s\", widget \"%s\"\n",
               QString::fromStdU16String(std::u16string(panel.Text(kPendingPages))).toUtf8().data(),
               pending->toPlainText().toUtf8().data());
+
+  // As the walk collects subdirectories: each directory's block goes in front of the list.
+  constexpr int kDirectories = 100;
+  timer.restart();
+  for (int d = 0; d < kDirectories; ++d) {
+    std::u16string block;
+    for (int i = 0; i < kLines / kDirectories; ++i) {
+      block += u"sub" + QString::number(d).toStdU16String() + u"/page" +
+               QString::number(i).toStdU16String() + u".html\r\n";
+    }
+    panel.SetText(kCollectedFiles, block + std::u16string(panel.Text(kCollectedFiles)));
+    window.RefreshNow();
+  }
+  std::printf(
+      "collected list grown by %d blocks of %d lines, refresh after each: %.1f ms per "
+      "block\n",
+      kDirectories, kLines / kDirectories, Micros(timer) / 1e3 / kDirectories);
 
   constexpr int kWrites = 1000000;
   ControlPanel unobserved;

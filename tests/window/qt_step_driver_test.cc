@@ -4,6 +4,7 @@
 
 #include <QCoreApplication>
 #include <QEventLoop>
+#include <QTest>
 #include <QTimer>
 #include <chrono>
 #include <string>
@@ -89,7 +90,7 @@ TEST_F(QtStepDriverTest, YieldsLetPendingEventsAndOtherDueStepsRun) {
 }
 
 TEST_F(QtStepDriverTest, WaitsOnlyForStepsThatCanBecomeDue) {
-  scheduler_.Arm(Step::Timer6, 100);
+  scheduler_.Arm(Step::Timer6, 20);
   EXPECT_TRUE(driver_.Waiting());
   scheduler_.Disable(Step::Timer6);  // Stop: armed, but disabled
   EXPECT_FALSE(driver_.Waiting());
@@ -101,6 +102,25 @@ TEST_F(QtStepDriverTest, WaitsOnlyForStepsThatCanBecomeDue) {
   QTimer::singleShot(5, [&] { scheduler_.Enable(Step::Timer6); });  // Continue, from the loop
   ASSERT_TRUE(RunUntil([&] { return ran; }));
   EXPECT_FALSE(driver_.Waiting());
+}
+
+TEST(QtStepDriver, AWakeUpBeforeTheDeadlineWaitsAgain) {
+  ManualClock clock;
+  StepScheduler scheduler(clock);
+  QtStepDriver driver(scheduler, clock);
+  int runs = 0;
+  scheduler.SetOperation(Step::quyi, [&] {
+    scheduler.Disarm(Step::quyi);
+    ++runs;
+  });
+  scheduler.Arm(Step::quyi, 10);
+  QTest::qWait(30);  // real time passes, the scheduler's clock does not
+  EXPECT_EQ(runs, 0);
+  EXPECT_TRUE(driver.Waiting());
+  clock.Advance(Milliseconds(10));
+  QTest::qWait(30);
+  EXPECT_EQ(runs, 1);
+  EXPECT_FALSE(driver.Waiting());
 }
 
 }  // namespace

@@ -22,9 +22,7 @@ size_t UnitsBefore(std::u16string_view text, size_t end, size_t floor) {
   return text[end - 1] == kLf && end - 1 > floor && text[end - 2] == kCr ? 2 : 1;
 }
 
-bool SameCharacter(char16_t a, char16_t b) {
-  return a == b || (IsBreak(a) && IsBreak(b));
-}
+bool SameCharacter(char16_t a, char16_t b) { return a == b || (IsBreak(a) && IsBreak(b)); }
 
 }  // namespace
 
@@ -74,6 +72,13 @@ TextEdit ToModelEdit(std::u16string_view model, size_t display_pos, size_t remov
   }
 
   TextEdit edit{begin, end - begin, {}};
+  // A deletion that brings a bare CR and a bare LF together would fuse two breaks the widget
+  // still shows apart; the CR's break becomes a CR LF instead.
+  if (added_begin == added_end && begin > 0 && model[begin - 1] == kCr && end < model.size() &&
+      model[end] == kLf) {
+    edit.added.push_back(kLf);
+    return edit;
+  }
   for (size_t i = added_begin; i < added_end; i += UnitsAt(added.substr(0, added_end), i)) {
     if (IsBreak(added[i])) {
       edit.added += u"\r\n";

@@ -35,7 +35,8 @@ struct TextEdit {
 // The smallest model edit after which `model` shows as a widget does once it has replaced
 // `removed` display characters at `display_pos` by `added` (line breaks there as '\n', '\r',
 // U+2028 or U+2029). Characters the widget reports as replaced by themselves keep their model
-// form, breaks included; each new line break becomes CR LF.
+// form, breaks included; each new line break becomes CR LF. A deletion that would join a bare
+// CR and a bare LF into one break ends the CR's line with CR LF, so that both breaks stay.
 // REQUIRES: display_pos + removed <= DisplayLength(model).
 TextEdit ToModelEdit(std::u16string_view model, size_t display_pos, size_t removed,
                      std::u16string_view added);

@@ -24,8 +24,7 @@ QStringView View(std::u16string_view text) {
 
 QRect ToQRect(const PixelRect& rect) { return {rect.left, rect.top, rect.width, rect.height}; }
 
-// Qt widgets repaint on every set, equal or not; a label written with the same text each frame
-// would repaint each frame.
+// A line edit set to the text it already holds would lose the user's cursor position.
 template <typename Widget>
 void SetTextIfChanged(Widget& widget, std::u16string_view text) {
   if (widget.text() != View(text)) widget.setText(View(text).toString());
@@ -76,10 +75,9 @@ void MainWindow::Connect(Control control, QWidget& widget) {
   switch (KindOf(control)) {
     case ControlKind::kSingleLineText:
       // textEdited comes from the user only, never from a refresh.
-      QObject::connect(static_cast<QLineEdit*>(&widget), &QLineEdit::textEdited, this,
-                       [this, control](const QString& text) {
-                         panel_.SetText(control, text.toStdU16String());
-                       });
+      QObject::connect(
+          static_cast<QLineEdit*>(&widget), &QLineEdit::textEdited, this,
+          [this, control](const QString& text) { panel_.SetText(control, text.toStdU16String()); });
       break;
     case ControlKind::kMultiLineText:
       bindings_[Index(control)] = std::make_unique<MultiLineBinding>(

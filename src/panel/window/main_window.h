@@ -18,7 +18,7 @@ namespace quelbo {
 // it, and keeps no state of its own: every widget is named after its control and shows that
 // control's model value. Model changes are shown at the next frame, all at once, however often
 // they were written.
-// REQUIRES: `panel` outlives the window.
+// REQUIRES: a QApplication exists; `panel` outlives the window.
 class MainWindow final : public QWidget {
  public:
   // Called on a click of Command1 … Command7.

@@ -32,10 +32,9 @@ int ToInt(size_t value) { return static_cast<int>(value); }
 MultiLineBinding::MultiLineBinding(ControlPanel& panel, Control control, QPlainTextEdit& editor)
     : panel_(panel), control_(control), editor_(editor) {
   Reset(panel_.Text(control_));
-  connection_ = QObject::connect(editor_.document(), &QTextDocument::contentsChange,
-                                 [this](int position, int removed, int added) {
-                                   OnContentsChange(position, removed, added);
-                                 });
+  connection_ = QObject::connect(
+      editor_.document(), &QTextDocument::contentsChange,
+      [this](int position, int removed, int added) { OnContentsChange(position, removed, added); });
 }
 
 MultiLineBinding::~MultiLineBinding() { QObject::disconnect(connection_); }
@@ -73,8 +72,7 @@ void MultiLineBinding::ShowChanges(std::u16string_view model) {
   const ChangedRange range = FindChangedRange(shown, model);
   const size_t from = DisplayLength(shown, range.start);
   const size_t to = display_length_ - DisplayLength(shown.substr(range.before_end));
-  const std::u16string middle =
-      ToDisplay(model.substr(range.start, range.after_end - range.start));
+  const std::u16string middle = ToDisplay(model.substr(range.start, range.after_end - range.start));
   if (from != to || !middle.empty()) {
     const WriteGuard guard(writing_);
     QTextCursor cursor(editor_.document());
@@ -130,10 +128,10 @@ void MultiLineBinding::OnContentsChange(int position, int chars_removed, int cha
   cursor.setPosition(ToInt(at + added), QTextCursor::KeepAnchor);
   const QString added_text = cursor.selectedText();
   const std::u16string_view shown = Shown();
-  const TextEdit edit = ToModelEdit(
-      shown, at, removed,
-      std::u16string_view(reinterpret_cast<const char16_t*>(added_text.utf16()),
-                          static_cast<size_t>(added_text.size())));
+  const TextEdit edit =
+      ToModelEdit(shown, at, removed,
+                  std::u16string_view(reinterpret_cast<const char16_t*>(added_text.utf16()),
+                                      static_cast<size_t>(added_text.size())));
   if (edit.removed == 0 && edit.added.empty()) return;
 
   // The model may have moved on since the last refresh. Only a dropped front, wholly before

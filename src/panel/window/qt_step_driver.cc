@@ -18,7 +18,12 @@ QtStepDriver::QtStepDriver(StepScheduler& scheduler, const Clock& clock)
   Retime();
 }
 
-QtStepDriver::~QtStepDriver() {
+QtStepDriver::~QtStepDriver() { Stop(); }
+
+void QtStepDriver::Stop() {
+  if (stopped_) return;
+  stopped_ = true;
+  timer_.stop();
   scheduler_.SetChangeListener({});
   scheduler_.SetEventLoop(nullptr);
 }
@@ -26,6 +31,7 @@ QtStepDriver::~QtStepDriver() {
 void QtStepDriver::ProcessPendingEvents() { QCoreApplication::processEvents(); }
 
 void QtStepDriver::Retime() {
+  if (stopped_) return;
   const auto deadline = scheduler_.NextDeadline();
   if (!deadline) {
     timer_.stop();
@@ -33,8 +39,8 @@ void QtStepDriver::Retime() {
   }
   // Rounded up: woken before the deadline, the pass would find nothing due.
   const auto wait = std::chrono::ceil<Milliseconds>(*deadline - clock_.Now()).count();
-  const int milliseconds = static_cast<int>(
-      std::clamp<decltype(wait)>(wait, 0, std::numeric_limits<int>::max()));
+  const int milliseconds =
+      static_cast<int>(std::clamp<decltype(wait)>(wait, 0, std::numeric_limits<int>::max()));
   // Steps re-arm themselves at "next pass" on every run; restarting an already due timer would
   // only churn the dispatcher.
   if (milliseconds == 0 && timer_.isActive() && timer_.interval() == 0) return;

@@ -12,7 +12,8 @@ namespace quelbo {
 // nothing can become due. A step's yields run the Qt event loop, so the window stays live
 // while a long step runs. Registers itself as the scheduler's event loop and change listener
 // for its lifetime.
-// REQUIRES: `scheduler` and `clock` outlive the driver; one driver per scheduler.
+// REQUIRES: a QCoreApplication exists; `scheduler` and `clock` outlive the driver; one driver
+// per scheduler.
 class QtStepDriver final : public EventLoopPort {
  public:
   QtStepDriver(StepScheduler& scheduler, const Clock& clock);
@@ -21,6 +22,10 @@ class QtStepDriver final : public EventLoopPort {
   ~QtStepDriver() override;
 
   void ProcessPendingEvents() override;
+
+  // Lets go of the scheduler for good: no step runs from here on, though a step in the middle
+  // of a yield finishes its tick. For closing the window.
+  void Stop();
 
   // Whether the driver is waiting for a step to become due (for diagnostics and tests).
   bool Waiting() const { return timer_.isActive(); }
@@ -32,6 +37,7 @@ class QtStepDriver final : public EventLoopPort {
   StepScheduler& scheduler_;
   const Clock& clock_;
   QTimer timer_;
+  bool stopped_ = false;
 };
 
 }  // namespace quelbo

@@ -42,6 +42,8 @@ QWidget* MakeWidgetOfKind(Control control, QWidget* parent) {
       if (control == kPendingPages || control == kDirectoryQueue || control == kCollectedFiles) {
         edit->setUndoRedoEnabled(false);
       }
+      // The report of skipped pages is the run's to write.
+      if (control == kSkippedPages) edit->setReadOnly(true);
       return edit;
     }
     case ControlKind::kCheckBox:

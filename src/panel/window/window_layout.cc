@@ -67,6 +67,7 @@ constexpr std::pair<Control, TwipsRect> kFormPlacements[] = {
     {C::Label2, {kOutside, 1740, 2400, 255}},
     {C::Command3, {kOutside, 2055, 1215, 360}},
     {C::list, {10920, 120, 2400, 2880}},
+    {C::skippedPages, {kOutside, 2520, 2400, 2775}},
 };
 
 // Relative to Frame1 (5535 × 3735).
