@@ -1,0 +1,215 @@
+// The whole program in its window: a session on a temporary site and configuration directory,
+// driven through the widgets by their control names, with the scheduler on Qt's event loop.
+
+#include <gtest/gtest.h>
+
+#include <QAbstractButton>
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTest>
+
+#include "panel/settings_fields.h"
+#include "panel/window/main_window.h"
+#include "panel/window/qt_step_driver.h"
+#include "platform/ini_profile.h"
+#include "platform/text_codec.h"
+#include "run/session.h"
+#include "support/temp_dir.h"
+
+namespace quelbo {
+namespace {
+
+using testing::ReadBytes;
+using testing::WriteBytes;
+
+class ProgramWindowTest : public ::testing::Test {
+ protected:
+  ProgramWindowTest() {
+    fs_.MakeDirectories(site_).value();
+    session_ = std::move(Session::Create(fs_, clock_, SessionPaths{site_, config_}).value());
+    window_ = std::make_unique<MainWindow>(
+        session_->panel(), [this](Control command) { session_->Click(command); });
+  }
+
+  // What the program does at start-up, once the configuration directory holds what a test
+  // put there.
+  void StartUp() {
+    session_->LoadSettings();
+    driver_ = std::make_unique<QtStepDriver>(session_->scheduler(), clock_);
+    window_->show();
+    window_->RefreshNow();
+  }
+  void Key(std::u16string_view key, std::u16string_view value) {
+    fs_.MakeDirectories(config_).value();
+    ASSERT_TRUE(WriteIniValue(fs_, u"HTML", key, value, config_ + "htm批处理配置.ini"));
+  }
+  // Root-only .htm pages in UTF-8, no detection.
+  void PlainRunSettings() {
+    Key(u"后缀", u"1");
+    Key(u"自动识别", u"0");
+    Key(u"UTF读入", u"1");
+    Key(u"UTF输出", u"1");
+  }
+
+  template <typename W = QWidget>
+  W* Find(Control control) {
+    return window_->findChild<W*>(QString::fromLatin1(ControlName(control)));
+  }
+  void Click(Control control) { QTest::mouseClick(Find(control), Qt::LeftButton); }
+  std::u16string Shown(Control control) {
+    window_->RefreshNow();
+    if (auto* label = Find<QLabel>(control)) return label->text().toStdU16String();
+    if (auto* line = Find<QLineEdit>(control)) return line->text().toStdU16String();
+    if (auto* button = Find<QAbstractButton>(control)) return button->text().toStdU16String();
+    return Find<QPlainTextEdit>(control)->toPlainText().toStdU16String();
+  }
+  // Runs the event loop until `done` or a time limit.
+  bool RunEventsUntil(const std::function<bool()>& done, int limit_ms = 20000) {
+    QElapsedTimer timer;
+    timer.start();
+    while (!done()) {
+      if (timer.elapsed() > limit_ms) return false;
+      QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+    }
+    return true;
+  }
+  bool RunUntilIdle() {
+    return RunEventsUntil([this] { return session_->scheduler().Idle(); });
+  }
+  std::string Page(const std::string& name) const { return site_ + "/" + name; }
+
+  testing::TempDir dir_;
+  std::string site_ = dir_ / "site";
+  std::string config_ = dir_ / "config/AAAHTML批量替换配置log/";
+  PosixFileSystem fs_;
+  SteadyClock clock_;
+  std::unique_ptr<Session> session_;
+  std::unique_ptr<MainWindow> window_;
+  std::unique_ptr<QtStepDriver> driver_;
+};
+
+TEST_F(ProgramWindowTest, StartUpOnAnEmptyConfigurationDirectory) {
+  StartUp();
+  EXPECT_EQ(Shown(Control::Command4), u"停止");
+  EXPECT_EQ(Shown(Control::Text1), u"");
+  EXPECT_EQ(Shown(Control::Text2), u"");
+  EXPECT_EQ(Shown(Control::Text7), u"");
+  EXPECT_EQ(Shown(Control::Text11), u"Text11");  // sets 1 and 2 are not loaded while off
+  EXPECT_TRUE(Find<QAbstractButton>(Control::Option1)->isChecked());
+  EXPECT_TRUE(Find<QAbstractButton>(Control::Check5)->isChecked());
+  EXPECT_FALSE(Find<QAbstractButton>(Control::Check3)->isChecked());
+  EXPECT_TRUE(Find(Control::Text11)->isEnabled());
+  EXPECT_EQ(window_->windowTitle(), QStringLiteral("Quelbo - HTML批量处理5.1"));
+  EXPECT_TRUE(testing::Exists(config_ + "tihuanqian.txt"));
+}
+
+TEST_F(ProgramWindowTest, AWholeRunStartedWithCommand1RewritesThePages) {
+  PlainRunSettings();
+  Key(u"替换前1", u"旧");
+  Key(u"替换后1", u"新");
+  for (int i = 0; i < 20; ++i) WriteBytes(Page("p" + std::to_string(i) + ".htm"), "旧\xE6\x97\xA7");
+  StartUp();
+  Click(Control::Command1);
+  ASSERT_TRUE(RunUntilIdle());
+  for (int i = 0; i < 20; ++i) {
+    EXPECT_EQ(ReadBytes(Page("p" + std::to_string(i) + ".htm")), "\xE6\x96\xB0\xE6\x96\xB0");
+  }
+  EXPECT_EQ(Shown(Control::Label1), u"本目录内页面全部处理完毕了");
+  EXPECT_EQ(Shown(Control::url), u"");
+}
+
+TEST_F(ProgramWindowTest, StopAndContinueInTheMiddleOfARun) {
+  PlainRunSettings();
+  Key(u"替换前1", u"a");
+  Key(u"替换后1", u"b");
+  constexpr int kPages = 300;
+  for (int i = 0; i < kPages; ++i) WriteBytes(Page("p" + std::to_string(i) + ".htm"), "a");
+  StartUp();
+  Click(Control::Command1);
+  ASSERT_TRUE(RunEventsUntil([this] { return session_->report().processed() >= 20; }));
+  Click(Control::Command4);
+  EXPECT_EQ(Shown(Control::Command4), u"继续");
+  ASSERT_TRUE(RunUntilIdle());  // every step but NextDirectory disarmed: nothing goes on
+  const size_t stopped_at = session_->report().processed();
+  QTest::qWait(50);
+  EXPECT_EQ(session_->report().processed(), stopped_at);
+  EXPECT_LT(stopped_at, static_cast<size_t>(kPages));
+  EXPECT_FALSE(Shown(Control::RichTextBox2).empty());  // the window stayed live meanwhile
+
+  Click(Control::Command4);
+  EXPECT_EQ(Shown(Control::Command4), u"停止");
+  ASSERT_TRUE(RunUntilIdle());
+  EXPECT_EQ(Shown(Control::Label1), u"本目录内页面全部处理完毕了");
+  // A page taken just before the stop is the re-run command's; every other one is done.
+  EXPECT_GE(session_->report().processed(), static_cast<size_t>(kPages - 1));
+}
+
+TEST_F(ProgramWindowTest, ContinueBeforeAnyStartEndsAtOnce) {
+  StartUp();
+  Click(Control::Command4);  // Stop
+  Click(Control::Command4);  // Continue
+  ASSERT_TRUE(RunUntilIdle());
+  EXPECT_EQ(Shown(Control::Label1), u"本目录内页面全部处理完毕了");
+}
+
+TEST_F(ProgramWindowTest, ListTextsWithBareLineFeedsAreSavedBackAsTheyWere) {
+  PlainRunSettings();
+  fs_.MakeDirectories(config_).value();
+  WriteBytes(config_ + "tihuanqian.txt", "line one\nline two\r\n");
+  StartUp();
+  EXPECT_EQ(Shown(Control::Text2), u"line one\nline two");
+  Click(Control::Command1);  // saves every setting, then runs
+  ASSERT_TRUE(RunUntilIdle());
+  EXPECT_EQ(ReadBytes(config_ + "tihuanqian.txt"), "line one\nline two\r\n");
+}
+
+TEST_F(ProgramWindowTest, ATypedMultiLineRuleIsStoredWithCrLf) {
+  PlainRunSettings();
+  StartUp();
+  auto* text13 = Find<QPlainTextEdit>(field::deleteText);
+  text13->setFocus();
+  QTest::keyClicks(text13, "ad");
+  QTest::keyClick(text13, Qt::Key_Return);
+  QTest::keyClicks(text13, "end");
+  EXPECT_EQ(session_->panel().Text(field::deleteText), u"ad\r\nend");
+  Click(Control::Command1);
+  ASSERT_TRUE(RunUntilIdle());
+  EXPECT_EQ(ReadBytes(config_ + "shanchu.txt"), "ad\r\nend\r\n");
+}
+
+TEST_F(ProgramWindowTest, SkippedPagesAreListedAtTheEndOfTheRun) {
+  PlainRunSettings();
+  WriteBytes(Page("bad.htm"), "\xD6\xD0");  // not UTF-8
+  WriteBytes(Page("good.htm"), "x");
+  StartUp();
+  Click(Control::Command1);
+  ASSERT_TRUE(RunUntilIdle());
+  const std::u16string shown = Shown(kSkippedPages);
+  EXPECT_TRUE(shown.starts_with(u"bad.htm：")) << ToUtf8(shown);
+  EXPECT_TRUE(Find<QPlainTextEdit>(kSkippedPages)->isReadOnly());
+  EXPECT_EQ(ReadBytes(Page("bad.htm")), "\xD6\xD0");
+}
+
+TEST_F(ProgramWindowTest, ClosingTheWindowStopsTheRunAndSavesNothing) {
+  PlainRunSettings();
+  Key(u"替换前1", u"a");
+  Key(u"替换后1", u"b");
+  for (int i = 0; i < 300; ++i) WriteBytes(Page("p" + std::to_string(i) + ".htm"), "a");
+  StartUp();
+  Click(Control::Command1);
+  ASSERT_TRUE(RunEventsUntil([this] { return session_->report().processed() >= 5; }));
+  const std::string ini = ReadBytes(config_ + "htm批处理配置.ini");
+  window_->close();
+  driver_->Stop();  // what the program does when its last window closes
+  const size_t at_close = session_->report().processed();
+  QTest::qWait(50);
+  EXPECT_EQ(session_->report().processed(), at_close);
+  EXPECT_EQ(ReadBytes(config_ + "htm批处理配置.ini"), ini);
+}
+
+}  // namespace
+}  // namespace quelbo
