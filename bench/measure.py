@@ -1,0 +1,313 @@
+#!/usr/bin/env python3
+"""Times quelbo-batch against the I/O floor and the comparison tools, and prints the table.
+
+Every timed run starts from a fresh copy of the site and its configuration (the copy is not
+timed). All site and tool pairs take turns, round after round, so that a slow spell of a shared
+machine hits them alike; each figure is the median of the rounds and is also given as a ratio
+to the floor's median on the same site in the same invocation, in wall time and in CPU time
+(user + system, which waiting for a busy machine does not inflate).
+
+Expects the sites that bench/run generates under SITES (each with site/, config/,
+rules.json and manifest.json):
+  large, many                 the two standard sites
+  many-small                  a tenth of "many", built alike: the scaling pair with "many"
+  huge                        one very large page, for peak memory
+  patho-pathological, patho-filter-defeated, patho-never
+                              a page of "a" with the pathological find text and its yardsticks
+"""
+
+import argparse
+import json
+import os
+import platform
+import resource
+import shutil
+import statistics
+import subprocess
+import sys
+import time
+
+sys.dont_write_bytecode = True  # no __pycache__ beside the sources
+import yardsticks  # noqa: E402
+
+TOOLS = ["io_floor", "quelbo-batch", "sed -i", "perl -pi", "sd -s"]
+PATHO = ["patho-pathological", "patho-filter-defeated", "patho-never"]
+MIB = 1 << 20
+
+
+class Bench:
+    def __init__(self, args):
+        self.args = args
+        self.sites = os.path.abspath(args.sites)
+        self.work = os.path.abspath(args.work)
+        self.bin = os.path.abspath(args.bin)
+        self.results = {"runs": {}, "memory": {}, "manifests": {}}
+
+    # -- sites ---------------------------------------------------------------------------
+
+    def manifest(self, name):
+        if name not in self.results["manifests"]:
+            with open(os.path.join(self.sites, name, "manifest.json"), encoding="utf-8") as f:
+                self.results["manifests"][name] = json.load(f)
+        return self.results["manifests"][name]
+
+    def rules(self, name):
+        with open(os.path.join(self.sites, name, "rules.json"), encoding="utf-8") as f:
+            return json.load(f)
+
+    def work_site(self):
+        return os.path.join(self.work, "site")
+
+    def restore(self, name):
+        """A fresh copy of the site and its configuration, with the program in the root."""
+        for part in ("site", "config"):
+            target = os.path.join(self.work, part)
+            if os.path.exists(target):
+                subprocess.run(["rm", "-rf", target], check=True)
+            subprocess.run(["cp", "-a", os.path.join(self.sites, name, part), target], check=True)
+        shutil.copy2(os.path.join(self.bin, "quelbo-batch"), self.work_site())
+        os.sync()  # the copy's writeback is not charged to the next tool (disk work dirs)
+
+    def page_list(self, name):
+        """The pages every tool rewrites: *.htm in the root and its immediate subdirectories,
+        NUL-separated and relative to the site root, in a file beside the site."""
+        path = os.path.join(self.work, f"{name}.pages")
+        if not os.path.exists(path):
+            root = os.path.join(self.sites, name, "site")
+            pages = []
+            for entry in sorted(os.scandir(root), key=lambda e: e.name):
+                if entry.is_dir():
+                    pages += [f"{entry.name}/{n}" for n in sorted(os.listdir(entry.path))
+                              if n.endswith(".htm")]
+                elif entry.name.endswith(".htm"):
+                    pages.append(entry.name)
+            with open(path, "wb") as f:
+                f.write(b"\0".join(p.encode() for p in pages) + b"\0")
+        return path
+
+    # -- tools ---------------------------------------------------------------------------
+
+    def commands(self, tool, name):
+        """The command lines that make up one run of `tool` on site `name`."""
+        site = self.work_site()
+        if tool == "io_floor":
+            return [[os.path.join(self.bin, "io_floor"), site, ".htm"]]
+        if tool == "quelbo-batch":
+            return [[os.path.join(site, "quelbo-batch")]]
+        xargs = ["xargs", "-0", "-a", self.page_list(name)]
+        rules = self.rules(name)
+        if tool == "sed -i":
+            return [xargs + ["sed", "-i"] + yardsticks.sed_arguments(rules)]
+        if tool == "perl -pi":
+            return [xargs + ["perl", "-pi", "-e", yardsticks.perl_program(rules)]]
+        if tool == "sd -s":
+            return [xargs + ["sd"] + call for call in yardsticks.sd_calls(rules)]
+        raise ValueError(tool)
+
+    def environment(self):
+        env = dict(os.environ)
+        env["XDG_CONFIG_HOME"] = os.path.join(self.work, "config")
+        env["LC_ALL"] = "C"  # byte semantics for sed and perl
+        return env
+
+    def run_once(self, tool, name, prefix=()):
+        """Runs `tool` once on a fresh copy; returns (wall seconds, CPU seconds, outputs)."""
+        self.restore(name)
+        before = resource.getrusage(resource.RUSAGE_CHILDREN)
+        outputs = []
+        start = time.perf_counter()
+        for command in self.commands(tool, name):
+            done = subprocess.run(list(prefix) + command, cwd=self.work_site(),
+                                  env=self.environment(), capture_output=True)
+            outputs.append(done)
+        elapsed = time.perf_counter() - start
+        after = resource.getrusage(resource.RUSAGE_CHILDREN)
+        cpu = (after.ru_utime - before.ru_utime) + (after.ru_stime - before.ru_stime)
+        for done in outputs:
+            if done.returncode != 0:
+                sys.exit(f"{tool} on {name} failed ({done.returncode}):\n"
+                         f"{done.stderr.decode(errors='replace')}")
+        return elapsed, cpu, outputs
+
+    def check_result(self, tool, name):
+        """After a first run: the rules were applied (the pair-1 address is gone), and
+        quelbo-batch also applied the block sets."""
+        if tool == "io_floor" or name.startswith("patho"):
+            return
+        left = {"pair 1": b"http://www.old-example.com", "footer block": b"<!-- footer begin -->"}
+        if tool != "quelbo-batch":
+            del left["footer block"]
+        with open(self.page_list(name), "rb") as f:
+            pages = [p.decode() for p in f.read().split(b"\0") if p]
+        for page in pages:
+            with open(os.path.join(self.work_site(), page), "rb") as f:
+                data = f.read()
+            for what, text in left.items():
+                if text in data:
+                    sys.exit(f"{tool} on {name}: {page} still holds the {what}")
+
+    def time_all(self, plan, runs):
+        """Times every (site, tool) pair of `plan` `runs` times. Each round runs every pair
+        once, starting one pair further along than the round before, so that a slow spell of
+        the machine is shared out among the sites and tools rather than hitting one of them."""
+        print(f"== {len(plan)} site and tool pairs, {runs} rounds", flush=True)
+        for name, tool in plan:
+            entry = self.results["runs"].setdefault(name, {})
+            entry[tool] = {"seconds": [], "cpu_seconds": []}
+        for run in range(runs):
+            shift = run % len(plan)
+            started = time.perf_counter()
+            for name, tool in plan[shift:] + plan[:shift]:
+                elapsed, cpu, _ = self.run_once(tool, name)
+                if run == 0:
+                    self.check_result(tool, name)
+                entry = self.results["runs"][name][tool]
+                entry["seconds"].append(elapsed)
+                entry["cpu_seconds"].append(cpu)
+            print(f"   round {run + 1} done in {time.perf_counter() - started:.0f} s", flush=True)
+
+    def peak_memory(self, name):
+        """quelbo-batch's maximum resident set size on a fresh copy, through time -v."""
+        _, _, outputs = self.run_once("quelbo-batch", name, prefix=["/usr/bin/time", "-v"])
+        for line in outputs[0].stderr.decode(errors="replace").splitlines():
+            if "Maximum resident set size" in line:
+                peak = int(line.rsplit(":", 1)[1]) * 1024
+                largest = self.manifest(name)["largest_page"]
+                self.results["memory"][name] = {
+                    "peak_bytes": peak, "largest_page": largest,
+                    "target_bytes": 4 * largest + 40 * MIB}
+                print(f"== peak memory on {name}: {peak / MIB:.1f} MiB", flush=True)
+                return
+        sys.exit("time -v printed no maximum resident set size")
+
+    # -- report --------------------------------------------------------------------------
+
+    def median(self, name, tool, measure="seconds"):
+        return statistics.median(self.results["runs"][name][tool][measure])
+
+    def report(self):
+        lines = []
+        out = lines.append
+        runs = self.results["runs"]
+        out("| site | pages | MB | tool | median s | × floor | CPU s | CPU × floor |")
+        out("|---|---:|---:|---|---:|---:|---:|---:|")
+        for name in ("large", "many", "many-small"):
+            if name not in runs:
+                continue
+            m = self.manifest(name)
+            floor = self.median(name, "io_floor")
+            floor_cpu = self.median(name, "io_floor", "cpu_seconds")
+            first = True
+            for tool in runs[name]:
+                median = self.median(name, tool)
+                cpu = self.median(name, tool, "cpu_seconds")
+                label = (f"{name} | {m['pages']:,} | {m['bytes'] / 1e6:.1f}" if first
+                         else " | | ")
+                out(f"| {label} | {tool} | {median:.3f} | {median / floor:.2f} | {cpu:.2f} | "
+                    f"{cpu / floor_cpu:.2f} |")
+                first = False
+        checks = []
+        if "large" in runs:
+            ratio = self.median("large", "quelbo-batch") / self.median("large", "io_floor")
+            checks.append(("large: quelbo-batch ≤ 1.5 × floor", f"{ratio:.2f} ×", ratio <= 1.5))
+            for tool in TOOLS[2:]:
+                if tool in runs["large"]:
+                    other = self.median("large", tool) / self.median("large", "quelbo-batch")
+                    checks.append((f"large: quelbo-batch faster than {tool}",
+                                   f"{tool} takes {other:.2f} × as long", other > 1))
+        if "many" in runs:
+            ratio = self.median("many", "quelbo-batch") / self.median("many", "io_floor")
+            checks.append(("many: quelbo-batch ≤ 1.5 × floor", f"{ratio:.2f} ×", ratio <= 1.5))
+        if "many" in runs and "many-small" in runs:
+            small, big = self.manifest("many-small")["pages"], self.manifest("many")["pages"]
+            ratio = (self.median("many", "quelbo-batch") /
+                     self.median("many-small", "quelbo-batch"))
+            floor = self.median("many", "io_floor") / self.median("many-small", "io_floor")
+            cpu = (self.median("many", "quelbo-batch", "cpu_seconds") /
+                   self.median("many-small", "quelbo-batch", "cpu_seconds"))
+            checks.append((f"scaling: {big:,} pages ≤ 11 × {small:,} pages",
+                           f"{ratio:.2f} × (CPU time {cpu:.2f} ×; io_floor {floor:.2f} ×)",
+                           ratio <= 11))
+        if all(p in runs for p in PATHO):
+            never = self.median("patho-never", "quelbo-batch")
+            size = self.manifest("patho-never")["bytes"] / 1e6
+            for name, label in (("patho-pathological", "1,000 a + b"),
+                                ("patho-filter-defeated", "999 a + ba")):
+                ratio = self.median(name, "quelbo-batch") / never
+                checks.append((f"pathological: {size:.0f} MB of a, find {label} ≤ 3 × "
+                               f"a text that never occurs ({never:.3f} s)",
+                               f"{self.median(name, 'quelbo-batch'):.3f} s, {ratio:.2f} ×",
+                               ratio <= 3))
+        for name, memory in self.results["memory"].items():
+            checks.append((f"peak memory on {name}: ≤ 4 × largest page "
+                           f"({memory['largest_page'] / 1e6:.1f} MB) + 40 MiB = "
+                           f"{memory['target_bytes'] / MIB:.1f} MiB",
+                           f"{memory['peak_bytes'] / MIB:.1f} MiB",
+                           memory["peak_bytes"] <= memory["target_bytes"]))
+        out("")
+        out("| target | measured | met |")
+        out("|---|---|---|")
+        for what, measured, met in checks:
+            out(f"| {what} | {measured} | {'yes' if met else 'NO'} |")
+        self.results["targets"] = [
+            {"target": w, "measured": m, "met": ok} for w, m, ok in checks]
+        return "\n".join(lines)
+
+    def machine(self):
+        model = "unknown"
+        with open("/proc/cpuinfo", encoding="utf-8") as f:
+            for line in f:
+                if line.startswith("model name"):
+                    model = line.split(":", 1)[1].strip()
+                    break
+        fs = subprocess.run(["df", "-T", self.work], capture_output=True, text=True)
+        fs_type = fs.stdout.splitlines()[-1].split()[1] if fs.returncode == 0 else "unknown"
+
+        def version(command):
+            done = subprocess.run(command, capture_output=True, text=True)
+            return (done.stdout or done.stderr).strip().splitlines()[0]
+
+        perl = version(["perl", "-e", "print $^V"])
+        return (f"CPU {model}, {os.cpu_count()} cores; kernel {platform.release()}; "
+                f"work directory {self.work} on {fs_type}; page cache warm (not dropped); "
+                f"{version(['sed', '--version'])}, perl {perl}, {version(['sd', '--version'])}")
+
+
+def main():
+    parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
+    parser.add_argument("--sites", required=True, help="directory of the generated sites")
+    parser.add_argument("--work", required=True, help="where the fresh copies are made")
+    parser.add_argument("--bin", required=True, help="quelbo-batch and io_floor")
+    parser.add_argument("--runs", type=int, default=5)
+    parser.add_argument("--out", required=True, help="results.json and results.md go here")
+    parser.add_argument("--label", default="", help="a line put above the table")
+    args = parser.parse_args()
+
+    shutil.rmtree(args.work, ignore_errors=True)  # no stale page lists or copies
+    os.makedirs(args.work)
+    os.makedirs(args.out, exist_ok=True)
+    bench = Bench(args)
+    machine = bench.machine()
+    started = time.time()
+    plan = [("large", tool) for tool in TOOLS] + [("many", tool) for tool in TOOLS]
+    plan += [("many-small", tool) for tool in TOOLS[:2]]
+    plan += [(name, "quelbo-batch") for name in PATHO]
+    bench.time_all(plan, args.runs)
+    bench.peak_memory("large")
+    bench.peak_memory("huge")
+    shutil.rmtree(args.work, ignore_errors=True)
+
+    header = [args.label, machine,
+              f"{args.runs} rounds, each running every site and tool pair once; medians; took "
+              f"{(time.time() - started) / 60:.1f} min"]
+    text = "\n".join(h for h in header if h) + "\n\n" + bench.report()
+    print("\n" + text)
+    with open(os.path.join(args.out, "results.md"), "w", encoding="utf-8") as f:
+        f.write(text + "\n")
+    bench.results["header"] = header
+    with open(os.path.join(args.out, "results.json"), "w", encoding="utf-8") as f:
+        json.dump(bench.results, f, indent=1, ensure_ascii=False)
+
+
+if __name__ == "__main__":
+    main()

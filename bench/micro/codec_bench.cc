@@ -1,0 +1,112 @@
+// The stages of one page transformation, each alone, on the same page of 2^20 code units:
+// decoding and encoding in both encodings, the charset detection scan, the replacement rules
+// and the block sets. Their sum is roughly what BM_TransformPage costs beyond the file I/O.
+
+#include <benchmark/benchmark.h>
+
+#include "micro/sample_page.h"
+#include "page/block_replacer.h"
+#include "page/charset_tokens.h"
+#include "page/replacement_rules.h"
+#include "platform/text_codec.h"
+
+namespace quelbo::bench {
+namespace {
+
+constexpr size_t kPageUnits = size_t{1} << 20;
+
+const std::u16string& Page(Declared charset) {
+  static const std::u16string utf8_page = SamplePage(kPageUnits, Declared::kUtf8);
+  static const std::u16string gbk_page = SamplePage(kPageUnits, Declared::kGb2312);
+  return charset == Declared::kUtf8 ? utf8_page : gbk_page;
+}
+
+const std::string& Utf8Bytes() {
+  static const std::string bytes = EncodeUtf8(Page(Declared::kUtf8)).bytes;
+  return bytes;
+}
+
+const std::string& GbkBytes() {
+  static const std::string bytes = EncodeGbk(Page(Declared::kGb2312)).bytes;
+  return bytes;
+}
+
+void SetBytes(benchmark::State& state, size_t bytes) {
+  state.SetBytesProcessed(state.iterations() * static_cast<int64_t>(bytes));
+}
+
+void BM_DecodeUtf8(benchmark::State& state) {
+  for (auto _ : state) {
+    DecodedText decoded = DecodeUtf8(Utf8Bytes());
+    benchmark::DoNotOptimize(decoded.text.data());
+  }
+  SetBytes(state, Utf8Bytes().size());
+}
+BENCHMARK(BM_DecodeUtf8)->Unit(benchmark::kMicrosecond);
+
+void BM_EncodeUtf8(benchmark::State& state) {
+  for (auto _ : state) {
+    EncodedBytes encoded = EncodeUtf8(Page(Declared::kUtf8));
+    benchmark::DoNotOptimize(encoded.bytes.data());
+  }
+  SetBytes(state, Utf8Bytes().size());
+}
+BENCHMARK(BM_EncodeUtf8)->Unit(benchmark::kMicrosecond);
+
+// Includes the re-encoding that tells whether the page round-trips.
+void BM_DecodeGbk(benchmark::State& state) {
+  for (auto _ : state) {
+    DecodedText decoded = DecodeGbk(GbkBytes());
+    benchmark::DoNotOptimize(decoded.text.data());
+    if (!decoded.round_trips) state.SkipWithError("the sample page does not round-trip");
+  }
+  SetBytes(state, GbkBytes().size());
+}
+BENCHMARK(BM_DecodeGbk)->Unit(benchmark::kMicrosecond);
+
+void BM_EncodeGbk(benchmark::State& state) {
+  for (auto _ : state) {
+    EncodedBytes encoded = EncodeGbk(Page(Declared::kGb2312));
+    benchmark::DoNotOptimize(encoded.bytes.data());
+  }
+  SetBytes(state, GbkBytes().size());
+}
+BENCHMARK(BM_EncodeGbk)->Unit(benchmark::kMicrosecond);
+
+void BM_DeclaresGb2312(benchmark::State& state) {
+  for (auto _ : state) benchmark::DoNotOptimize(DeclaresGb2312(Utf8Bytes()));
+  SetBytes(state, Utf8Bytes().size());
+}
+BENCHMARK(BM_DeclaresGb2312)->Unit(benchmark::kMicrosecond);
+
+void BM_ApplyReplacementRules(benchmark::State& state) {
+  ControlPanel panel;
+  ApplySiteRules(panel);
+  for (auto _ : state) {
+    state.PauseTiming();
+    std::u16string text = Page(Declared::kUtf8);
+    state.ResumeTiming();
+    text = ApplyReplacementRules(std::move(text), panel);
+    benchmark::DoNotOptimize(text.data());
+  }
+  SetBytes(state, Page(Declared::kUtf8).size() * 2);
+}
+BENCHMARK(BM_ApplyReplacementRules)->Unit(benchmark::kMicrosecond);
+
+void BM_ApplyBlockSets(benchmark::State& state) {
+  ControlPanel panel;
+  ApplySiteRules(panel);
+  const std::u16string after_rules = ApplyReplacementRules(Page(Declared::kUtf8), panel);
+  for (auto _ : state) {
+    state.PauseTiming();
+    std::u16string text = after_rules;
+    state.ResumeTiming();
+    text = ApplyBlockSets(std::move(text), panel);
+    benchmark::DoNotOptimize(text.data());
+  }
+  SetBytes(state, after_rules.size() * 2);
+}
+BENCHMARK(BM_ApplyBlockSets)->Unit(benchmark::kMicrosecond);
+
+}  // namespace
+}  // namespace quelbo::bench
