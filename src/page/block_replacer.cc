@@ -1,6 +1,7 @@
 #include "page/block_replacer.h"
 
 #include <array>
+#include <optional>
 
 #include "page/replacement_rules.h"
 #include "page/text_search.h"
@@ -22,14 +23,11 @@ constexpr std::array<BlockSet, 3> kBlockSets = {{
     {field::moreBlocksEnabled, field::block2Start, field::block2End, field::block2Replace},
 }};
 
-// The block for a start marker found at `start_at`.
-std::u16string BlockFrom(std::u16string_view page, size_t start_at, std::u16string_view end) {
-  const std::u16string_view tail = page.substr(start_at);
-  const auto end_in_tail = FindText(tail, end);
-  // 1-based position of the end marker in the tail, 0 when it is not there; the block then
-  // takes one character more than the span through the end marker.
-  const size_t k = end_in_tail ? *end_in_tail + 1 : 0;
-  return std::u16string(page.substr(start_at, k + end.size()));
+// The block's length, given where the end marker was found in the page from the start marker
+// on: through the end marker as a 1-based position would count it, so one character more than
+// the span; when the end marker is not there, as long as the end marker.
+size_t BlockLength(std::optional<size_t> end_in_tail, std::u16string_view end) {
+  return (end_in_tail ? *end_in_tail + 1 : 0) + end.size();
 }
 
 }  // namespace
@@ -38,7 +36,8 @@ std::u16string CutBlock(std::u16string_view page, std::u16string_view start,
                         std::u16string_view end) {
   const auto start_at = FindText(page, start);
   if (!start_at) return std::u16string(kBlockNotFound);
-  return BlockFrom(page, *start_at, end);
+  const auto end_in_tail = FindText(page.substr(*start_at), end);
+  return std::u16string(page.substr(*start_at, BlockLength(end_in_tail, end)));
 }
 
 std::u16string ApplyBlockSets(std::u16string page, const ControlPanel& panel) {
@@ -46,10 +45,17 @@ std::u16string ApplyBlockSets(std::u16string page, const ControlPanel& panel) {
     if (!panel.Ticked(set.enabled)) continue;
     const std::u16string_view start = panel.Text(set.start);
     const std::u16string_view end = panel.Text(set.end);
-    const auto start_at = FindText(page, start);
-    if (!start_at || !FindText(page, end)) continue;
-    const std::u16string block = BlockFrom(page, *start_at, end);
-    page = ReplaceAll(std::move(page), block, panel.Text(set.replacement));
+    const std::u16string_view view = page;
+    const auto start_at = FindText(view, start);
+    if (!start_at) continue;
+    const auto end_in_tail = FindText(view.substr(*start_at), end);
+    // The end marker must be somewhere in the page; when it is not after the start marker,
+    // only the text before that can still hold it.
+    if (!end_in_tail && !FindText(view.substr(0, *start_at + end.size() - 1), end)) continue;
+    const std::u16string block(view.substr(*start_at, BlockLength(end_in_tail, end)));
+    // A block that begins with the start marker cannot occur before its first occurrence.
+    const size_t search_from = block.size() >= start.size() ? *start_at : 0;
+    page = ReplaceAllFrom(std::move(page), block, panel.Text(set.replacement), search_from);
   }
   return page;
 }

@@ -130,7 +130,7 @@ std::optional<std::u16string> PageProcessor::RewritePage(std::u16string_view ent
     unchanged = *same;
   }
   if (!unchanged) {
-    if (auto written = fs_.ReplaceFile(page->path, encoded.bytes); !written) {
+    if (auto written = fs_.ReplaceKnownFile(page->path, encoded.bytes, page->info); !written) {
       return ReasonFor(written.error());
     }
   }

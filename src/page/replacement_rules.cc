@@ -1,5 +1,7 @@
 #include "page/replacement_rules.h"
 
+#include <vector>
+
 #include "page/text_search.h"
 #include "panel/settings_fields.h"
 
@@ -7,17 +9,22 @@ namespace quelbo {
 
 std::u16string ReplaceAll(std::u16string text, std::u16string_view find,
                           std::u16string_view replacement) {
+  return ReplaceAllFrom(std::move(text), find, replacement, 0);
+}
+
+std::u16string ReplaceAllFrom(std::u16string text, std::u16string_view find,
+                              std::u16string_view replacement, size_t from) {
   if (find.empty() || text.empty()) return text;
   const TextSearcher searcher(find);
-  size_t at = searcher.FindIn(text);
+  size_t at = searcher.FindIn(text, from);
   if (at == std::u16string::npos) return text;  // the common case costs no copy
 
   if (replacement.size() <= find.size()) {
     // The result never grows past the text still to be searched, so it is written over the
     // text itself: a huge page is not held twice.
     char16_t* data = text.data();
-    size_t written = 0;
-    size_t read = 0;
+    size_t written = at;
+    size_t read = at;
     while (at != std::u16string::npos) {
       std::char_traits<char16_t>::move(data + written, data + read, at - read);
       written += at - read;
@@ -31,17 +38,26 @@ std::u16string ReplaceAll(std::u16string text, std::u16string_view find,
     return text;
   }
 
-  std::u16string result;
-  result.reserve(text.size() + replacement.size() - find.size());
-  size_t copied = 0;
-  const std::u16string_view source = text;
+  // Growing: the matches are found first, so that the result is sized once.
+  std::vector<size_t> matches;
   while (at != std::u16string::npos) {
-    result.append(source.substr(copied, at - copied));
-    result.append(replacement);
-    copied = at + find.size();
-    at = searcher.FindIn(source, copied);
+    matches.push_back(at);
+    at = searcher.FindIn(text, at + find.size());
   }
-  result.append(source.substr(copied));
+  const size_t size = text.size() + matches.size() * (replacement.size() - find.size());
+  std::u16string result;
+  result.resize_and_overwrite(size, [&](char16_t* out, size_t) {
+    size_t copied = 0;
+    for (const size_t match : matches) {
+      out = std::char_traits<char16_t>::copy(out, text.data() + copied, match - copied) +
+            (match - copied);
+      out = std::char_traits<char16_t>::copy(out, replacement.data(), replacement.size()) +
+            replacement.size();
+      copied = match + find.size();
+    }
+    std::char_traits<char16_t>::copy(out, text.data() + copied, text.size() - copied);
+    return size;
+  });
   return result;
 }
 

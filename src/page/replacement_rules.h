@@ -12,6 +12,10 @@ namespace quelbo {
 std::u16string ReplaceAll(std::u16string text, std::u16string_view find,
                           std::u16string_view replacement);
 
+// ReplaceAll for a text known to hold no occurrence that starts before `from`.
+std::u16string ReplaceAllFrom(std::u16string text, std::u16string_view find,
+                              std::u16string_view replacement, size_t from);
+
 // Every CR LF, then every CR, then every LF removed; then spaces (U+0020 only) trimmed at
 // both ends.
 std::u16string StripLineBreaks(std::u16string_view text);

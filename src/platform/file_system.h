@@ -21,6 +21,8 @@ struct FileInfo {
   std::uint64_t device = 0;
   std::uint64_t inode = 0;
   std::int64_t modified_ns = 0;
+  std::uint32_t owner = 0;
+  std::uint32_t group = 0;
 
   bool SameFileAs(const FileInfo& other) const {
     return device == other.device && inode == other.inode && size == other.size &&
@@ -57,6 +59,14 @@ class FileSystem {
   // On failure the temporary file is removed and `path` is untouched.
   virtual Status ReplaceFile(const std::string& path, std::string_view bytes) = 0;
 
+  // ReplaceFile for a regular file whose information the caller has just read (its mode and
+  // owner are given to the new file), which saves looking it up again.
+  virtual Status ReplaceKnownFile(const std::string& path, std::string_view bytes,
+                                  const FileInfo& replaced) {
+    (void)replaced;
+    return ReplaceFile(path, bytes);
+  }
+
   // Information about the file a path names, links followed (Stat) or not (LinkStat).
   virtual Result<FileInfo> Stat(const std::string& path) = 0;
   virtual Result<FileInfo> LinkStat(const std::string& path) = 0;
@@ -87,6 +97,8 @@ class PosixFileSystem final : public FileSystem {
   Result<std::string> ReadFile(const std::string& path) override;
   Status CreateFileIfMissing(const std::string& path) override;
   Status ReplaceFile(const std::string& path, std::string_view bytes) override;
+  Status ReplaceKnownFile(const std::string& path, std::string_view bytes,
+                          const FileInfo& replaced) override;
   Result<FileInfo> Stat(const std::string& path) override;
   Result<FileInfo> LinkStat(const std::string& path) override;
   Result<std::string> RealPath(const std::string& path) override;
@@ -94,6 +106,14 @@ class PosixFileSystem final : public FileSystem {
   Status MakeDirectories(const std::string& path) override;
   Status RemoveFile(const std::string& path) override;
   Result<bool> ContentEquals(const std::string& path, std::string_view bytes) override;
+
+ private:
+  // Writes `bytes` to a new temporary file beside `path` with the given mode and owner, then
+  // renames it over `path`.
+  Status WriteAndRename(const std::string& path, std::string_view bytes, mode_t mode,
+                        const FileInfo* owner);
+
+  std::uint64_t temp_counter_ = 0;
 };
 
 }  // namespace quelbo

@@ -45,6 +45,16 @@ FileType TypeOf(mode_t mode) {
   return FileType::kOther;
 }
 
+// The umask, read once: reading it means setting it, which is not safe to repeat.
+mode_t ProcessUmask() {
+  static const mode_t mask = [] {
+    const mode_t old = ::umask(0);
+    ::umask(old);
+    return old;
+  }();
+  return mask;
+}
+
 FileInfo InfoOf(const struct stat& st) {
   FileInfo info;
   info.type = TypeOf(st.st_mode);
@@ -54,6 +64,8 @@ FileInfo InfoOf(const struct stat& st) {
   info.inode = static_cast<std::uint64_t>(st.st_ino);
   info.modified_ns = static_cast<std::int64_t>(st.st_mtim.tv_sec) * 1'000'000'000 +
                      static_cast<std::int64_t>(st.st_mtim.tv_nsec);
+  info.owner = static_cast<std::uint32_t>(st.st_uid);
+  info.group = static_cast<std::uint32_t>(st.st_gid);
   return info;
 }
 
@@ -89,12 +101,15 @@ Result<std::string> PosixFileSystem::ReadFile(const std::string& path) {
     return std::unexpected(
         Error(ErrorKind::kNotRegularFile, "open", path, "not a regular file"));
   }
+  // One byte of room past the size the file had, so that the read which meets the end
+  // normally finds it without growing the buffer; a file that grew meanwhile is read whole.
   std::string bytes;
-  bytes.resize(static_cast<size_t>(st.st_size));
   size_t done = 0;
+  size_t capacity = static_cast<size_t>(st.st_size) + 1;
   for (;;) {
-    if (done == bytes.size()) bytes.resize(bytes.size() + 4096 + bytes.size() / 2);
-    const ssize_t n = ::read(fd.get(), bytes.data() + done, bytes.size() - done);
+    if (done == capacity) capacity += capacity / 2 + 4096;
+    bytes.resize_and_overwrite(capacity, [](char*, size_t n) { return n; });
+    const ssize_t n = ::read(fd.get(), bytes.data() + done, capacity - done);
     if (n < 0) {
       if (errno == EINTR) continue;
       return std::unexpected(Error::FromErrno("read", path, errno));
@@ -114,27 +129,48 @@ Status PosixFileSystem::CreateFileIfMissing(const std::string& path) {
 
 Status PosixFileSystem::ReplaceFile(const std::string& path, std::string_view bytes) {
   struct stat old_st;
-  const bool existed = ::stat(path.c_str(), &old_st) == 0;
-  std::string temp = DirectoryOf(path) + "/" + std::string(kTempFilePrefix) + "XXXXXX";
-  FileDescriptor fd(::mkostemp(temp.data(), O_CLOEXEC));
-  if (fd.get() < 0) return std::unexpected(Error::FromErrno("create temporary file", temp, errno));
+  if (::stat(path.c_str(), &old_st) != 0) {
+    return WriteAndRename(path, bytes, 0666 & ~ProcessUmask(), nullptr);
+  }
+  const FileInfo info = InfoOf(old_st);
+  return WriteAndRename(path, bytes, info.mode, &info);
+}
+
+Status PosixFileSystem::ReplaceKnownFile(const std::string& path, std::string_view bytes,
+                                         const FileInfo& replaced) {
+  return WriteAndRename(path, bytes, replaced.mode, &replaced);
+}
+
+Status PosixFileSystem::WriteAndRename(const std::string& path, std::string_view bytes,
+                                       mode_t mode, const FileInfo* owner) {
+  static const mode_t umask_bits = ProcessUmask();
+  static const uid_t user = ::geteuid();
+  static const gid_t group = ::getegid();
+
+  // Created with the final mode at once where the umask lets it through; fchmod otherwise.
+  std::string temp;
+  int raw_fd = -1;
+  for (int attempt = 0; raw_fd < 0; ++attempt) {
+    temp = DirectoryOf(path) + "/" + std::string(kTempFilePrefix) + std::to_string(::getpid()) +
+           "-" + std::to_string(++temp_counter_);
+    raw_fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode);
+    // A leftover of a killed run may hold the name; any other failure is final.
+    if (raw_fd < 0 && (errno != EEXIST || attempt == 100)) {
+      return std::unexpected(Error::FromErrno("create temporary file", temp, errno));
+    }
+  }
+  FileDescriptor fd(raw_fd);
   auto fail = [&](Error error) -> Status {
     ::unlink(temp.c_str());
     return std::unexpected(std::move(error));
   };
   if (auto written = WriteAll(fd.get(), bytes, temp); !written) return fail(written.error());
-  if (existed) {
-    if ((old_st.st_uid != ::geteuid() || old_st.st_gid != ::getegid()) &&
-        ::fchown(fd.get(), old_st.st_uid, old_st.st_gid) != 0) {
-      // Best effort: only a privileged process may give a file away; the mode still holds.
-    }
-    if (::fchmod(fd.get(), old_st.st_mode & 07777) != 0) {
-      return fail(Error::FromErrno("chmod", temp, errno));
-    }
-  } else {
-    const mode_t mask = ::umask(0);
-    ::umask(mask);
-    if (::fchmod(fd.get(), 0666 & ~mask) != 0) return fail(Error::FromErrno("chmod", temp, errno));
+  if ((mode & umask_bits) != 0 && ::fchmod(fd.get(), mode) != 0) {
+    return fail(Error::FromErrno("chmod", temp, errno));
+  }
+  if (owner != nullptr && (owner->owner != user || owner->group != group) &&
+      ::fchown(fd.get(), owner->owner, owner->group) != 0) {
+    // Best effort: only a privileged process may give a file away; the mode still holds.
   }
   if (fd.Close() != 0) return fail(Error::FromErrno("write", temp, errno));
   if (::rename(temp.c_str(), path.c_str()) != 0) {

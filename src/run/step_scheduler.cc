@@ -2,7 +2,7 @@
 
 #include <algorithm>
 #include <utility>
-#include <vector>
+#include <array>
 
 namespace quelbo {
 namespace {
@@ -62,14 +62,16 @@ bool StepScheduler::IsDue(const StepState& state, TimePoint now) const {
 
 int StepScheduler::RunDue() {
   const TimePoint now = clock_.Now();
-  std::vector<size_t> due;
+  std::array<size_t, kStepCount> due;
+  size_t due_count = 0;
   for (size_t i = 0; i < kStepCount; ++i) {
-    if (IsDue(steps_[i], now)) due.push_back(i);
+    if (IsDue(steps_[i], now)) due[due_count++] = i;
   }
-  std::stable_sort(due.begin(), due.end(),
+  std::stable_sort(due.begin(), due.begin() + due_count,
                    [this](size_t a, size_t b) { return steps_[a].deadline < steps_[b].deadline; });
   int ran = 0;
-  for (size_t i : due) {
+  for (size_t n = 0; n < due_count; ++n) {
+    const size_t i = due[n];
     StepState& state = steps_[i];
     // An earlier step of this pass may have disarmed, disabled or started this one.
     if (!IsDue(state, now)) continue;

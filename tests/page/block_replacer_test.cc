@@ -56,6 +56,19 @@ TEST_F(BlockSetsTest, EndMarkerOnlyBeforeStartMarker) {
   EXPECT_EQ(ApplyBlockSets(u"}}}x{{yz{{y", panel_), u"}}}xRzR");
 }
 
+TEST_F(BlockSetsTest, EndMarkerOverlappingTheStartMarkerStillCounts) {
+  panel_.SetTicked(field::block0Enabled, true);
+  // "}{" starts before "{x" and ends inside it; the block is then as long as the end marker.
+  Set(0, u"{x", u"}{", u"R");
+  EXPECT_EQ(ApplyBlockSets(u"a}{xb", panel_), u"a}Rb");
+}
+
+TEST_F(BlockSetsTest, BlockShorterThanTheStartMarkerIsReplacedBeforeItToo) {
+  panel_.SetTicked(field::block0Enabled, true);
+  Set(0, u"abcd", u"zz", u"R");
+  EXPECT_EQ(ApplyBlockSets(u"zz ab abcd", panel_), u"zz R Rcd");
+}
+
 TEST_F(BlockSetsTest, EmptyEndMarkerReplacesEveryCopyOfTheStartMarkersFirstCharacter) {
   panel_.SetTicked(field::block0Enabled, true);
   Set(0, u"<!", u"", u"#");
