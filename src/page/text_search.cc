@@ -3,7 +3,9 @@
 #include <cstring>
 #include <string_view>
 
-#if defined(__SSE2__)
+#if defined(__x86_64__)
+#include <immintrin.h>
+#elif defined(__SSE2__)
 #include <emmintrin.h>
 #endif
 
@@ -22,22 +24,73 @@ bool SameUnits(const char16_t* a, const char16_t* b, size_t count) {
   return std::memcmp(a, b, count * sizeof(char16_t)) == 0;
 }
 
-size_t FindUnit(std::u16string_view text, char16_t unit, size_t from) {
-  const char16_t* data = text.data();
-  const size_t n = text.size();
-  size_t i = from;
+// The first position p in [from, end) where data[p] == first and data[p + gap] == last;
+// `end` if there is none. All positions up to end - 1 + gap must be readable.
+size_t NextPairPlain(const char16_t* data, size_t from, size_t end, size_t gap, char16_t first,
+                     char16_t last) {
+  for (size_t i = from; i < end; ++i) {
+    if (data[i] == first && data[i + gap] == last) return i;
+  }
+  return end;
+}
+
 #if defined(__SSE2__)
-  const __m128i wanted = _mm_set1_epi16(static_cast<short>(unit));
-  for (; i + 8 <= n; i += 8) {
-    const __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i*>(data + i));
-    const int mask = _mm_movemask_epi8(_mm_cmpeq_epi16(block, wanted));
-    if (mask != 0) return i + static_cast<size_t>(__builtin_ctz(static_cast<unsigned>(mask))) / 2;
+size_t NextPairSse2(const char16_t* data, size_t from, size_t end, size_t gap, char16_t first,
+                    char16_t last) {
+  const __m128i first_units = _mm_set1_epi16(static_cast<short>(first));
+  const __m128i last_units = _mm_set1_epi16(static_cast<short>(last));
+  size_t i = from;
+  for (; i + 8 <= end; i += 8) {
+    const __m128i head = _mm_loadu_si128(reinterpret_cast<const __m128i*>(data + i));
+    const __m128i tail = _mm_loadu_si128(reinterpret_cast<const __m128i*>(data + i + gap));
+    const auto mask = static_cast<unsigned>(_mm_movemask_epi8(
+        _mm_and_si128(_mm_cmpeq_epi16(head, first_units), _mm_cmpeq_epi16(tail, last_units))));
+    if (mask != 0) return i + static_cast<size_t>(__builtin_ctz(mask)) / 2;
   }
+  return NextPairPlain(data, i, end, gap, first, last);
+}
 #endif
-  for (; i < n; ++i) {
-    if (data[i] == unit) return i;
+
+#if defined(__x86_64__) && defined(__GNUC__)
+__attribute__((target("avx2"))) size_t NextPairAvx2(const char16_t* data, size_t from,
+                                                    size_t end, size_t gap, char16_t first,
+                                                    char16_t last) {
+  const __m256i first_units = _mm256_set1_epi16(static_cast<short>(first));
+  const __m256i last_units = _mm256_set1_epi16(static_cast<short>(last));
+  size_t i = from;
+  for (; i + 16 <= end; i += 16) {
+    const __m256i head = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(data + i));
+    const __m256i tail = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(data + i + gap));
+    const auto mask = static_cast<unsigned>(_mm256_movemask_epi8(_mm256_and_si256(
+        _mm256_cmpeq_epi16(head, first_units), _mm256_cmpeq_epi16(tail, last_units))));
+    if (mask != 0) return i + static_cast<size_t>(__builtin_ctz(mask)) / 2;
   }
-  return npos;
+  return NextPairSse2(data, i, end, gap, first, last);
+}
+#endif
+
+using NextPairFunction = size_t (*)(const char16_t*, size_t, size_t, size_t, char16_t, char16_t);
+
+// The widest filter this processor runs, chosen once.
+NextPairFunction NextPair() {
+  static const NextPairFunction chosen = [] {
+#if defined(__x86_64__) && defined(__GNUC__)
+    if (__builtin_cpu_supports("avx2")) return &NextPairAvx2;
+#endif
+#if defined(__SSE2__)
+    return &NextPairSse2;
+#else
+    return &NextPairPlain;
+#endif
+  }();
+  return chosen;
+}
+
+size_t FindUnit(std::u16string_view text, char16_t unit, size_t from) {
+  const size_t n = text.size();
+  if (from >= n) return npos;
+  const size_t at = NextPair()(text.data(), from, n, 0, unit, unit);
+  return at < n ? at : npos;
 }
 
 }  // namespace
@@ -63,31 +116,13 @@ size_t TextSearcher::FindIn(std::u16string_view text, size_t from) const {
     return spent > kCheckBudgetFactor * (pos - from) + kCheckBudgetPatterns * m;
   };
 
-  size_t i = from;
-#if defined(__SSE2__)
-  const __m128i first_units = _mm_set1_epi16(static_cast<short>(first));
-  const __m128i last_units = _mm_set1_epi16(static_cast<short>(last));
-  for (; i + 8 <= end; i += 8) {
-    const __m128i head = _mm_loadu_si128(reinterpret_cast<const __m128i*>(data + i));
-    const __m128i tail = _mm_loadu_si128(reinterpret_cast<const __m128i*>(data + i + m - 1));
-    auto mask = static_cast<unsigned>(_mm_movemask_epi8(
-        _mm_and_si128(_mm_cmpeq_epi16(head, first_units), _mm_cmpeq_epi16(tail, last_units))));
-    while (mask != 0) {
-      const size_t pos = i + static_cast<size_t>(__builtin_ctz(mask)) / 2;
-      if (check(pos)) return pos;
-      if (over_budget(pos)) return FindWithAutomaton(text, pos + 1);
-      mask &= mask - 1;  // each unit sets two mask bits
-      mask &= mask - 1;
-    }
+  const NextPairFunction next_pair = NextPair();
+  for (size_t i = from;; ++i) {
+    i = next_pair(data, i, end, m - 1, first, last);
+    if (i >= end) return npos;
+    if (check(i)) return i;
+    if (over_budget(i)) return FindWithAutomaton(text, i + 1);
   }
-#endif
-  for (; i < end; ++i) {
-    if (data[i] == first && data[i + m - 1] == last) {
-      if (check(i)) return i;
-      if (over_budget(i)) return FindWithAutomaton(text, i + 1);
-    }
-  }
-  return npos;
 }
 
 size_t TextSearcher::FindWithAutomaton(std::u16string_view text, size_t from) const {

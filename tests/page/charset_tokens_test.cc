@@ -38,5 +38,18 @@ TEST(DeclaresGb2312, OnlyTheTwoExactForms) {
   }
 }
 
+TEST(DeclaresGb2312, FoundAtEveryOffsetAmongLookalikes) {
+  // Text full of the declaration's first and last bytes, so that the search meets many near
+  // misses, with the declaration at every offset within and across search blocks.
+  for (size_t offset = 0; offset < 40; ++offset) {
+    const std::string before = std::string(offset, 'c') + "charset= charset";
+    const std::string after(offset % 17, '=');
+    EXPECT_TRUE(DeclaresGb2312(before + "charset=gb2312" + after)) << offset;
+    EXPECT_TRUE(DeclaresGb2312(before + "charset=\"gb2312" + after)) << offset;
+    EXPECT_FALSE(DeclaresGb2312(before + "charset=gb231" + after)) << offset;
+    EXPECT_FALSE(DeclaresGb2312(before + "charset=utf-8" + after)) << offset;
+  }
+}
+
 }  // namespace
 }  // namespace quelbo
