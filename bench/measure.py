@@ -31,6 +31,7 @@ sys.dont_write_bytecode = True  # no __pycache__ beside the sources
 import yardsticks  # noqa: E402
 
 TOOLS = ["io_floor", "quelbo-batch", "sed -i", "perl -pi", "sd -s"]
+WINDOW = "quelbo window"  # window_run: the window pressing Start itself, timed on "large"
 PATHO = ["patho-pathological", "patho-filter-defeated", "patho-never"]
 MIB = 1 << 20
 
@@ -65,7 +66,9 @@ class Bench:
             if os.path.exists(target):
                 subprocess.run(["rm", "-rf", target], check=True)
             subprocess.run(["cp", "-a", os.path.join(self.sites, name, part), target], check=True)
-        shutil.copy2(os.path.join(self.bin, "quelbo-batch"), self.work_site())
+        for program in ("quelbo-batch", "window_run"):
+            if os.path.exists(os.path.join(self.bin, program)):
+                shutil.copy2(os.path.join(self.bin, program), self.work_site())
         os.sync()  # the copy's writeback is not charged to the next tool (disk work dirs)
 
     def page_list(self, name):
@@ -94,6 +97,8 @@ class Bench:
             return [[os.path.join(self.bin, "io_floor"), site, ".htm"]]
         if tool == "quelbo-batch":
             return [[os.path.join(site, "quelbo-batch")]]
+        if tool == WINDOW:
+            return [[os.path.join(site, "window_run")]]
         xargs = ["xargs", "-0", "-a", self.page_list(name)]
         rules = self.rules(name)
         if tool == "sed -i":
@@ -108,6 +113,7 @@ class Bench:
         env = dict(os.environ)
         env["XDG_CONFIG_HOME"] = os.path.join(self.work, "config")
         env["LC_ALL"] = "C"  # byte semantics for sed and perl
+        env["QT_QPA_PLATFORM"] = "offscreen"  # the window needs no display
         return env
 
     def run_once(self, tool, name, prefix=()):
@@ -135,7 +141,7 @@ class Bench:
         if tool == "io_floor" or name.startswith("patho"):
             return
         left = {"pair 1": b"http://www.old-example.com", "footer block": b"<!-- footer begin -->"}
-        if tool != "quelbo-batch":
+        if tool not in ("quelbo-batch", WINDOW):
             del left["footer block"]
         with open(self.page_list(name), "rb") as f:
             pages = [p.decode() for p in f.read().split(b"\0") if p]
@@ -210,6 +216,10 @@ class Bench:
         if "large" in runs:
             ratio = self.median("large", "quelbo-batch") / self.median("large", "io_floor")
             checks.append(("large: quelbo-batch ≤ 1.5 × floor", f"{ratio:.2f} ×", ratio <= 1.5))
+            if WINDOW in runs["large"]:
+                ratio = self.median("large", WINDOW) / self.median("large", "quelbo-batch")
+                checks.append(("large: the window ≤ 1.25 × quelbo-batch", f"{ratio:.2f} ×",
+                               ratio <= 1.25))
             for tool in TOOLS[2:]:
                 if tool in runs["large"]:
                     other = self.median("large", tool) / self.median("large", "quelbo-batch")
@@ -290,6 +300,8 @@ def main():
     machine = bench.machine()
     started = time.time()
     plan = [("large", tool) for tool in TOOLS] + [("many", tool) for tool in TOOLS]
+    if os.path.exists(os.path.join(bench.bin, "window_run")):
+        plan.insert(2, ("large", WINDOW))
     plan += [("many-small", tool) for tool in TOOLS[:2]]
     plan += [(name, "quelbo-batch") for name in PATHO]
     bench.time_all(plan, args.runs)
