@@ -12,8 +12,42 @@ extern char** environ;
 
 namespace quelbo::testing {
 
-ChildProcess::ChildProcess(const std::vector<std::string>& argv,
+namespace {
+
+// QUELBO_TEST_WRAPPER, split at spaces: a command put in front of every quelbo-batch the tests
+// start (for example "valgrind -q --error-exitcode=99"), so that the end-to-end tests can run
+// the program under a checker.
+std::vector<std::string> WrapperWords() {
+  std::vector<std::string> words;
+  const char* wrapper = std::getenv("QUELBO_TEST_WRAPPER");
+  if (wrapper == nullptr) return words;
+  std::string word;
+  for (const char* c = wrapper;; ++c) {
+    if (*c == ' ' || *c == '\0') {
+      if (!word.empty()) words.push_back(std::move(word));
+      word.clear();
+      if (*c == '\0') break;
+    } else {
+      word.push_back(*c);
+    }
+  }
+  return words;
+}
+
+bool IsBatchProgram(const std::string& path) {
+  const size_t slash = path.rfind('/');
+  return path.substr(slash == std::string::npos ? 0 : slash + 1) == "quelbo-batch";
+}
+
+}  // namespace
+
+ChildProcess::ChildProcess(const std::vector<std::string>& program_argv,
                            const std::vector<std::string>& env) {
+  std::vector<std::string> argv = program_argv;
+  if (!argv.empty() && IsBatchProgram(argv[0])) {
+    const std::vector<std::string> wrapper = WrapperWords();
+    argv.insert(argv.begin(), wrapper.begin(), wrapper.end());
+  }
   int out_pipe[2];
   int err_pipe[2];
   if (::pipe(out_pipe) != 0 || ::pipe(err_pipe) != 0) std::abort();
@@ -27,7 +61,7 @@ ChildProcess::ChildProcess(const std::vector<std::string>& argv,
     std::vector<char*> args;
     for (const std::string& arg : argv) args.push_back(const_cast<char*>(arg.c_str()));
     args.push_back(nullptr);
-    ::execv(args[0], args.data());
+    ::execvp(args[0], args.data());
     ::_exit(127);
   }
   ::close(out_pipe[1]);
