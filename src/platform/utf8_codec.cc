@@ -1,6 +1,7 @@
+#include <cassert>
 #include <cstdint>
-#include <cstring>
 
+#include "platform/ascii_runs.h"
 #include "platform/text_codec.h"
 
 namespace quelbo {
@@ -34,8 +35,8 @@ size_t ValidSequence(const unsigned char* p, size_t available, uint32_t& code_po
   }
   for (size_t i = 1; i < length; ++i) {
     const unsigned char c = i < available ? p[i] : 0;
-    const bool ok = i < available &&
-                    (i == 1 ? (c >= min_second && c <= max_second) : (c >= 0x80 && c <= 0xBF));
+    const bool ok =
+        i < available && (i == 1 ? (c >= min_second && c <= max_second) : (c >= 0x80 && c <= 0xBF));
     if (!ok) {
       bad_length = i;
       return 0;
@@ -45,66 +46,101 @@ size_t ValidSequence(const unsigned char* p, size_t available, uint32_t& code_po
   return length;
 }
 
-void AppendUtf8(std::string& out, uint32_t cp) {
+// Writes the UTF-8 form of `cp` at `out`; returns the byte after it.
+char* PutUtf8(char* out, uint32_t cp) {
   if (cp < 0x80) {
-    out.push_back(static_cast<char>(cp));
+    *out++ = static_cast<char>(cp);
   } else if (cp < 0x800) {
-    out.push_back(static_cast<char>(0xC0 | (cp >> 6)));
-    out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
+    *out++ = static_cast<char>(0xC0 | (cp >> 6));
+    *out++ = static_cast<char>(0x80 | (cp & 0x3F));
   } else if (cp < 0x10000) {
-    out.push_back(static_cast<char>(0xE0 | (cp >> 12)));
-    out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
-    out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
+    *out++ = static_cast<char>(0xE0 | (cp >> 12));
+    *out++ = static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+    *out++ = static_cast<char>(0x80 | (cp & 0x3F));
   } else {
-    out.push_back(static_cast<char>(0xF0 | (cp >> 18)));
-    out.push_back(static_cast<char>(0x80 | ((cp >> 12) & 0x3F)));
-    out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
-    out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
+    *out++ = static_cast<char>(0xF0 | (cp >> 18));
+    *out++ = static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
+    *out++ = static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+    *out++ = static_cast<char>(0x80 | (cp & 0x3F));
   }
+  return out;
 }
 
-bool EightAscii(const unsigned char* p) {
-  uint64_t word;
-  std::memcpy(&word, p, sizeof word);
-  return (word & 0x8080808080808080ull) == 0;
+bool IsSurrogate(char16_t unit) { return (unit & 0xF800) == 0xD800; }
+bool IsLead(char16_t unit) { return (unit & 0xFC00) == 0xD800; }
+bool IsTrail(char16_t unit) { return (unit & 0xFC00) == 0xDC00; }
+
+// The length of the UTF-8 form of `text`, as EncodeUtf8 writes it.
+size_t Utf8Length(std::u16string_view text) {
+  // Every unit as if alone: 1 to 3 bytes, a surrogate 3 (the form of U+FFFD).
+  size_t length = text.size();
+  size_t surrogates = 0;
+  for (const char16_t unit : text) {
+    length += static_cast<size_t>(unit >= 0x80) + static_cast<size_t>(unit >= 0x800);
+    surrogates += static_cast<size_t>(IsSurrogate(unit));
+  }
+  if (surrogates == 0) return length;
+  // A pair takes four bytes, not six.
+  for (size_t i = 0; i + 1 < text.size(); ++i) {
+    if (IsLead(text[i]) && IsTrail(text[i + 1])) {
+      length -= 2;
+      ++i;
+    }
+  }
+  return length;
 }
 
 }  // namespace
 
 DecodedText DecodeUtf8(std::string_view bytes) {
   DecodedText result;
-  result.text.resize(bytes.size());  // never more code units than bytes
-  char16_t* out = result.text.data();
-  const auto* p = reinterpret_cast<const unsigned char*>(bytes.data());
-  const unsigned char* end = p + bytes.size();
-  while (p < end) {
-    if (end - p >= 8 && EightAscii(p)) {
-      for (int i = 0; i < 8; ++i) *out++ = p[i];
-      p += 8;
-      continue;
+  const auto* in = reinterpret_cast<const unsigned char*>(bytes.data());
+  const size_t size = bytes.size();
+  bool malformed = false;
+  // Never more code units than bytes.
+  result.text.resize_and_overwrite(size, [&](char16_t* out, size_t) {
+    const unsigned char* p = in;
+    const unsigned char* const end = in + size;
+    char16_t* o = out;
+    while (p < end) {
+      const size_t ascii = ascii::Widen(p, static_cast<size_t>(end - p), o);
+      p += ascii;
+      o += ascii;
+      if (p == end) break;
+      do {
+        // Three bytes, the form of most CJK text, checked all at once: continuation bytes, no
+        // overlong form (below U+0800) and no surrogate.
+        if ((p[0] & 0xF0) == 0xE0 && end - p >= 3 && (p[1] & 0xC0) == 0x80 &&
+            (p[2] & 0xC0) == 0x80) {
+          const uint32_t cp =
+              (uint32_t{p[0] & 0x0Fu} << 12) | (uint32_t{p[1] & 0x3Fu} << 6) | (p[2] & 0x3Fu);
+          if (cp >= 0x800 && (cp & 0xF800) != 0xD800) {
+            *o++ = static_cast<char16_t>(cp);
+            p += 3;
+            continue;
+          }
+        }
+        uint32_t cp = 0;
+        size_t bad_length = 0;
+        const size_t length = ValidSequence(p, static_cast<size_t>(end - p), cp, bad_length);
+        if (length == 0) {
+          *o++ = kReplacement;
+          p += bad_length;
+          malformed = true;
+        } else if (cp >= 0x10000) {
+          cp -= 0x10000;
+          *o++ = static_cast<char16_t>(0xD800 + (cp >> 10));
+          *o++ = static_cast<char16_t>(0xDC00 + (cp & 0x3FF));
+          p += length;
+        } else {
+          *o++ = static_cast<char16_t>(cp);
+          p += length;
+        }
+      } while (p < end && *p >= 0x80);
     }
-    if (*p < 0x80) {
-      *out++ = *p++;
-      continue;
-    }
-    uint32_t cp = 0;
-    size_t bad_length = 0;
-    const size_t length = ValidSequence(p, static_cast<size_t>(end - p), cp, bad_length);
-    if (length == 0) {
-      *out++ = kReplacement;
-      p += bad_length;
-      result.well_formed = false;
-    } else if (cp >= 0x10000) {
-      cp -= 0x10000;
-      *out++ = static_cast<char16_t>(0xD800 + (cp >> 10));
-      *out++ = static_cast<char16_t>(0xDC00 + (cp & 0x3FF));
-      p += length;
-    } else {
-      *out++ = static_cast<char16_t>(cp);
-      p += length;
-    }
-  }
-  result.text.resize(static_cast<size_t>(out - result.text.data()));
+    return static_cast<size_t>(o - out);
+  });
+  result.well_formed = !malformed;
   // Strict decoding maps each valid sequence to one code point and back to the same bytes.
   result.round_trips = result.well_formed;
   return result;
@@ -112,23 +148,35 @@ DecodedText DecodeUtf8(std::string_view bytes) {
 
 EncodedBytes EncodeUtf8(std::u16string_view text) {
   EncodedBytes result;
-  result.bytes.reserve(text.size() + text.size() / 2);
-  for (size_t i = 0; i < text.size(); ++i) {
-    const char16_t unit = text[i];
-    if (unit < 0x80) {
-      result.bytes.push_back(static_cast<char>(unit));
-    } else if (unit >= 0xD800 && unit <= 0xDBFF && i + 1 < text.size() && text[i + 1] >= 0xDC00 &&
-               text[i + 1] <= 0xDFFF) {
-      const uint32_t cp = 0x10000 + ((uint32_t{unit} - 0xD800) << 10) + (text[i + 1] - 0xDC00u);
-      AppendUtf8(result.bytes, cp);
-      ++i;
-    } else if (unit >= 0xD800 && unit <= 0xDFFF) {
-      AppendUtf8(result.bytes, kReplacement);
-      result.complete = false;
-    } else {
-      AppendUtf8(result.bytes, unit);
+  const char16_t* in = text.data();
+  const size_t size = text.size();
+  bool lone_surrogate = false;
+  const size_t length = Utf8Length(text);
+  // The lambda's own size argument is not used: libstdc++ 12 passes the grown capacity there.
+  result.bytes.resize_and_overwrite(length, [&](char* out, size_t) {
+    char* o = out;
+    size_t i = 0;
+    while (i < size) {
+      const size_t ascii = ascii::Narrow(in + i, size - i, o);
+      i += ascii;
+      o += ascii;
+      if (i == size) break;
+      do {
+        const char16_t unit = in[i++];
+        if (!IsSurrogate(unit)) {
+          o = PutUtf8(o, unit);
+        } else if (IsLead(unit) && i < size && IsTrail(in[i])) {
+          o = PutUtf8(o, 0x10000 + ((uint32_t{unit} - 0xD800) << 10) + (in[i++] - 0xDC00u));
+        } else {
+          o = PutUtf8(o, kReplacement);
+          lone_surrogate = true;
+        }
+      } while (i < size && in[i] >= 0x80);
     }
-  }
+    assert(static_cast<size_t>(o - out) == length);
+    return length;
+  });
+  result.complete = !lone_surrogate;
   return result;
 }
 

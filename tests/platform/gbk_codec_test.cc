@@ -1,4 +1,11 @@
 #include <gtest/gtest.h>
+#include <unicode/ucnv.h>
+#include <unicode/ucnv_err.h>
+
+#include <cstdio>
+#include <memory>
+#include <random>
+#include <vector>
 
 #include "platform/text_codec.h"
 #include "support/temp_dir.h"
@@ -32,27 +39,81 @@ INSTANTIATE_TEST_SUITE_P(
                       GbkCase{"chinese", u"中文", "D6 D0 CE C4"},
                       GbkCase{"key_name", u"替换前1", "CC E6 BB BB C7 B0 31"},
                       // The Windows table: 0x80 is the euro sign, 0xFF a private-use character.
-                      GbkCase{"euro", u"€5", "80 35"},
-                      GbkCase{"byte_ff", u"\uF8F5", "FF"},
+                      GbkCase{"euro", u"€5", "80 35"}, GbkCase{"byte_ff", u"\uF8F5", "FF"},
                       // A trail byte in the ASCII letter range.
                       GbkCase{"ascii_trail_bytes", u"丄乤", "81 41 81 61"}),
     [](const auto& param_info) { return std::string(param_info.param.name); });
 
 TEST(GbkCodec, MalformedBytesAreFlagged) {
-  for (const auto& bytes : {std::string("ab\xD6"), std::string("\xA0"),
-                                  std::string("\xD6\x20")}) {
+  for (const auto& bytes : {std::string("ab\xD6"), std::string("\xA0"), std::string("\xD6\x20")}) {
     const DecodedText decoded = DecodeGbk(bytes);
     EXPECT_FALSE(decoded.well_formed) << Hex(bytes);
     EXPECT_FALSE(decoded.round_trips) << Hex(bytes);
   }
 }
 
+struct MalformedCase {
+  const char* name;
+  std::string bytes;
+  std::u16string text;
+};
+
+class GbkMalformed : public ::testing::TestWithParam<MalformedCase> {};
+
+// A lead byte without a trail byte becomes one U+FFFD, and the byte after it, when there is
+// one, starts the next character.
+TEST_P(GbkMalformed, LeadWithoutTrailIsReplacedAlone) {
+  const DecodedText decoded = DecodeGbk(GetParam().bytes);
+  EXPECT_FALSE(decoded.well_formed);
+  EXPECT_FALSE(decoded.round_trips);
+  EXPECT_EQ(decoded.text, GetParam().text);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, GbkMalformed,
+    ::testing::Values(MalformedCase{"lead_at_end", "ab\xD6", u"ab\uFFFD"},
+                      MalformedCase{"lead_then_space", "\xD6 \xD6\xD0", u"\uFFFD 中"},
+                      MalformedCase{"lead_then_delete", "\x81\x7F", u"\uFFFD\x7F"},
+                      MalformedCase{"lead_then_ff", "\x81\xFF", u"\uFFFD\uF8F5"},
+                      MalformedCase{"two_leads", "\xA0:\xFE", u"\uFFFD:\uFFFD"},
+                      // Every lead and trail pair is assigned: D6 D6 is a character.
+                      MalformedCase{"pair_then_lead_at_end", "\xD6\xD6\xD0", u"\u79CD\uFFFD"}),
+    [](const auto& param_info) { return std::string(param_info.param.name); });
+
 TEST(GbkCodec, CharacterWithoutAFormMakesEncodingIncomplete) {
-  for (const auto& text : {std::u16string(u"\uFEFFabc"), std::u16string(u"a😀"),
-                                    std::u16string(u"\xD800")}) {
+  for (const auto& text :
+       {std::u16string(u"\uFEFFabc"), std::u16string(u"a😀"), std::u16string(u"\xD800")}) {
     EXPECT_FALSE(EncodeGbk(text).complete);
   }
 }
+
+struct SubstituteCase {
+  const char* name;
+  std::u16string text;
+  std::string hex;
+};
+
+class GbkSubstitutes : public ::testing::TestWithParam<SubstituteCase> {};
+
+// What stands in for a character without a form: '?', or nothing for one that is invisible
+// (soft hyphen, byte-order mark, variation selectors, tag characters).
+TEST_P(GbkSubstitutes, AreWrittenInPlaceOfTheCharacter) {
+  const EncodedBytes encoded = EncodeGbk(GetParam().text);
+  EXPECT_FALSE(encoded.complete);
+  EXPECT_EQ(Hex(encoded.bytes), GetParam().hex);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, GbkSubstitutes,
+    ::testing::Values(SubstituteCase{"latin1", u"a\u00A9b", "61 3F 62"},
+                      SubstituteCase{"soft_hyphen", u"a\u00ADb", "61 62"},
+                      SubstituteCase{"byte_order_mark", u"\uFEFF中", "D6 D0"},
+                      SubstituteCase{"emoji", u"😀中", "3F D6 D0"},
+                      SubstituteCase{"tag_character", u"a\U000E0041", "61"},
+                      SubstituteCase{"lone_lead_at_end", u"中\xD83D", "D6 D0 3F"},
+                      SubstituteCase{"lone_lead_then_ascii", u"\xD83Dx", "3F 78"},
+                      SubstituteCase{"lone_trail", u"\xDE00\xD83D\xDE00", "3F 3F"}),
+    [](const auto& param_info) { return std::string(param_info.param.name); });
 
 TEST(GbkCodec, LargeMixedTextRoundTrips) {
   std::u16string text;
@@ -62,6 +123,222 @@ TEST(GbkCodec, LargeMixedTextRoundTrips) {
   const DecodedText decoded = DecodeGbk(encoded.bytes);
   EXPECT_TRUE(decoded.round_trips);
   EXPECT_EQ(decoded.text, text);
+}
+
+// --- Agreement with ICU's converter, byte for byte -----------------------------------------
+
+struct ConverterCloser {
+  void operator()(UConverter* converter) const { ucnv_close(converter); }
+};
+
+void NoteProblem(const void* context, UConverterToUnicodeArgs* args, const char* code_units,
+                 int32_t length, UConverterCallbackReason reason, UErrorCode* status) {
+  if (reason <= UCNV_IRREGULAR) *static_cast<bool*>(const_cast<void*>(context)) = true;
+  UCNV_TO_U_CALLBACK_SUBSTITUTE(nullptr, args, code_units, length, reason, status);
+}
+
+void NoteProblem(const void* context, UConverterFromUnicodeArgs* args, const UChar* code_units,
+                 int32_t length, UChar32 code_point, UConverterCallbackReason reason,
+                 UErrorCode* status) {
+  if (reason <= UCNV_IRREGULAR) *static_cast<bool*>(const_cast<void*>(context)) = true;
+  UCNV_FROM_U_CALLBACK_SUBSTITUTE(nullptr, args, code_units, length, code_point, reason, status);
+}
+
+// The converter the codec's tables come from, used directly on whole texts: the results the
+// codec must give.
+class IcuGbk {
+ public:
+  IcuGbk() {
+    UErrorCode status = U_ZERO_ERROR;
+    converter_.reset(ucnv_open("windows-936-2000", &status));
+    EXPECT_TRUE(U_SUCCESS(status));
+    ucnv_setFallback(converter_.get(), false);
+  }
+
+  DecodedText Decode(std::string_view bytes) {
+    DecodedText result;
+    bool problem = false;
+    UErrorCode status = U_ZERO_ERROR;
+    ucnv_reset(converter_.get());
+    ucnv_setToUCallBack(converter_.get(), NoteProblem, &problem, nullptr, nullptr, &status);
+    result.text.resize(bytes.size() * 2 + 16);
+    UChar* target = result.text.data();
+    const char* source = bytes.data();
+    ucnv_toUnicode(converter_.get(), &target, target + result.text.size(), &source,
+                   source + bytes.size(), nullptr, true, &status);
+    EXPECT_TRUE(U_SUCCESS(status));
+    result.text.resize(static_cast<size_t>(target - result.text.data()));
+    result.well_formed = !problem;
+    const EncodedBytes again = Encode(result.text);
+    result.round_trips = result.well_formed && again.complete && again.bytes == bytes;
+    return result;
+  }
+
+  EncodedBytes Encode(std::u16string_view text) {
+    EncodedBytes result;
+    bool problem = false;
+    UErrorCode status = U_ZERO_ERROR;
+    ucnv_reset(converter_.get());
+    ucnv_setFromUCallBack(converter_.get(), NoteProblem, &problem, nullptr, nullptr, &status);
+    result.bytes.resize(text.size() * 4 + 16);
+    char* target = result.bytes.data();
+    const UChar* source = text.data();
+    ucnv_fromUnicode(converter_.get(), &target, target + result.bytes.size(), &source,
+                     source + text.size(), nullptr, true, &status);
+    EXPECT_TRUE(U_SUCCESS(status));
+    result.bytes.resize(static_cast<size_t>(target - result.bytes.data()));
+    result.complete = !problem;
+    return result;
+  }
+
+ private:
+  std::unique_ptr<UConverter, ConverterCloser> converter_;
+};
+
+std::string HexUnits(std::u16string_view text) {
+  std::string hex;
+  for (const char16_t unit : text) {
+    char buffer[8];
+    std::snprintf(buffer, sizeof buffer, "%04X ", static_cast<unsigned>(unit));
+    hex += buffer;
+  }
+  return hex;
+}
+
+class GbkAgainstIcu : public ::testing::Test {
+ protected:
+  ::testing::AssertionResult SameDecoding(std::string_view bytes) {
+    const DecodedText expected = icu_.Decode(bytes);
+    const DecodedText actual = DecodeGbk(bytes);
+    if (actual.text == expected.text && actual.well_formed == expected.well_formed &&
+        actual.round_trips == expected.round_trips) {
+      return ::testing::AssertionSuccess();
+    }
+    return ::testing::AssertionFailure()
+           << "bytes " << Hex(bytes) << "\n  ICU:   " << HexUnits(expected.text)
+           << expected.well_formed << expected.round_trips << "\n  codec: " << HexUnits(actual.text)
+           << actual.well_formed << actual.round_trips;
+  }
+
+  ::testing::AssertionResult SameEncoding(std::u16string_view text) {
+    const EncodedBytes expected = icu_.Encode(text);
+    const EncodedBytes actual = EncodeGbk(text);
+    if (actual.bytes == expected.bytes && actual.complete == expected.complete) {
+      return ::testing::AssertionSuccess();
+    }
+    return ::testing::AssertionFailure()
+           << "text " << HexUnits(text.substr(0, 64)) << "\n  ICU:   " << Hex(expected.bytes)
+           << expected.complete << "\n  codec: " << Hex(actual.bytes) << actual.complete;
+  }
+
+  IcuGbk icu_;
+  std::mt19937 random_{936};
+};
+
+TEST_F(GbkAgainstIcu, DecodesEveryByteAndEveryPairAlike) {
+  for (int first = 0; first < 256; ++first) {
+    const std::string one(1, static_cast<char>(first));
+    ASSERT_TRUE(SameDecoding(one));
+    for (int second = 0; second < 256; ++second) {
+      ASSERT_TRUE(SameDecoding(one + static_cast<char>(second)));
+    }
+  }
+}
+
+// Leads, trails at both ends of their ranges, bytes that are neither, and the bytes that
+// stand alone: every way a character can end early or take a byte the next one needed.
+TEST_F(GbkAgainstIcu, DecodesEveryTripleOfTellingBytesAlike) {
+  const std::vector<char> telling = {'\x00', '\x0A', '\x1A', '0',    '?',    '@',    'A',    '~',
+                                     '\x7F', '\x80', '\x81', '\xA0', '\xA1', '\xA2', '\xAA', '\xB0',
+                                     '\xD6', '\xD7', '\xF7', '\xF8', '\xFE', '\xFF'};
+  for (const char a : telling) {
+    for (const char b : telling) {
+      for (const char c : telling) ASSERT_TRUE(SameDecoding(std::string{a, b, c}));
+    }
+  }
+}
+
+TEST_F(GbkAgainstIcu, DecodesRandomBytesAlike) {
+  std::uniform_int_distribution<int> kind(0, 9);
+  std::uniform_int_distribution<int> byte(0, 255);
+  std::uniform_int_distribution<size_t> length(0, 40);
+  const char lone[] = {'\x80', '\xFF', '\x7F', '@', '?'};
+  for (int round = 0; round < 20000; ++round) {
+    std::string bytes;
+    for (size_t n = length(random_); n > 0; --n) {
+      const int k = kind(random_);
+      if (k < 5) {
+        bytes += static_cast<char>(0x81 + byte(random_) % 0x7E);
+      } else if (k < 8) {
+        bytes += static_cast<char>(byte(random_) % 0x80);
+      } else {
+        bytes += lone[static_cast<size_t>(byte(random_)) % sizeof lone];
+      }
+    }
+    ASSERT_TRUE(SameDecoding(bytes));
+  }
+}
+
+// Long pages with markup between the text, and a few damaged bytes: the eight-byte steps
+// over ASCII meet characters at every alignment.
+TEST_F(GbkAgainstIcu, DecodesDamagedPagesAlike) {
+  std::uniform_int_distribution<int> byte(0, 255);
+  std::uniform_int_distribution<int> unit(0x4E00, 0x9FA5);
+  std::uniform_int_distribution<size_t> run(0, 20);
+  for (int round = 0; round < 200; ++round) {
+    std::u16string text;
+    while (text.size() < 2000) {
+      text.append(run(random_), u'a' + static_cast<char16_t>(round % 26));
+      for (size_t n = run(random_); n > 0; --n) text += static_cast<char16_t>(unit(random_));
+    }
+    std::string bytes = EncodeGbk(text).bytes;
+    const size_t damage = static_cast<size_t>(round % 4);
+    for (size_t d = 0; d < damage; ++d) {
+      bytes[static_cast<size_t>(byte(random_)) * bytes.size() / 256] =
+          static_cast<char>(byte(random_));
+    }
+    ASSERT_TRUE(SameDecoding(bytes));
+  }
+}
+
+TEST_F(GbkAgainstIcu, EncodesEveryCodeUnitAlike) {
+  std::u16string all;
+  for (uint32_t unit = 0; unit < 0x10000; ++unit) {
+    const std::u16string one(1, static_cast<char16_t>(unit));
+    ASSERT_TRUE(SameEncoding(one));
+    ASSERT_TRUE(SameEncoding(one + u'x'));
+    all += one;
+  }
+  EXPECT_TRUE(SameEncoding(all));
+}
+
+TEST_F(GbkAgainstIcu, EncodesEveryCharacterOutsideTheBmpAlike) {
+  std::u16string all;
+  for (char32_t c = 0x10000; c <= 0x10FFFF; ++c) {
+    all += static_cast<char16_t>(0xD800 + ((c - 0x10000) >> 10));
+    all += static_cast<char16_t>(0xDC00 + ((c - 0x10000) & 0x3FF));
+  }
+  EXPECT_TRUE(SameEncoding(all));
+}
+
+TEST_F(GbkAgainstIcu, EncodesRandomTextsAlike) {
+  // Runs of units of every kind the tables treat differently.
+  const std::vector<std::pair<char16_t, char16_t>> ranges = {
+      {0x20, 0x7E},     {0x00, 0x1F},     {0x80, 0xFF},     {0x4E00, 0x9FA5}, {0x3000, 0x303F},
+      {0xE000, 0xE765}, {0x20AC, 0x20AC}, {0xF8F5, 0xF8F5}, {0x00AD, 0x00AD}, {0xFEFF, 0xFEFF},
+      {0xFE00, 0xFE0F}, {0xD800, 0xDBFF}, {0xDC00, 0xDFFF}, {0x0000, 0xFFFF}};
+  std::uniform_int_distribution<size_t> pick(0, ranges.size() - 1);
+  std::uniform_int_distribution<size_t> runs(0, 12);
+  std::uniform_int_distribution<size_t> run(1, 12);
+  for (int round = 0; round < 20000; ++round) {
+    std::u16string text;
+    for (size_t n = runs(random_); n > 0; --n) {
+      const auto [low, high] = ranges[pick(random_)];
+      std::uniform_int_distribution<int> unit(low, high);
+      for (size_t k = run(random_); k > 0; --k) text += static_cast<char16_t>(unit(random_));
+    }
+    ASSERT_TRUE(SameEncoding(text));
+  }
 }
 
 }  // namespace
