@@ -5,7 +5,11 @@
 #include <cstdint>
 #include <cstring>
 
-// Copying runs of ASCII between bytes and UTF-16 code units, eight at a time. Both encodings
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
+// Copying runs of ASCII between bytes and UTF-16 code units, sixteen or eight at a time. Both encodings
 // keep ASCII as it is, and most of a page is markup, so the codecs spend most of their time
 // here on a typical page.
 
@@ -37,6 +41,15 @@ inline uint64_t Narrow4(uint64_t lanes) {
 // Copies the ASCII bytes at the start of [p, p + n) to `out` as code units; returns how many.
 inline size_t Widen(const unsigned char* p, size_t n, char16_t* out) {
   size_t i = 0;
+#if defined(__SSE2__)
+  const __m128i zero = _mm_setzero_si128();
+  for (; n - i >= 16; i += 16) {
+    const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + i));
+    if (_mm_movemask_epi8(bytes) != 0) break;
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(out + i), _mm_unpacklo_epi8(bytes, zero));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(out + i + 8), _mm_unpackhi_epi8(bytes, zero));
+  }
+#endif
   if constexpr (kWordAtATime) {
     for (; n - i >= 8; i += 8) {
       const uint64_t word = Load64(p + i);
@@ -52,6 +65,17 @@ inline size_t Widen(const unsigned char* p, size_t n, char16_t* out) {
 // Copies the ASCII code units at the start of [p, p + n) to `out` as bytes; returns how many.
 inline size_t Narrow(const char16_t* p, size_t n, char* out) {
   size_t i = 0;
+#if defined(__SSE2__)
+  const __m128i high_bits = _mm_set1_epi16(static_cast<short>(0xFF80));
+  const __m128i zero = _mm_setzero_si128();
+  for (; n - i >= 16; i += 16) {
+    const __m128i low = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + i));
+    const __m128i high = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + i + 8));
+    const __m128i beyond_ascii = _mm_and_si128(_mm_or_si128(low, high), high_bits);
+    if (_mm_movemask_epi8(_mm_cmpeq_epi16(beyond_ascii, zero)) != 0xFFFF) break;
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(out + i), _mm_packus_epi16(low, high));
+  }
+#endif
   if constexpr (kWordAtATime) {
     constexpr uint64_t kHigh = 0xFF80FF80FF80FF80ull;
     for (; n - i >= 8; i += 8) {

@@ -108,7 +108,7 @@ Result<std::string> PosixFileSystem::ReadFile(const std::string& path) {
   size_t capacity = static_cast<size_t>(st.st_size) + 1;
   for (;;) {
     if (done == capacity) capacity += capacity / 2 + 4096;
-    bytes.resize_and_overwrite(capacity, [](char*, size_t n) { return n; });
+    bytes.resize_and_overwrite(capacity, [capacity](char*, size_t) { return capacity; });
     const ssize_t n = ::read(fd.get(), bytes.data() + done, capacity - done);
     if (n < 0) {
       if (errno == EINTR) continue;
