@@ -67,12 +67,14 @@ void PageProcessor::DetectCharset() {
   panel_.SetText(kStatusLine, u"自动识别编码");
   detected_.reset();
   // A page that cannot be read keeps the switches; TransformPage reports it.
-  if (auto page = root_.ResolvePage(fs_, panel_.Text(kCurrentPage))) {
+  const std::u16string_view entry = panel_.Text(kCurrentPage);
+  if (auto page = root_.ResolvePage(fs_, entry)) {
     if (auto bytes = ReadFileBytes(fs_, page->path)) {
       const bool utf8 = !DeclaresGb2312(*bytes);
       panel_.SetTicked(field::readUtf8, utf8);
       panel_.SetTicked(field::writeUtf8, utf8);
-      detected_ = DetectedPage{std::move(*page), std::move(*bytes)};
+      detected_entry_.assign(entry);
+      detected_ = PageBytes{std::move(*page), std::move(*bytes)};
     }
   }
   panel_.SetText(kStatusLine, u"工作中");
@@ -96,19 +98,19 @@ void PageProcessor::TransformPage() {
 }
 
 std::optional<std::u16string> PageProcessor::RewritePage(std::u16string_view entry) {
-  const auto page = root_.ResolvePage(fs_, entry);
-  if (!page) return ReasonFor(page.error());
-  auto old_bytes = ReadPage(*page);
-  if (!old_bytes) return ReasonFor(old_bytes.error());
+  auto read = ReadPage(entry);
+  if (!read) return ReasonFor(read.error());
+  const SiteRoot::Page& page = read->page;
+  std::string& old_bytes = read->bytes;
 
   const bool read_utf8 = panel_.Ticked(field::readUtf8);
   const bool write_utf8 = panel_.Ticked(field::writeUtf8);
-  DecodedText decoded = read_utf8 ? DecodeUtf8(*old_bytes) : DecodeGbk(*old_bytes);
+  DecodedText decoded = read_utf8 ? DecodeUtf8(old_bytes) : DecodeGbk(old_bytes);
   if (!decoded.round_trips) {
     return read_utf8 ? u"不是有效的UTF-8编码，未改动" : u"不是有效的GBK编码，未改动";
   }
-  const bool compare_with_file = old_bytes->size() > kKeptBytesLimit;
-  if (compare_with_file) std::string().swap(*old_bytes);
+  const bool compare_with_file = old_bytes.size() > kKeptBytesLimit;
+  if (compare_with_file) std::string().swap(old_bytes);
 
   std::u16string text = RewriteCharsetTokens(std::move(decoded.text), read_utf8, write_utf8);
   text = ApplyReplacementRules(std::move(text), panel_);
@@ -123,14 +125,14 @@ std::optional<std::u16string> PageProcessor::RewritePage(std::u16string_view ent
   std::u16string().swap(text);
 
   // Equal bytes are not written, so the page keeps its modification time.
-  bool unchanged = encoded.bytes == *old_bytes;
+  bool unchanged = encoded.bytes == old_bytes;
   if (compare_with_file) {
-    const auto same = fs_.ContentEquals(page->path, encoded.bytes);
+    const auto same = fs_.ContentEquals(page.path, encoded.bytes);
     if (!same) return ReasonFor(same.error());
     unchanged = *same;
   }
   if (!unchanged) {
-    if (auto written = fs_.ReplaceKnownFile(page->path, encoded.bytes, page->info); !written) {
+    if (auto written = fs_.ReplaceKnownFile(page.path, encoded.bytes, page.info); !written) {
       return ReasonFor(written.error());
     }
   }
@@ -138,13 +140,19 @@ std::optional<std::u16string> PageProcessor::RewritePage(std::u16string_view ent
   return std::nullopt;
 }
 
-Result<std::string> PageProcessor::ReadPage(const SiteRoot::Page& page) {
-  std::optional<DetectedPage> detected;
+Result<PageProcessor::PageBytes> PageProcessor::ReadPage(std::u16string_view entry) {
+  std::optional<PageBytes> detected;
   detected.swap(detected_);
-  if (detected && detected->page.path == page.path && detected->page.info.SameFileAs(page.info)) {
-    return std::move(detected->bytes);
+  if (detected && detected_entry_ == entry) {
+    // The run may have been stopped between the two steps and the file changed meanwhile.
+    const auto now = fs_.Stat(detected->page.path);
+    if (now && now->SameFileAs(detected->page.info)) return std::move(*detected);
   }
-  return ReadFileBytes(fs_, page.path);
+  auto page = root_.ResolvePage(fs_, entry);
+  if (!page) return std::unexpected(page.error());
+  auto bytes = ReadFileBytes(fs_, page->path);
+  if (!bytes) return std::unexpected(bytes.error());
+  return PageBytes{std::move(*page), std::move(*bytes)};
 }
 
 void PageProcessor::Skip(std::u16string_view entry, std::u16string reason) {

@@ -42,8 +42,13 @@ class PageProcessor {
   void Skip(std::u16string_view entry, std::u16string reason);
   // The status-line reason for a file error.
   static std::u16string ReasonFor(const Error& error);
-  // The page's bytes, re-using what DetectCharset just read when the file has not changed.
-  Result<std::string> ReadPage(const SiteRoot::Page& page);
+  struct PageBytes {
+    SiteRoot::Page page;
+    std::string bytes;
+  };
+  // The page an entry names, with its bytes: what DetectCharset found and read for the same
+  // entry just before, else resolved and read now.
+  Result<PageBytes> ReadPage(std::u16string_view entry);
 
   ControlPanel& panel_;
   StepScheduler& scheduler_;
@@ -51,12 +56,9 @@ class PageProcessor {
   const SiteRoot& root_;
   RunReport& report_;
   PendingPageList pending_;
-  // What DetectCharset read, for the TransformPage that follows it.
-  struct DetectedPage {
-    SiteRoot::Page page;
-    std::string bytes;
-  };
-  std::optional<DetectedPage> detected_;
+  // What DetectCharset read, and for which entry, for the TransformPage that follows it.
+  std::u16string detected_entry_;
+  std::optional<PageBytes> detected_;
 };
 
 }  // namespace quelbo

@@ -146,12 +146,13 @@ Status PosixFileSystem::WriteAndRename(const std::string& path, std::string_view
   static const mode_t umask_bits = ProcessUmask();
   static const uid_t user = ::geteuid();
   static const gid_t group = ::getegid();
+  static const std::string process = std::to_string(::getpid());
 
   // Created with the final mode at once where the umask lets it through; fchmod otherwise.
   std::string temp;
   int raw_fd = -1;
   for (int attempt = 0; raw_fd < 0; ++attempt) {
-    temp = DirectoryOf(path) + "/" + std::string(kTempFilePrefix) + std::to_string(::getpid()) +
+    temp = DirectoryOf(path) + "/" + std::string(kTempFilePrefix) + process +
            "-" + std::to_string(++temp_counter_);
     raw_fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode);
     // A leftover of a killed run may hold the name; any other failure is final.

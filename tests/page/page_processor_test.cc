@@ -189,6 +189,22 @@ TEST_F(PageProcessorTest, PagesThatCannotBeProcessedSafelyAreLeftAndTheRunGoesOn
   EXPECT_EQ(panel_.Text(kStatusLine), u"本目录内页面全部处理完毕了");
 }
 
+TEST_F(PageProcessorTest, PageEditedBetweenDetectionAndRewriteIsReadAgain) {
+  Encodings(true, true, true);
+  panel_.SetText(field::pair1Find, u"old");
+  panel_.SetText(field::pair1Replace, u"new");
+  WriteBytes(Page("p.htm"), "old");
+  panel_.SetText(kPendingPages, u"p.htm\r\n###");
+  scheduler_.Arm(Step::Timer1, kNextPass);
+  const auto detected = [this] {
+    return std::find(statuses_.begin(), statuses_.end(), u"自动识别编码") != statuses_.end();
+  };
+  ASSERT_EQ(loop_.Run(detected), HeadlessLoop::Outcome::kStopRequested);
+  WriteBytes(Page("p.htm"), "old, edited meanwhile");
+  ASSERT_EQ(loop_.Run(), HeadlessLoop::Outcome::kIdle);
+  EXPECT_EQ(ReadBytes(Page("p.htm")), "new, edited meanwhile");
+}
+
 TEST_F(PageProcessorTest, MissingPageIsNotCreatedWithDetectionOnEither) {
   Encodings(true, false, false);
   RunList(u"lost#.htm\r\n###");
