@@ -9,6 +9,7 @@ Result<SiteRoot> SiteRoot::Open(FileSystem& fs, const std::string& root) {
   if (!resolved) return std::unexpected(resolved.error());
   std::string path = std::move(*resolved);
   while (path.size() > 1 && path.back() == '/') path.pop_back();
+  fs.AnchorAt(path);
   return SiteRoot(std::move(path));
 }
 

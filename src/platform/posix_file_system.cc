@@ -91,9 +91,37 @@ Status WriteAll(int fd, std::string_view bytes, const std::string& path) {
 
 }  // namespace
 
+PosixFileSystem::~PosixFileSystem() {
+  if (anchor_fd_ >= 0) ::close(anchor_fd_);
+}
+
+void PosixFileSystem::AnchorAt(const std::string& directory) {
+  if (anchor_fd_ >= 0) ::close(anchor_fd_);
+  anchor_.clear();
+  anchor_fd_ = -1;
+  std::string path = directory;
+  while (path.size() > 1 && path.back() == '/') path.pop_back();
+  // Only an absolute path can be matched against the paths to come; any failure just leaves
+  // the lookups as they were.
+  if (path.size() < 2 || path.front() != '/') return;
+  anchor_fd_ = ::open(path.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
+  if (anchor_fd_ >= 0) anchor_ = std::move(path);
+}
+
+PosixFileSystem::AtPath PosixFileSystem::Locate(const std::string& path) const {
+  if (anchor_fd_ >= 0 && path.size() > anchor_.size() + 1 && path.starts_with(anchor_) &&
+      path[anchor_.size()] == '/') {
+    const char* name = path.c_str() + anchor_.size() + 1;
+    // "a//b" stays as it was: an empty first component would make the name absolute.
+    if (*name != '/') return {anchor_fd_, name};
+  }
+  return {AT_FDCWD, path.c_str()};
+}
+
 Result<std::string> PosixFileSystem::ReadFile(const std::string& path) {
   // O_NONBLOCK so that opening a FIFO does not wait for a writer; it is refused below.
-  FileDescriptor fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
+  const AtPath at = Locate(path);
+  FileDescriptor fd(::openat(at.directory, at.name, O_RDONLY | O_CLOEXEC | O_NONBLOCK));
   if (fd.get() < 0) return std::unexpected(Error::FromErrno("open", path, errno));
   struct stat st;
   if (::fstat(fd.get(), &st) != 0) return std::unexpected(Error::FromErrno("stat", path, errno));
@@ -129,7 +157,8 @@ Status PosixFileSystem::CreateFileIfMissing(const std::string& path) {
 
 Status PosixFileSystem::ReplaceFile(const std::string& path, std::string_view bytes) {
   struct stat old_st;
-  if (::stat(path.c_str(), &old_st) != 0) {
+  const AtPath at = Locate(path);
+  if (::fstatat(at.directory, at.name, &old_st, 0) != 0) {
     return WriteAndRename(path, bytes, 0666 & ~ProcessUmask(), nullptr);
   }
   const FileInfo info = InfoOf(old_st);
@@ -154,15 +183,17 @@ Status PosixFileSystem::WriteAndRename(const std::string& path, std::string_view
   for (int attempt = 0; raw_fd < 0; ++attempt) {
     temp = DirectoryOf(path) + "/" + std::string(kTempFilePrefix) + process +
            "-" + std::to_string(++temp_counter_);
-    raw_fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode);
+    const AtPath at = Locate(temp);
+    raw_fd = ::openat(at.directory, at.name, O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode);
     // A leftover of a killed run may hold the name; any other failure is final.
     if (raw_fd < 0 && (errno != EEXIST || attempt == 100)) {
       return std::unexpected(Error::FromErrno("create temporary file", temp, errno));
     }
   }
   FileDescriptor fd(raw_fd);
+  const AtPath temp_at = Locate(temp);
   auto fail = [&](Error error) -> Status {
-    ::unlink(temp.c_str());
+    ::unlinkat(temp_at.directory, temp_at.name, 0);
     return std::unexpected(std::move(error));
   };
   if (auto written = WriteAll(fd.get(), bytes, temp); !written) return fail(written.error());
@@ -174,7 +205,8 @@ Status PosixFileSystem::WriteAndRename(const std::string& path, std::string_view
     // Best effort: only a privileged process may give a file away; the mode still holds.
   }
   if (fd.Close() != 0) return fail(Error::FromErrno("write", temp, errno));
-  if (::rename(temp.c_str(), path.c_str()) != 0) {
+  const AtPath path_at = Locate(path);
+  if (::renameat(temp_at.directory, temp_at.name, path_at.directory, path_at.name) != 0) {
     return fail(Error::FromErrno("rename", path, errno));
   }
   return Ok();
@@ -182,13 +214,17 @@ Status PosixFileSystem::WriteAndRename(const std::string& path, std::string_view
 
 Result<FileInfo> PosixFileSystem::Stat(const std::string& path) {
   struct stat st;
-  if (::stat(path.c_str(), &st) != 0) return std::unexpected(Error::FromErrno("stat", path, errno));
+  const AtPath at = Locate(path);
+  if (::fstatat(at.directory, at.name, &st, 0) != 0) {
+    return std::unexpected(Error::FromErrno("stat", path, errno));
+  }
   return InfoOf(st);
 }
 
 Result<FileInfo> PosixFileSystem::LinkStat(const std::string& path) {
   struct stat st;
-  if (::lstat(path.c_str(), &st) != 0) {
+  const AtPath at = Locate(path);
+  if (::fstatat(at.directory, at.name, &st, AT_SYMLINK_NOFOLLOW) != 0) {
     return std::unexpected(Error::FromErrno("stat", path, errno));
   }
   return InfoOf(st);

@@ -88,3 +88,39 @@ TEST_F(PosixFileSystemTest, CreateFileIfMissingKeepsAnExistingFile) {
 
 }  // namespace
 }  // namespace quelbo
+
+namespace quelbo {
+namespace {
+
+// Paths under the anchor are looked up from it; the answers must be those of plain paths, for
+// odd spellings too, and paths elsewhere must be untouched by it.
+TEST(PosixFileSystemAnchorTest, PathsUnderAndBesideTheAnchorBehaveAsPlainPaths) {
+  testing::TempDir dir;
+  const std::string site = dir / "site";
+  const std::string beside = dir / "site-beside";  // shares the anchor's spelling as a prefix
+  ASSERT_EQ(::mkdir(site.c_str(), 0755), 0);
+  ASSERT_EQ(::mkdir(beside.c_str(), 0755), 0);
+  ASSERT_EQ(::mkdir((site + "/sub").c_str(), 0755), 0);
+  ASSERT_EQ(::symlink("sub/p.htm", (site + "/link.htm").c_str()), 0);
+
+  PosixFileSystem fs;
+  fs.AnchorAt(site + "/");
+  const std::string paths[] = {site + "/sub/p.htm", site + "//sub/p.htm",
+                               site + "/sub/../sub/p.htm", beside + "/p.htm"};
+  for (const std::string& path : paths) {
+    SCOPED_TRACE(path);
+    ASSERT_TRUE(fs.ReplaceFile(path, "first").has_value());
+    ASSERT_TRUE(fs.ReplaceFile(path, "second").has_value());
+    EXPECT_EQ(fs.ReadFile(path).value(), "second");
+    EXPECT_EQ(fs.Stat(path)->size, 6u);
+    EXPECT_EQ(fs.LinkStat(path)->type, FileType::kRegular);
+  }
+  EXPECT_EQ(testing::ReadBytes(beside + "/p.htm"), "second");
+  EXPECT_EQ(fs.LinkStat(site + "/link.htm")->type, FileType::kSymlink);
+  EXPECT_EQ(fs.Stat(site + "/link.htm")->type, FileType::kRegular);
+  EXPECT_EQ(fs.Stat(site)->type, FileType::kDirectory);
+  EXPECT_FALSE(fs.Stat(site + "/missing.htm").has_value());
+}
+
+}  // namespace
+}  // namespace quelbo
