@@ -6,7 +6,9 @@
 namespace quelbo::fuzz {
 namespace {
 
-constexpr unsigned char kRepeatByte = 0xFE;
+// Escapes: 0xFE repeats the last code unit, 0xFD the last two, 16 times the count byte after.
+constexpr unsigned char kRepeatOne = 0xFE;
+constexpr unsigned char kRepeatTwo = 0xFD;
 constexpr size_t kRepeatUnit = 16;
 constexpr size_t kDescribeLimit = 600;
 
@@ -85,9 +87,13 @@ std::u16string TextFromBytes(std::string_view bytes, size_t max_units) {
   size_t i = 0;
   while (i < bytes.size() && text.size() < max_units) {
     const auto byte = static_cast<unsigned char>(bytes[i]);
-    if (byte == kRepeatByte && i + 1 < bytes.size()) {
-      const auto count = static_cast<unsigned char>(bytes[i + 1]);
-      if (!text.empty()) text.append(kRepeatUnit * count, text.back());
+    if ((byte == kRepeatOne || byte == kRepeatTwo) && i + 1 < bytes.size()) {
+      const size_t width = byte == kRepeatOne ? 1 : 2;
+      const size_t count = kRepeatUnit * static_cast<unsigned char>(bytes[i + 1]);
+      if (text.size() >= width) {
+        const std::u16string last = text.substr(text.size() - width);
+        for (size_t n = 0; n < count && text.size() < max_units; ++n) text += last;
+      }
       i += 2;
       continue;
     }

@@ -32,8 +32,8 @@ class FieldReader {
 // Field bytes as text. Well-formed UTF-8 gives its characters (encoded surrogates give lone
 // surrogate units, so that fuzzing reaches them); any other byte gives the character of the
 // same number (Latin-1). The byte 0xFE followed by a count byte c repeats the last code unit
-// 16 * c more times, so that short inputs can describe long runs. The text is cut at
-// `max_units` code units.
+// 16 * c more times, and 0xFD followed by c the last two units, so that short inputs can
+// describe long runs. The text is cut at `max_units` code units.
 std::u16string TextFromBytes(std::string_view bytes, size_t max_units);
 
 // Printable forms for reports: ASCII as it is, every other unit or byte escaped.

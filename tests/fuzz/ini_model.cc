@@ -1,5 +1,6 @@
 #include "ini_model.h"
 
+#include <unordered_map>
 #include <vector>
 
 #include "platform/ini_profile.h"
@@ -26,7 +27,17 @@ std::vector<std::u16string_view> CodePoints(std::u16string_view text) {
   return pieces;
 }
 
-bool HasGbkForm(std::u16string_view code_point) { return EncodeGbk(code_point).complete; }
+// The GBK form of one code point; remembered, since every value is taken apart this way.
+const EncodedBytes& GbkForm(std::u16string_view code_point) {
+  static auto* const forms = new std::unordered_map<std::u16string, EncodedBytes>;
+  auto found = forms->find(std::u16string(code_point));
+  if (found == forms->end()) {
+    found = forms->emplace(code_point, EncodeGbk(code_point)).first;
+  }
+  return found->second;
+}
+
+bool HasGbkForm(std::u16string_view code_point) { return GbkForm(code_point).complete; }
 
 bool AllHaveGbkForms(std::u16string_view text) {
   for (const auto piece : CodePoints(text)) {
@@ -92,8 +103,7 @@ bool IsPlainSection(std::u16string_view section) {
 std::u16string MakePlainKey(std::u16string_view text) {
   std::u16string key = PlainBase(text, u'=');
   size_t first = 0;
-  while (first < key.size() &&
-         (key[first] == u';' || key[first] == u'[' || IsBlank(key[first]))) {
+  while (first < key.size() && (key[first] == u';' || key[first] == u'[' || IsBlank(key[first]))) {
     ++first;
   }
   return key.substr(first);
@@ -102,42 +112,30 @@ std::u16string MakePlainKey(std::u16string_view text) {
 std::u16string MakePlainSection(std::u16string_view text) { return PlainBase(text, u']'); }
 
 std::u16string ExpectedReadBack(std::u16string_view value) {
-  // The stored value as characters, each with the bytes a write gives it.
-  struct Stored {
-    std::u16string_view text;
-    std::string bytes;
-  };
-  std::vector<Stored> stored;
+  // The stored value character by character, each as the bytes a write gives it; a character
+  // without a GBK form gets the encoder's substitute, except that an invisible one (U+00AD,
+  // U+200B, U+FEFF and the like) leaves nothing, as if it had not been there.
   const std::u16string written = WithoutLineBreaks(value);
+  std::vector<std::string> stored;
   for (const auto piece : CodePoints(written)) {
-    stored.push_back({piece, EncodeGbk(piece).bytes});
+    if (const std::string& bytes = GbkForm(piece).bytes; !bytes.empty()) stored.push_back(bytes);
   }
-  auto is_byte = [](const Stored& c, std::string_view bytes) { return c.bytes == bytes; };
-  auto is_blank = [&](const Stored& c) { return is_byte(c, " ") || is_byte(c, "\t"); };
-
+  auto is_blank = [](const std::string& c) { return c == " " || c == "\t"; };
   size_t first = 0;
   size_t last = stored.size();  // one past
-  // A character without a GBK form leaves no byte behind; it takes no part in the trimming.
-  while (first < last && (stored[first].bytes.empty() || is_blank(stored[first]))) ++first;
-  while (last > first && (stored[last - 1].bytes.empty() || is_blank(stored[last - 1]))) --last;
-  auto is_quote = [&](const Stored& c) { return is_byte(c, "\"") || is_byte(c, "'"); };
-  // The enclosing quotes are the first and last stored bytes, whatever lost characters sit
-  // inside them.
-  size_t quote_first = first;
-  size_t quote_last = last;
-  while (quote_first < quote_last && stored[quote_first].bytes.empty()) ++quote_first;
-  while (quote_last > quote_first && stored[quote_last - 1].bytes.empty()) --quote_last;
-  if (quote_last - quote_first >= 2 && is_quote(stored[quote_first]) &&
-      stored[quote_last - 1].bytes == stored[quote_first].bytes) {
-    first = quote_first + 1;
-    last = quote_last - 1;
+  while (first < last && is_blank(stored[first])) ++first;
+  while (last > first && is_blank(stored[last - 1])) --last;
+  if (last - first >= 2 && (stored[first] == "\"" || stored[first] == "'") &&
+      stored[last - 1] == stored[first]) {
+    ++first;
+    --last;
   }
 
   std::string bytes;
   for (size_t i = first; i < last; ++i) {
-    if (is_byte(stored[i], std::string_view("\0", 1))) break;
-    if (bytes.size() + stored[i].bytes.size() > kIniValueCapacity) break;
-    bytes += stored[i].bytes;
+    if (stored[i] == std::string_view("\0", 1)) break;
+    if (bytes.size() + stored[i].size() > kIniValueCapacity) break;
+    bytes += stored[i];
   }
   return DecodeGbk(bytes).text;
 }

@@ -24,9 +24,9 @@ std::u16string MakePlainKey(std::u16string_view text);
 std::u16string MakePlainSection(std::u16string_view text);
 
 // What a read gives back once `value` is stored: line breaks dropped and characters without a
-// GBK form lost on the way out; then blanks at both ends and one pair of matching enclosing
-// quotes dropped, the value cut at a NUL and to its first 255 bytes in GBK, never inside a
-// double-byte character.
+// GBK form replaced by the encoder's substitute on the way out; then blanks at both ends and
+// one pair of matching enclosing quotes dropped, the value cut at a NUL and to its first 255
+// bytes in GBK, never inside a double-byte character.
 std::u16string ExpectedReadBack(std::u16string_view value);
 
 // The GBK bytes a write stores for a name or a value: the text without its line breaks.
