@@ -52,11 +52,22 @@ bool SameName(std::string_view stored_bytes, std::u16string_view wanted) {
   return true;
 }
 
+// The first "]" of `line` that is a character of its own: in GBK the byte can also be the
+// second half of a double-byte character (81 5D is U+4E5A), which must not end a section name.
+size_t FindClosingBracket(std::string_view line) {
+  for (size_t i = 0; i < line.size(); ++i) {
+    const auto byte = static_cast<unsigned char>(line[i]);
+    if (byte == ']') return i;
+    if (byte >= 0x81 && byte <= 0xFE) ++i;  // a lead byte takes the next byte with it
+  }
+  return std::string_view::npos;
+}
+
 // The section name of a "[name]" line, or nothing for any other line.
 std::optional<std::string_view> SectionName(std::string_view content) {
   const std::string_view line = Trim(content);
   if (line.empty() || line.front() != '[') return std::nullopt;
-  const size_t close = line.find(']');
+  const size_t close = FindClosingBracket(line);
   return Trim(line.substr(1, close == std::string_view::npos ? std::string_view::npos : close - 1));
 }
 

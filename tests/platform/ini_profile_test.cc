@@ -50,6 +50,14 @@ TEST_F(IniProfileTest, RewrittenKeyKeepsItsLineAndOtherLinesStayUntouched) {
             u"Second=2\n\r\n[Last]\r\nZ=9");
 }
 
+TEST_F(IniProfileTest, SectionNameWhoseCharacterEndsInABracketByte) {
+  // 乚 is 81 5D in code page 936: its second byte is "]", which must not end the name.
+  Write(u"k", u"v", u"乚");
+  Write(u"k", u"w", u"乚");
+  EXPECT_EQ(Hex(ReadBytes(path_)), "5B 81 5D 5D 0D 0A 6B 3D 77 0D 0A");
+  EXPECT_EQ(ReadIniValue(fs_, u"乚", u"k", u"DEF", path_), u"w");
+}
+
 TEST_F(IniProfileTest, NewKeyGoesAfterTheLastNonBlankLineOfItsSection) {
   WriteBytes(path_, "[HTML]\r\nA=1\r\n\r\n[Other]\r\nB=2\r\n");
   Write(u"C", u"3");
