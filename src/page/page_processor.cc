@@ -73,8 +73,7 @@ void PageProcessor::DetectCharset() {
       const bool utf8 = !DeclaresGb2312(*bytes);
       panel_.SetTicked(field::readUtf8, utf8);
       panel_.SetTicked(field::writeUtf8, utf8);
-      detected_entry_.assign(entry);
-      detected_ = PageBytes{std::move(*page), std::move(*bytes)};
+      detected_ = DetectedPage{std::u16string(entry), {std::move(*page), std::move(*bytes)}};
     }
   }
   panel_.SetText(kStatusLine, u"工作中");
@@ -141,12 +140,12 @@ std::optional<std::u16string> PageProcessor::RewritePage(std::u16string_view ent
 }
 
 Result<PageProcessor::PageBytes> PageProcessor::ReadPage(std::u16string_view entry) {
-  std::optional<PageBytes> detected;
+  std::optional<DetectedPage> detected;
   detected.swap(detected_);
-  if (detected && detected_entry_ == entry) {
+  if (detected && detected->entry == entry) {
     // The run may have been stopped between the two steps and the file changed meanwhile.
-    const auto now = fs_.Stat(detected->page.path);
-    if (now && now->SameFileAs(detected->page.info)) return std::move(*detected);
+    const auto now = fs_.Stat(detected->read.page.path);
+    if (now && now->SameFileAs(detected->read.page.info)) return std::move(detected->read);
   }
   auto page = root_.ResolvePage(fs_, entry);
   if (!page) return std::unexpected(page.error());

@@ -57,8 +57,11 @@ class PageProcessor {
   RunReport& report_;
   PendingPageList pending_;
   // What DetectCharset read, and for which entry, for the TransformPage that follows it.
-  std::u16string detected_entry_;
-  std::optional<PageBytes> detected_;
+  struct DetectedPage {
+    std::u16string entry;
+    PageBytes read;
+  };
+  std::optional<DetectedPage> detected_;
 };
 
 }  // namespace quelbo

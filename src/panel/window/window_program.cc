@@ -1,0 +1,44 @@
+#include "panel/window/window_program.h"
+
+#include <QApplication>
+#include <QTimer>
+#include <cstdio>
+
+#include "panel/window/app_font.h"
+#include "panel/window/main_window.h"
+#include "panel/window/qt_step_driver.h"
+#include "platform/locations.h"
+
+namespace quelbo {
+
+int RunWindowProgram(int argc, char** argv, const char* name,
+                     const std::function<void(Session&)>& shown) {
+  QApplication app(argc, argv);
+  UseCjkApplicationFont();
+
+  const auto root = ExecutableDirectory();
+  if (!root) {
+    std::fprintf(stderr, "%s: %s\n", name, root.error().Message().c_str());
+    return 2;
+  }
+  PosixFileSystem fs;
+  SteadyClock clock;
+  auto created = Session::Create(fs, clock, SessionPaths{*root, ConfigDirectory()});
+  if (!created) {
+    std::fprintf(stderr, "%s: %s\n", name, created.error().Message().c_str());
+    return 2;
+  }
+  Session& session = **created;
+
+  // The window exists before the settings fill it, and is shown only after.
+  MainWindow window(session.panel(), [&session](Control command) { session.Click(command); });
+  session.LoadSettings();
+  QtStepDriver driver(session.scheduler(), clock);
+  // Closing the window ends the program: no step runs after it, and nothing is saved.
+  QObject::connect(&app, &QGuiApplication::lastWindowClosed, [&driver] { driver.Stop(); });
+  window.show();
+  if (shown) QTimer::singleShot(0, &app, [&] { shown(session); });
+  return QApplication::exec();
+}
+
+}  // namespace quelbo
