@@ -4,8 +4,8 @@
 // during a run (the bound widgets, their refreshes, the Qt driver of the steps) is in it.
 // Without a display, run it with QT_QPA_PLATFORM=offscreen.
 
+#include <QAbstractEventDispatcher>
 #include <QApplication>
-#include <QTimer>
 
 #include "panel/window/window_program.h"
 
@@ -13,11 +13,11 @@ int main(int argc, char** argv) {
   using namespace quelbo;
   return RunWindowProgram(argc, argv, "window_run", [](Session& session) {
     session.Click(Control::Command1);
-    // Checked every 10 ms, which is too seldom to slow the run and adds at most 10 ms to it.
-    auto* until_idle = new QTimer(qApp);
-    QObject::connect(until_idle, &QTimer::timeout, [&session] {
-      if (session.scheduler().Idle()) QApplication::quit();
-    });
-    until_idle->start(10);
+    // The run is over when the event loop has nothing left to do: checked each time it is
+    // about to wait, which ends the timing at the run's end without polling.
+    QObject::connect(QAbstractEventDispatcher::instance(), &QAbstractEventDispatcher::aboutToBlock,
+                     qApp, [&session] {
+                       if (session.scheduler().Idle()) QApplication::quit();
+                     });
   });
 }

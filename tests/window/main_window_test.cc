@@ -329,6 +329,36 @@ TEST_F(MainWindowTest, ProgressBarFollowsTheModelAndAnEmptyRangeShowsNothing) {
   EXPECT_TRUE(bar->isHidden());
 }
 
+// Counts the paint events a widget receives.
+class PaintCounter : public QObject {
+ public:
+  explicit PaintCounter(QWidget& widget) { widget.installEventFilter(this); }
+  int paints = 0;
+
+ protected:
+  bool eventFilter(QObject* /*watched*/, QEvent* event) override {
+    if (event->type() == QEvent::Paint) ++paints;
+    return false;
+  }
+};
+
+TEST_F(MainWindowTest, AMovingProgressBarIsPaintedWithTheFrameNotAtOnce) {
+  window_.show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(&window_));
+  auto* bar = Find<QProgressBar>(Control::ProgressBar1);
+  panel_.SetProgressMax(100);
+  PaintCounter counter(*bar);
+  for (int value : {10, 55, 90}) {
+    counter.paints = 0;
+    panel_.SetProgressValue(value);
+    window_.RefreshNow();
+    EXPECT_EQ(counter.paints, 0) << value;
+    EXPECT_EQ(bar->value(), kProgressTicks * value / 100) << value;
+    QTest::qWait(2 * RefreshQueue::kFrameMilliseconds);
+    EXPECT_GE(counter.paints, 1) << value;
+  }
+}
+
 TEST_F(MainWindowTest, StatusLineBurstsAreShownOncePerFrame) {
   const auto before = window_.Counters();
   for (int i = 0; i < 5000; ++i) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QProgressBar>
 #include <QWidget>
 #include <array>
 #include <cstdint>
@@ -48,6 +49,7 @@ class MainWindow final : public QWidget {
   void Refresh(Control control);
   void RefreshOptions();
   void RefreshFrame1();
+  void RefreshProgressBar(QProgressBar& bar);
 
   ControlPanel& panel_;
   CommandHandler on_command_;
