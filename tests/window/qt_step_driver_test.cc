@@ -104,6 +104,40 @@ TEST_F(QtStepDriverTest, WaitsOnlyForStepsThatCanBecomeDue) {
   EXPECT_FALSE(driver_.Waiting());
 }
 
+// A step that re-arms itself for the next pass forever: passes follow each other without the
+// event loop only for a bounded number (the clock stands still) or a bounded time (each pass
+// takes a millisecond), so an event posted meanwhile, such as Stop, is handled soon.
+TEST(QtStepDriver, AnEndlessChainOfPassesLetsTheEventLoopIn) {
+  struct Case {
+    const char* name;
+    Milliseconds pass_cost;
+    int most_passes_before_the_event;
+  };
+  const Case cases[] = {{"clock standing still", Milliseconds(0), 64},
+                        {"a millisecond a pass", Milliseconds(1), 6}};
+  for (const Case& c : cases) {
+    ManualClock clock;
+    StepScheduler scheduler(clock);
+    QtStepDriver driver(scheduler, clock);
+    int passes = 0;
+    scheduler.SetOperation(Step::Timer1, [&] {
+      ++passes;
+      clock.Advance(c.pass_cost);
+      scheduler.Arm(Step::Timer1, kNextPass);
+    });
+    scheduler.Arm(Step::Timer1, kNextPass);
+    int passes_before_the_event = -1;
+    QTimer::singleShot(0, [&] {
+      passes_before_the_event = passes;
+      scheduler.Disable(Step::Timer1);
+    });
+    QTest::qWait(20);
+    EXPECT_GE(passes_before_the_event, 0) << c.name;
+    EXPECT_LE(passes_before_the_event, c.most_passes_before_the_event) << c.name;
+    EXPECT_EQ(passes, passes_before_the_event) << c.name;
+  }
+}
+
 TEST(QtStepDriver, AWakeUpBeforeTheDeadlineWaitsAgain) {
   ManualClock clock;
   StepScheduler scheduler(clock);
