@@ -7,19 +7,17 @@
 // Input: any bytes. They are decoded as GBK and as UTF-8, and read as UTF-16 in two ways (unit
 // pairs little-endian, and as field text, see fuzz_support.h) for the encoders.
 
-#include <unicode/ucnv.h>
-#include <unicode/ucnv_err.h>
 
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
-#include <cstdlib>
 #include <optional>
 #include <string>
 #include <unordered_set>
 
 #include "fuzz_support.h"
 #include "platform/text_codec.h"
+#include "support/icu_gbk.h"
 
 namespace quelbo::fuzz {
 namespace {
@@ -168,67 +166,10 @@ ReferenceEncoded ReferenceEncodeUtf8(std::u16string_view text) {
   return result;
 }
 
-// --- Code page 936 through ICU ------------------------------------------------------------
+// --- Code page 936 against ICU --------------------------------------------------------
 
-UConverter* IcuGbk() {
-  static UConverter* const converter = [] {
-    UErrorCode status = U_ZERO_ERROR;
-    UConverter* opened = ucnv_open("windows-936-2000", &status);
-    if (U_FAILURE(status) || opened == nullptr) std::abort();
-    ucnv_setFallback(opened, false);
-    return opened;
-  }();
-  ucnv_reset(converter);
-  return converter;
-}
-
-// ICU's own substitution, noting whether it had to substitute for anything.
-void NoteBadBytes(const void* context, UConverterToUnicodeArgs* args, const char* code_units,
-                  int32_t length, UConverterCallbackReason reason, UErrorCode* status) {
-  if (reason <= UCNV_IRREGULAR) *static_cast<bool*>(const_cast<void*>(context)) = true;
-  UCNV_TO_U_CALLBACK_SUBSTITUTE(nullptr, args, code_units, length, reason, status);
-}
-
-void NoteUnmappable(const void* context, UConverterFromUnicodeArgs* args, const UChar* code_units,
-                    int32_t length, UChar32 code_point, UConverterCallbackReason reason,
-                    UErrorCode* status) {
-  if (reason <= UCNV_IRREGULAR) *static_cast<bool*>(const_cast<void*>(context)) = true;
-  UCNV_FROM_U_CALLBACK_SUBSTITUTE(nullptr, args, code_units, length, code_point, reason, status);
-}
-
-EncodedBytes IcuEncodeGbk(std::u16string_view text) {
-  UConverter* converter = IcuGbk();
-  bool unmappable = false;
-  UErrorCode status = U_ZERO_ERROR;
-  ucnv_setFromUCallBack(converter, NoteUnmappable, &unmappable, nullptr, nullptr, &status);
-  std::string bytes(text.size() * 4 + 16, '\0');
-  char* target = bytes.data();
-  const UChar* source = text.data();
-  ucnv_fromUnicode(converter, &target, bytes.data() + bytes.size(), &source,
-                   text.data() + text.size(), nullptr, true, &status);
-  if (U_FAILURE(status)) std::abort();
-  bytes.resize(static_cast<size_t>(target - bytes.data()));
-  return {bytes, !unmappable};
-}
-
-DecodedText IcuDecodeGbk(std::string_view bytes) {
-  UConverter* converter = IcuGbk();
-  bool bad_bytes = false;
-  UErrorCode status = U_ZERO_ERROR;
-  ucnv_setToUCallBack(converter, NoteBadBytes, &bad_bytes, nullptr, nullptr, &status);
-  std::u16string text(bytes.size() * 2 + 16, u'\0');
-  UChar* target = text.data();
-  const char* source = bytes.data();
-  ucnv_toUnicode(converter, &target, text.data() + text.size(), &source,
-                 bytes.data() + bytes.size(), nullptr, true, &status);
-  if (U_FAILURE(status)) std::abort();
-  text.resize(static_cast<size_t>(target - text.data()));
-  DecodedText result{text, !bad_bytes, false};
-  if (result.well_formed) {
-    const EncodedBytes again = IcuEncodeGbk(result.text);
-    result.round_trips = again.complete && again.bytes == bytes;
-  }
-  return result;
+std::string DescribeEncoded(std::string_view bytes, bool complete) {
+  return DescribeBytes(bytes) + (complete ? "" : " (incomplete)");
 }
 
 std::string Flags(bool well_formed, bool round_trips) {
@@ -260,7 +201,7 @@ void CheckGbkBytes(std::string_view bytes) {
   if (decoded.round_trips != same) {
     Mismatch("GBK round trip of " + DescribeBytes(bytes) + " via " + Describe(decoded.text),
              decoded.round_trips ? "the same bytes again" : "flagged as round trip",
-             DescribeBytes(again.bytes) + (again.complete ? "" : " (incomplete)"));
+             DescribeEncoded(again.bytes, again.complete));
   }
   if (!decoded.well_formed) return;
   // Every character read from valid bytes has a form of its own, which reads back as the same
@@ -269,8 +210,7 @@ void CheckGbkBytes(std::string_view bytes) {
   if (!again.complete || !back.well_formed || !back.round_trips || back.text != decoded.text) {
     Mismatch("GBK encoding of the text read from " + DescribeBytes(bytes),
              Describe(decoded.text) + " again, complete and round trip",
-             Describe(back.text) + " via " + DescribeBytes(again.bytes) +
-                 (again.complete ? "" : " (incomplete)") +
+             Describe(back.text) + " via " + DescribeEncoded(again.bytes, again.complete) +
                  (back.round_trips ? "" : " (no round trip)"));
   }
 }
@@ -303,8 +243,8 @@ void CheckText(std::u16string_view text) {
   const ReferenceEncoded reference = ReferenceEncodeUtf8(text);
   if (utf8.bytes != reference.bytes || utf8.complete != reference.complete) {
     Mismatch("UTF-8 encoding of " + Describe(text),
-             DescribeBytes(reference.bytes) + (reference.complete ? "" : " (incomplete)"),
-             DescribeBytes(utf8.bytes) + (utf8.complete ? "" : " (incomplete)"));
+             DescribeEncoded(reference.bytes, reference.complete),
+             DescribeEncoded(utf8.bytes, utf8.complete));
   }
   const DecodedText utf8_back = DecodeUtf8(utf8.bytes);
   if (!utf8_back.well_formed || utf8_back.text != reference.decoded) {
@@ -316,8 +256,8 @@ void CheckText(std::u16string_view text) {
   const EncodedBytes icu = IcuEncodeGbk(text);
   if (gbk.bytes != icu.bytes || gbk.complete != icu.complete) {
     Mismatch("GBK encoding of " + Describe(text),
-             DescribeBytes(icu.bytes) + (icu.complete ? "" : " (incomplete)"),
-             DescribeBytes(gbk.bytes) + (gbk.complete ? "" : " (incomplete)"));
+             DescribeEncoded(icu.bytes, icu.complete),
+             DescribeEncoded(gbk.bytes, gbk.complete));
   }
   const DecodedText gbk_back = DecodeGbk(gbk.bytes);
   if (!gbk_back.well_formed) {

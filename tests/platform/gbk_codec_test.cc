@@ -1,13 +1,11 @@
 #include <gtest/gtest.h>
-#include <unicode/ucnv.h>
-#include <unicode/ucnv_err.h>
 
 #include <cstdio>
-#include <memory>
 #include <random>
 #include <vector>
 
 #include "platform/text_codec.h"
+#include "support/icu_gbk.h"
 #include "support/temp_dir.h"
 
 namespace quelbo {
@@ -127,74 +125,6 @@ TEST(GbkCodec, LargeMixedTextRoundTrips) {
 
 // --- Agreement with ICU's converter, byte for byte -----------------------------------------
 
-struct ConverterCloser {
-  void operator()(UConverter* converter) const { ucnv_close(converter); }
-};
-
-void NoteProblem(const void* context, UConverterToUnicodeArgs* args, const char* code_units,
-                 int32_t length, UConverterCallbackReason reason, UErrorCode* status) {
-  if (reason <= UCNV_IRREGULAR) *static_cast<bool*>(const_cast<void*>(context)) = true;
-  UCNV_TO_U_CALLBACK_SUBSTITUTE(nullptr, args, code_units, length, reason, status);
-}
-
-void NoteProblem(const void* context, UConverterFromUnicodeArgs* args, const UChar* code_units,
-                 int32_t length, UChar32 code_point, UConverterCallbackReason reason,
-                 UErrorCode* status) {
-  if (reason <= UCNV_IRREGULAR) *static_cast<bool*>(const_cast<void*>(context)) = true;
-  UCNV_FROM_U_CALLBACK_SUBSTITUTE(nullptr, args, code_units, length, code_point, reason, status);
-}
-
-// The converter the codec's tables come from, used directly on whole texts: the results the
-// codec must give.
-class IcuGbk {
- public:
-  IcuGbk() {
-    UErrorCode status = U_ZERO_ERROR;
-    converter_.reset(ucnv_open("windows-936-2000", &status));
-    EXPECT_TRUE(U_SUCCESS(status));
-    ucnv_setFallback(converter_.get(), false);
-  }
-
-  DecodedText Decode(std::string_view bytes) {
-    DecodedText result;
-    bool problem = false;
-    UErrorCode status = U_ZERO_ERROR;
-    ucnv_reset(converter_.get());
-    ucnv_setToUCallBack(converter_.get(), NoteProblem, &problem, nullptr, nullptr, &status);
-    result.text.resize(bytes.size() * 2 + 16);
-    UChar* target = result.text.data();
-    const char* source = bytes.data();
-    ucnv_toUnicode(converter_.get(), &target, target + result.text.size(), &source,
-                   source + bytes.size(), nullptr, true, &status);
-    EXPECT_TRUE(U_SUCCESS(status));
-    result.text.resize(static_cast<size_t>(target - result.text.data()));
-    result.well_formed = !problem;
-    const EncodedBytes again = Encode(result.text);
-    result.round_trips = result.well_formed && again.complete && again.bytes == bytes;
-    return result;
-  }
-
-  EncodedBytes Encode(std::u16string_view text) {
-    EncodedBytes result;
-    bool problem = false;
-    UErrorCode status = U_ZERO_ERROR;
-    ucnv_reset(converter_.get());
-    ucnv_setFromUCallBack(converter_.get(), NoteProblem, &problem, nullptr, nullptr, &status);
-    result.bytes.resize(text.size() * 4 + 16);
-    char* target = result.bytes.data();
-    const UChar* source = text.data();
-    ucnv_fromUnicode(converter_.get(), &target, target + result.bytes.size(), &source,
-                     source + text.size(), nullptr, true, &status);
-    EXPECT_TRUE(U_SUCCESS(status));
-    result.bytes.resize(static_cast<size_t>(target - result.bytes.data()));
-    result.complete = !problem;
-    return result;
-  }
-
- private:
-  std::unique_ptr<UConverter, ConverterCloser> converter_;
-};
-
 std::string HexUnits(std::u16string_view text) {
   std::string hex;
   for (const char16_t unit : text) {
@@ -208,7 +138,7 @@ std::string HexUnits(std::u16string_view text) {
 class GbkAgainstIcu : public ::testing::Test {
  protected:
   ::testing::AssertionResult SameDecoding(std::string_view bytes) {
-    const DecodedText expected = icu_.Decode(bytes);
+    const DecodedText expected = IcuDecodeGbk(bytes);
     const DecodedText actual = DecodeGbk(bytes);
     if (actual.text == expected.text && actual.well_formed == expected.well_formed &&
         actual.round_trips == expected.round_trips) {
@@ -221,7 +151,7 @@ class GbkAgainstIcu : public ::testing::Test {
   }
 
   ::testing::AssertionResult SameEncoding(std::u16string_view text) {
-    const EncodedBytes expected = icu_.Encode(text);
+    const EncodedBytes expected = IcuEncodeGbk(text);
     const EncodedBytes actual = EncodeGbk(text);
     if (actual.bytes == expected.bytes && actual.complete == expected.complete) {
       return ::testing::AssertionSuccess();
@@ -231,7 +161,6 @@ class GbkAgainstIcu : public ::testing::Test {
            << expected.complete << "\n  codec: " << Hex(actual.bytes) << actual.complete;
   }
 
-  IcuGbk icu_;
   std::mt19937 random_{936};
 };
 
