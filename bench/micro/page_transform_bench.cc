@@ -10,10 +10,10 @@
 #include <string>
 
 #include "micro/sample_page.h"
-#include "page/page_processor.h"
 #include "panel/settings_fields.h"
 #include "platform/clock.h"
 #include "platform/text_codec.h"
+#include "run/page_processor.h"
 
 namespace quelbo::bench {
 namespace {

@@ -12,8 +12,8 @@
 
 #include "fuzz_support.h"
 #include "ini_model.h"
-#include "memory_file_system.h"
 #include "platform/ini_profile.h"
+#include "support/memory_file_system.h"
 
 namespace quelbo::fuzz {
 namespace {

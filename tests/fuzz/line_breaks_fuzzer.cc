@@ -8,12 +8,12 @@
 #include <string>
 
 #include "fuzz_support.h"
-#include "memory_file_system.h"
 #include "page/replacement_rules.h"
 #include "platform/text_codec.h"
 #include "platform/text_file.h"
 #include "reference_rules.h"
 #include "settings/stored_values.h"
+#include "support/memory_file_system.h"
 
 namespace quelbo::fuzz {
 namespace {

@@ -13,12 +13,12 @@
 #include <QTest>
 
 #include "panel/settings_fields.h"
-#include "panel/window/main_window.h"
-#include "panel/window/qt_step_driver.h"
 #include "platform/ini_profile.h"
 #include "platform/text_codec.h"
 #include "run/session.h"
 #include "support/temp_dir.h"
+#include "window/main_window.h"
+#include "window/qt_step_driver.h"
 
 namespace quelbo {
 namespace {

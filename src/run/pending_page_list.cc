@@ -1,4 +1,4 @@
-#include "page/pending_page_list.h"
+#include "run/pending_page_list.h"
 
 #include <string>
 

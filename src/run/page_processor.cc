@@ -1,4 +1,4 @@
-#include "page/page_processor.h"
+#include "run/page_processor.h"
 
 #include "page/block_replacer.h"
 #include "page/charset_tokens.h"

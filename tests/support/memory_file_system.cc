@@ -1,4 +1,4 @@
-#include "memory_file_system.h"
+#include "support/memory_file_system.h"
 
 #include <utility>
 

@@ -1,4 +1,4 @@
-#include "page/page_processor.h"
+#include "run/page_processor.h"
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>

@@ -1,13 +1,13 @@
-#include "panel/window/window_program.h"
+#include "window/window_program.h"
 
 #include <QApplication>
 #include <QTimer>
 #include <cstdio>
 
-#include "panel/window/app_font.h"
-#include "panel/window/main_window.h"
-#include "panel/window/qt_step_driver.h"
 #include "platform/locations.h"
+#include "window/app_font.h"
+#include "window/main_window.h"
+#include "window/qt_step_driver.h"
 
 namespace quelbo {
 

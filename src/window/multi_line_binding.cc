@@ -1,4 +1,4 @@
-#include "panel/window/multi_line_binding.h"
+#include "window/multi_line_binding.h"
 
 #include <QPlainTextEdit>
 #include <QString>
@@ -6,7 +6,7 @@
 #include <QTextDocument>
 #include <algorithm>
 
-#include "panel/window/line_breaks.h"
+#include "window/line_breaks.h"
 
 namespace quelbo {
 namespace {
