@@ -55,7 +55,8 @@ class OnePageSite {
  private:
   std::string original_;
   std::string directory_;
-  PosixFileSystem fs_;
+  std::unique_ptr<FileSystem> machine_fs_ = NewMachineFileSystem();
+  FileSystem& fs_ = *machine_fs_;
   ManualClock clock_;
   ControlPanel panel_;
   StepScheduler scheduler_{clock_};

@@ -21,7 +21,8 @@ int RunWindowProgram(int argc, char** argv, const char* name,
     std::fprintf(stderr, "%s: %s\n", name, root.error().Message().c_str());
     return 2;
   }
-  PosixFileSystem fs;
+  const std::unique_ptr<FileSystem> machine_fs = NewMachineFileSystem();
+  FileSystem& fs = *machine_fs;
   SteadyClock clock;
   auto created = Session::Create(fs, clock, SessionPaths{*root, ConfigDirectory()});
   if (!created) {

@@ -24,7 +24,8 @@ class PageFilesTest : public ::testing::Test {
   SiteRoot Root() { return SiteRoot::Open(fs_, dir_ / "site").value(); }
 
   testing::TempDir dir_;
-  PosixFileSystem fs_;
+  std::unique_ptr<FileSystem> machine_fs_ = NewMachineFileSystem();
+  FileSystem& fs_ = *machine_fs_;
 };
 
 TEST_F(PageFilesTest, EntriesResolveInsideTheRootWithEitherSeparator) {

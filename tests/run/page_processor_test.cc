@@ -54,7 +54,8 @@ class PageProcessorTest : public ::testing::Test {
 
   testing::TempDir dir_;
   std::string site_ = MakeDirectory(dir_ / "site");
-  PosixFileSystem fs_;
+  std::unique_ptr<FileSystem> machine_fs_ = NewMachineFileSystem();
+  FileSystem& fs_ = *machine_fs_;
   ManualClock clock_;
   ControlPanel panel_;
   StepScheduler scheduler_{clock_};

@@ -2,7 +2,7 @@
 
 #include <utility>
 
-namespace quelbo::fuzz {
+namespace quelbo::testing {
 namespace {
 
 Error NotFound(const char* operation, const std::string& path) {
@@ -55,4 +55,4 @@ Status MemoryFileSystem::RemoveFile(const std::string& path) {
   return Ok();
 }
 
-}  // namespace quelbo::fuzz
+}  // namespace quelbo::testing

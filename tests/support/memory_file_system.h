@@ -5,10 +5,10 @@
 
 #include "platform/file_system.h"
 
-namespace quelbo::fuzz {
+namespace quelbo::testing {
 
 // Regular files held in memory, keyed by their path; there are no directories or links. Fast
-// enough to run a profile read or write on every fuzz input.
+// enough to run a profile read or write on every fuzz input, and for tests that need no disk.
 class MemoryFileSystem final : public FileSystem {
  public:
   // The bytes of a file, or nullptr when there is none.
@@ -30,4 +30,4 @@ class MemoryFileSystem final : public FileSystem {
   std::map<std::string, std::string> files_;
 };
 
-}  // namespace quelbo::fuzz
+}  // namespace quelbo::testing

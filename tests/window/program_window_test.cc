@@ -85,7 +85,8 @@ class ProgramWindowTest : public ::testing::Test {
   testing::TempDir dir_;
   std::string site_ = dir_ / "site";
   std::string config_ = dir_ / "config/AAAHTML批量替换配置log/";
-  PosixFileSystem fs_;
+  std::unique_ptr<FileSystem> machine_fs_ = NewMachineFileSystem();
+  FileSystem& fs_ = *machine_fs_;
   SteadyClock clock_;
   std::unique_ptr<Session> session_;
   std::unique_ptr<MainWindow> window_;
