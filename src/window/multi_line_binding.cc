@@ -11,9 +11,6 @@
 namespace quelbo {
 namespace {
 
-// Same rule as the model's: compact once the dropped front is large and the larger half.
-constexpr size_t kCompactThreshold = 4096;
-
 class WriteGuard {
  public:
   explicit WriteGuard(bool& flag) : flag_(flag) { flag_ = true; }
@@ -101,7 +98,7 @@ void MultiLineBinding::DropShownPrefix(size_t count) {
   }
   shown_offset_ += count;
   display_length_ -= characters;
-  if (shown_offset_ > kCompactThreshold && shown_offset_ * 2 > shown_.size()) {
+  if (ControlPanel::WorthCompacting(shown_offset_, shown_.size())) {
     shown_.erase(0, shown_offset_);
     shown_offset_ = 0;
   }
