@@ -57,7 +57,7 @@ class OnePageSite {
   std::string directory_;
   std::unique_ptr<FileSystem> machine_fs_ = NewMachineFileSystem();
   FileSystem& fs_ = *machine_fs_;
-  ManualClock clock_;
+  SteadyClock clock_;
   ControlPanel panel_;
   StepScheduler scheduler_{clock_};
   RunReport report_;

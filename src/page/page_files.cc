@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "platform/text_codec.h"
+
 namespace quelbo {
 
 Result<SiteRoot> SiteRoot::Open(FileSystem& fs, const std::string& root) {
@@ -68,24 +70,6 @@ std::optional<Result<SiteRoot::Page>> SiteRoot::ResolvePlainPath(FileSystem& fs,
     }
     start = slash + 1;
   }
-}
-
-Result<std::string> ReadFileBytes(FileSystem& fs, const std::string& path) {
-  return fs.ReadFile(path);
-}
-
-Result<DecodedText> DecodeUtf8File(FileSystem& fs, const std::string& path) {
-  auto bytes = fs.ReadFile(path);
-  if (!bytes) return std::unexpected(bytes.error());
-  return DecodeUtf8(*bytes);
-}
-
-Status WriteUtf8File(FileSystem& fs, const std::string& path, std::u16string_view text) {
-  const EncodedBytes encoded = EncodeUtf8(text);
-  if (!encoded.complete) {
-    return std::unexpected(Error(ErrorKind::kIo, "encode", path, "text holds a lone surrogate"));
-  }
-  return fs.ReplaceFile(path, encoded.bytes);
 }
 
 }  // namespace quelbo

@@ -3,6 +3,7 @@
 #include "page/charset_tokens.h"
 #include "page/page_rewrite.h"
 #include "panel/settings_fields.h"
+#include "platform/text_codec.h"
 
 namespace quelbo {
 namespace {
@@ -66,7 +67,7 @@ void PageProcessor::DetectCharset() {
   // A page that cannot be read keeps the switches; TransformPage reports it.
   const std::u16string_view entry = panel_.Text(kCurrentPage);
   if (auto page = root_.ResolvePage(fs_, entry)) {
-    if (auto bytes = ReadFileBytes(fs_, page->path)) {
+    if (auto bytes = fs_.ReadFile(page->path)) {
       const bool utf8 = !DeclaresGb2312(*bytes);
       panel_.SetTicked(field::readUtf8, utf8);
       panel_.SetTicked(field::writeUtf8, utf8);
@@ -132,7 +133,7 @@ Result<PageProcessor::PageBytes> PageProcessor::ReadPage(std::u16string_view ent
   }
   auto page = root_.ResolvePage(fs_, entry);
   if (!page) return std::unexpected(page.error());
-  auto bytes = ReadFileBytes(fs_, page->path);
+  auto bytes = fs_.ReadFile(page->path);
   if (!bytes) return std::unexpected(bytes.error());
   return PageBytes{std::move(*page), std::move(*bytes)};
 }

@@ -6,6 +6,7 @@
 
 #include "panel/settings_fields.h"
 #include "run/headless_loop.h"
+#include "support/manual_clock.h"
 #include "support/temp_dir.h"
 
 namespace quelbo {
@@ -56,7 +57,7 @@ class PageProcessorTest : public ::testing::Test {
   std::string site_ = MakeDirectory(dir_ / "site");
   std::unique_ptr<FileSystem> machine_fs_ = NewMachineFileSystem();
   FileSystem& fs_ = *machine_fs_;
-  ManualClock clock_;
+  testing::ManualClock clock_;
   ControlPanel panel_;
   StepScheduler scheduler_{clock_};
   HeadlessLoop loop_{scheduler_, clock_};
