@@ -1,6 +1,7 @@
 #include "run/directory_walker.h"
 
 #include "panel/settings_fields.h"
+#include "platform/paths.h"
 #include "run/excluded_dir_filter.h"
 #include "run/list_texts.h"
 
@@ -114,7 +115,7 @@ void DirectoryWalker::NextDirectory() {
 void DirectoryWalker::ListDirectoryFiles() {
   const std::u16string directory(panel_.Text(kCurrentDirectory));
   panel_.SetText(kStatusLine, u"这里开始读取" + directory + u"的文件");
-  const std::u16string prefix = directory + u"/";
+  const std::u16string prefix = directory + kEntrySeparator;
   const auto names = listing_.PageNames(directory, SuffixOf(panel_.SuffixChoice()), prefix);
   std::u16string collected = ListIntoBlock(names, prefix, kEntryLine);
   collected.append(kCrLf);
