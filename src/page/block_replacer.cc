@@ -23,10 +23,9 @@ constexpr std::array<BlockSet, 3> kBlockSets = {{
     {field::moreBlocksEnabled, field::block2Start, field::block2End, field::block2Replace},
 }};
 
-// Where CutBlock's block lies in `page`, and whether the end marker follows the start marker;
-// nothing when the start marker does not occur. The block runs through the end marker as a
-// 1-based position would count it, so one character more than the span; when the end marker
-// is not there, it is as long as the end marker.
+// Where CutBlock's block lies, and whether the end marker follows the start marker: through the
+// end marker as a 1-based position would count it, so one character more than the span; when
+// the end marker is not there, as long as the end marker.
 struct BlockPlace {
   size_t at;
   size_t length;

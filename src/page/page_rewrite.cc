@@ -6,17 +6,13 @@
 #include "platform/text_codec.h"
 
 namespace quelbo {
-namespace {
 
 constexpr char16_t kByteOrderMark = u'\uFEFF';
-
-}  // namespace
 
 std::expected<std::string, std::u16string> RewritePageBytes(std::string bytes,
                                                             PageEncodings encodings,
                                                             const ControlPanel& rules) {
-  const bool read_utf8 = encodings.read_utf8;
-  const bool write_utf8 = encodings.write_utf8;
+  const auto [read_utf8, write_utf8] = encodings;
   DecodedText decoded = read_utf8 ? DecodeUtf8(bytes) : DecodeGbk(bytes);
   if (!decoded.round_trips) {
     return std::unexpected(read_utf8 ? u"不是有效的UTF-8编码，未改动"
