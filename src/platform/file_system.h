@@ -61,15 +61,12 @@ class FileSystem {
   // ReplaceFile for a regular file whose information the caller has just read (its mode and
   // owner are given to the new file), which saves looking it up again.
   virtual Status ReplaceKnownFile(const std::string& path, std::string_view bytes,
-                                  const FileInfo& replaced) {
-    (void)replaced;
-    return ReplaceFile(path, bytes);
-  }
+                                  const FileInfo& replaced) = 0;
 
   // Names the directory most of the paths to come lie under (the site). An implementation may
   // then look such paths up from that directory rather than from "/", which saves walking the
   // same leading components on every call. Paths elsewhere work as before.
-  virtual void AnchorAt(const std::string& directory) { (void)directory; }
+  virtual void AnchorAt(const std::string& directory) = 0;
 
   // Information about the file a path names, links followed (Stat) or not (LinkStat).
   virtual Result<FileInfo> Stat(const std::string& path) = 0;
@@ -88,11 +85,7 @@ class FileSystem {
 
   // Whether the file holds exactly `bytes`, without holding the whole file in memory at once
   // where the file system allows it.
-  virtual Result<bool> ContentEquals(const std::string& path, std::string_view bytes) {
-    auto content = ReadFile(path);
-    if (!content) return std::unexpected(content.error());
-    return *content == bytes;
-  }
+  virtual Result<bool> ContentEquals(const std::string& path, std::string_view bytes) = 0;
 };
 
 // The file system of the machine the program runs on. Each call gives a new one; the first

@@ -31,6 +31,11 @@ Status MemoryFileSystem::ReplaceFile(const std::string& path, std::string_view b
   return Ok();
 }
 
+Result<bool> MemoryFileSystem::ContentEquals(const std::string& path, std::string_view bytes) {
+  if (const std::string* content = Find(path)) return *content == bytes;
+  return std::unexpected(NotFound("read", path));
+}
+
 Result<FileInfo> MemoryFileSystem::Stat(const std::string& path) {
   const std::string* bytes = Find(path);
   if (!bytes) return std::unexpected(NotFound("stat", path));

@@ -19,12 +19,18 @@ class MemoryFileSystem final : public FileSystem {
   Result<std::string> ReadFile(const std::string& path) override;
   Status CreateFileIfMissing(const std::string& path) override;
   Status ReplaceFile(const std::string& path, std::string_view bytes) override;
+  Status ReplaceKnownFile(const std::string& path, std::string_view bytes,
+                          const FileInfo&) override {
+    return ReplaceFile(path, bytes);
+  }
+  void AnchorAt(const std::string&) override {}
   Result<FileInfo> Stat(const std::string& path) override;
   Result<FileInfo> LinkStat(const std::string& path) override;
   Result<std::string> RealPath(const std::string& path) override;
   Result<std::vector<DirectoryEntry>> ListDirectory(const std::string& path) override;
   Status MakeDirectories(const std::string& path) override;
   Status RemoveFile(const std::string& path) override;
+  Result<bool> ContentEquals(const std::string& path, std::string_view bytes) override;
 
  private:
   std::map<std::string, std::string> files_;
