@@ -10,10 +10,10 @@
 #include <string>
 
 #include "micro/sample_page.h"
-#include "page/page_processor.h"
 #include "panel/settings_fields.h"
 #include "platform/clock.h"
 #include "platform/text_codec.h"
+#include "run/page_processor.h"
 
 namespace quelbo::bench {
 namespace {
@@ -55,8 +55,9 @@ class OnePageSite {
  private:
   std::string original_;
   std::string directory_;
-  PosixFileSystem fs_;
-  ManualClock clock_;
+  std::unique_ptr<FileSystem> machine_fs_ = NewMachineFileSystem();
+  FileSystem& fs_ = *machine_fs_;
+  SteadyClock clock_;
   ControlPanel panel_;
   StepScheduler scheduler_{clock_};
   RunReport report_;

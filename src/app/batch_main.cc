@@ -73,7 +73,8 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "quelbo-batch: %s\n", root.error().Message().c_str());
     return kExitNotStarted;
   }
-  PosixFileSystem fs;
+  const std::unique_ptr<FileSystem> machine_fs = NewMachineFileSystem();
+  FileSystem& fs = *machine_fs;
   SteadyClock clock;
   auto created = Session::Create(fs, clock, SessionPaths{*root, config_directory});
   if (!created) {

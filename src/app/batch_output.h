@@ -4,7 +4,7 @@
 #include <string>
 #include <string_view>
 
-#include "page/run_report.h"
+#include "run/run_report.h"
 
 // What quelbo-batch prints: the status trace on stdout, everything else on stderr.
 

@@ -1,6 +1,6 @@
 // quelbo: the window. It works on the directory that holds the program, like quelbo-batch,
 // and keeps its settings in the same configuration directory.
 
-#include "panel/window/window_program.h"
+#include "window/window_program.h"
 
 int main(int argc, char** argv) { return quelbo::RunWindowProgram(argc, argv, "quelbo"); }

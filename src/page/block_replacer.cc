@@ -23,21 +23,31 @@ constexpr std::array<BlockSet, 3> kBlockSets = {{
     {field::moreBlocksEnabled, field::block2Start, field::block2End, field::block2Replace},
 }};
 
-// The block's length, given where the end marker was found in the page from the start marker
-// on: through the end marker as a 1-based position would count it, so one character more than
-// the span; when the end marker is not there, as long as the end marker.
-size_t BlockLength(std::optional<size_t> end_in_tail, std::u16string_view end) {
-  return (end_in_tail ? *end_in_tail + 1 : 0) + end.size();
+// Where CutBlock's block lies, and whether the end marker follows the start marker: through the
+// end marker as a 1-based position would count it, so one character more than the span; when
+// the end marker is not there, as long as the end marker.
+struct BlockPlace {
+  size_t at;
+  size_t length;
+  bool end_follows;
+};
+
+std::optional<BlockPlace> PlaceBlock(std::u16string_view page, std::u16string_view start,
+                                     std::u16string_view end) {
+  const auto start_at = FindText(page, start);
+  if (!start_at) return std::nullopt;
+  const auto end_in_tail = FindText(page.substr(*start_at), end);
+  return BlockPlace{*start_at, (end_in_tail ? *end_in_tail + 1 : 0) + end.size(),
+                    end_in_tail.has_value()};
 }
 
 }  // namespace
 
 std::u16string CutBlock(std::u16string_view page, std::u16string_view start,
                         std::u16string_view end) {
-  const auto start_at = FindText(page, start);
-  if (!start_at) return std::u16string(kBlockNotFound);
-  const auto end_in_tail = FindText(page.substr(*start_at), end);
-  return std::u16string(page.substr(*start_at, BlockLength(end_in_tail, end)));
+  const auto place = PlaceBlock(page, start, end);
+  if (!place) return std::u16string(kBlockNotFound);
+  return std::u16string(page.substr(place->at, place->length));
 }
 
 std::u16string ApplyBlockSets(std::u16string page, const ControlPanel& panel) {
@@ -46,15 +56,16 @@ std::u16string ApplyBlockSets(std::u16string page, const ControlPanel& panel) {
     const std::u16string_view start = panel.Text(set.start);
     const std::u16string_view end = panel.Text(set.end);
     const std::u16string_view view = page;
-    const auto start_at = FindText(view, start);
-    if (!start_at) continue;
-    const auto end_in_tail = FindText(view.substr(*start_at), end);
+    const auto place = PlaceBlock(view, start, end);
+    if (!place) continue;
     // The end marker must be somewhere in the page; when it is not after the start marker,
     // only the text before that can still hold it.
-    if (!end_in_tail && !FindText(view.substr(0, *start_at + end.size() - 1), end)) continue;
-    const std::u16string block(view.substr(*start_at, BlockLength(end_in_tail, end)));
+    if (!place->end_follows && !FindText(view.substr(0, place->at + end.size() - 1), end)) {
+      continue;
+    }
+    const std::u16string block(view.substr(place->at, place->length));
     // A block that begins with the start marker cannot occur before its first occurrence.
-    const size_t search_from = block.size() >= start.size() ? *start_at : 0;
+    const size_t search_from = block.size() >= start.size() ? place->at : 0;
     page = ReplaceAllFrom(std::move(page), block, panel.Text(set.replacement), search_from);
   }
   return page;

@@ -9,12 +9,10 @@
 #endif
 
 #include "page/replacement_rules.h"
+#include "platform/text_codec.h"
 
 namespace quelbo {
 namespace {
-
-bool IsLeadByte(unsigned char byte) { return byte >= 0x81 && byte <= 0xFE; }
-bool IsTrailByte(unsigned char byte) { return byte >= 0x40 && byte <= 0xFE && byte != 0x7F; }
 
 // Whether `at` starts a character. Bytes below 0x40 are never part of a double-byte character,
 // so decoding can restart right after the last one of them before `at`.
@@ -23,8 +21,8 @@ bool StartsCharacter(std::string_view bytes, size_t at) {
   while (i > 0 && static_cast<unsigned char>(bytes[i - 1]) >= 0x40) --i;
   while (i < at) {
     const auto byte = static_cast<unsigned char>(bytes[i]);
-    const bool pair = IsLeadByte(byte) && i + 1 < bytes.size() &&
-                      IsTrailByte(static_cast<unsigned char>(bytes[i + 1]));
+    const bool pair = IsGbkLeadByte(byte) && i + 1 < bytes.size() &&
+                      IsGbkTrailByte(static_cast<unsigned char>(bytes[i + 1]));
     i += pair ? 2 : 1;
   }
   return i == at;

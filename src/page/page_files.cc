@@ -1,29 +1,26 @@
 #include "page/page_files.h"
 
-#include <algorithm>
+#include "platform/paths.h"
 
 namespace quelbo {
 
 Result<SiteRoot> SiteRoot::Open(FileSystem& fs, const std::string& root) {
   auto resolved = fs.RealPath(root);
   if (!resolved) return std::unexpected(resolved.error());
-  std::string path = std::move(*resolved);
-  while (path.size() > 1 && path.back() == '/') path.pop_back();
+  std::string path = WithoutTrailingSeparators(std::move(*resolved));
   fs.AnchorAt(path);
   return SiteRoot(std::move(path));
 }
 
 bool SiteRoot::Contains(std::string_view resolved) const {
-  if (path_ == "/") return resolved.size() > 1 && resolved.front() == '/';
+  if (path_.size() == 1) return resolved.size() > 1 && resolved.front() == kPathSeparator;
   return resolved.size() > path_.size() + 1 && resolved.starts_with(path_) &&
-         resolved[path_.size()] == '/';
+         resolved[path_.size()] == kPathSeparator;
 }
 
 Result<SiteRoot::Page> SiteRoot::ResolvePage(FileSystem& fs, std::u16string_view entry) const {
-  std::u16string relative(entry);
-  std::replace(relative.begin(), relative.end(), u'\\', u'/');
-  const EncodedBytes name = EncodeUtf8(relative);
-  const std::string path = path_ + "/" + name.bytes;
+  const EncodedBytes name = EntryPath(entry);
+  const std::string path = JoinPath(path_, name.bytes);
   if (!name.complete || name.bytes.find('\0') != std::string::npos) {
     return std::unexpected(Error(ErrorKind::kBadName, "open", path, "not a valid file name"));
   }
@@ -48,10 +45,10 @@ std::optional<Result<SiteRoot::Page>> SiteRoot::ResolvePlainPath(FileSystem& fs,
   std::string path = path_;
   size_t start = 0;
   for (;;) {
-    const size_t slash = relative.find('/', start);
+    const size_t slash = relative.find(kPathSeparator, start);
     const std::string_view component = relative.substr(start, slash - start);
     if (component.empty() || component == "." || component == "..") return std::nullopt;
-    path += '/';
+    path += kPathSeparator;
     path += component;
     auto info = fs.LinkStat(path);
     if (!info) return std::unexpected(info.error());
@@ -68,24 +65,6 @@ std::optional<Result<SiteRoot::Page>> SiteRoot::ResolvePlainPath(FileSystem& fs,
     }
     start = slash + 1;
   }
-}
-
-Result<std::string> ReadFileBytes(FileSystem& fs, const std::string& path) {
-  return fs.ReadFile(path);
-}
-
-Result<DecodedText> DecodeUtf8File(FileSystem& fs, const std::string& path) {
-  auto bytes = fs.ReadFile(path);
-  if (!bytes) return std::unexpected(bytes.error());
-  return DecodeUtf8(*bytes);
-}
-
-Status WriteUtf8File(FileSystem& fs, const std::string& path, std::u16string_view text) {
-  const EncodedBytes encoded = EncodeUtf8(text);
-  if (!encoded.complete) {
-    return std::unexpected(Error(ErrorKind::kIo, "encode", path, "text holds a lone surrogate"));
-  }
-  return fs.ReplaceFile(path, encoded.bytes);
 }
 
 }  // namespace quelbo

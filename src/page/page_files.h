@@ -5,7 +5,6 @@
 #include <string_view>
 
 #include "platform/file_system.h"
-#include "platform/text_codec.h"
 
 // Page files under the root directory. Nothing here ever creates a missing page, and nothing
 // is written outside the root directory's tree.
@@ -40,15 +39,5 @@ class SiteRoot {
   std::optional<Result<Page>> ResolvePlainPath(FileSystem& fs, std::string_view relative) const;
   std::string path_;  // absolute, links resolved, no trailing "/"
 };
-
-// Every byte of a regular file; kNotFound when there is none (no file is created).
-Result<std::string> ReadFileBytes(FileSystem& fs, const std::string& path);
-
-// The file decoded as UTF-8, flagged when it is not valid UTF-8.
-Result<DecodedText> DecodeUtf8File(FileSystem& fs, const std::string& path);
-
-// Replaces the file by `text` in UTF-8, atomically: no byte-order mark and no line break are
-// added, and an empty text leaves an empty file. A text with a lone surrogate is refused.
-Status WriteUtf8File(FileSystem& fs, const std::string& path, std::u16string_view text);
 
 }  // namespace quelbo

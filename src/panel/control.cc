@@ -45,11 +45,4 @@ std::string_view ControlName(Control control) { return kControls[Index(control)]
 
 ControlKind KindOf(Control control) { return kControls[Index(control)].kind; }
 
-std::optional<Control> ControlByName(std::string_view name) {
-  for (size_t i = 0; i < kControlCount; ++i) {
-    if (kControls[i].name == name) return static_cast<Control>(i);
-  }
-  return std::nullopt;
-}
-
 }  // namespace quelbo

@@ -2,7 +2,6 @@
 
 #include <array>
 #include <cstdint>
-#include <optional>
 #include <string_view>
 
 namespace quelbo {
@@ -42,7 +41,6 @@ enum class ControlKind {
 };
 
 std::string_view ControlName(Control control);
-std::optional<Control> ControlByName(std::string_view name);
 ControlKind KindOf(Control control);
 
 inline constexpr size_t Index(Control control) { return static_cast<size_t>(control); }

@@ -62,10 +62,6 @@ bool IsBox(Control control) {
   return kind == ControlKind::kCheckBox || kind == ControlKind::kOption;
 }
 
-// Below this many dropped code units the front of a text is kept; above, it is compacted once
-// it is the larger half, so each code unit is moved at most once on average.
-constexpr size_t kCompactThreshold = 4096;
-
 }  // namespace
 
 ControlPanel::ControlPanel() {
@@ -97,7 +93,7 @@ void ControlPanel::AppendText(Control control, std::u16string_view text) {
 void ControlPanel::DropTextPrefix(Control control, size_t count) {
   ControlState& state = State(control);
   state.offset = std::min(state.text.size(), state.offset + count);
-  if (state.offset > kCompactThreshold && state.offset * 2 > state.text.size()) {
+  if (WorthCompacting(state.offset, state.text.size())) {
     state.text.erase(0, state.offset);
     state.offset = 0;
   }

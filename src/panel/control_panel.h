@@ -49,6 +49,12 @@ class ControlPanel {
   void AppendText(Control control, std::u16string_view text);
   // Removes the first `count` code units of a text in amortised constant time.
   void DropTextPrefix(Control control, size_t count);
+  // Whether a text that has lost its first `dropped` of `size` code units is worth compacting:
+  // a small front is kept, a large one goes once it is the larger half, so each code unit is
+  // moved at most once on average.
+  static bool WorthCompacting(size_t dropped, size_t size) {
+    return dropped > 4096 && dropped * 2 > size;
+  }
   // Changes with every SetText of the control, but not with DropTextPrefix, so that a caller
   // can keep facts about a text that only ever loses its front.
   std::uint64_t TextVersion(Control control) const;

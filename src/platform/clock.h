@@ -23,17 +23,4 @@ class SteadyClock final : public Clock {
   void SleepUntil(TimePoint deadline) override { std::this_thread::sleep_until(deadline); }
 };
 
-// Time that moves only when told to.
-class ManualClock final : public Clock {
- public:
-  TimePoint Now() const override { return now_; }
-  void SleepUntil(TimePoint deadline) override {
-    if (deadline > now_) now_ = deadline;
-  }
-  void Advance(Milliseconds by) { now_ += by; }
-
- private:
-  TimePoint now_{};
-};
-
 }  // namespace quelbo

@@ -1,8 +1,7 @@
 #pragma once
 
-#include <sys/types.h>
-
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -16,7 +15,7 @@ enum class FileType { kRegular, kDirectory, kSymlink, kOther };
 struct FileInfo {
   FileType type = FileType::kOther;
   std::uint64_t size = 0;
-  mode_t mode = 0;  // permission bits
+  std::uint32_t mode = 0;  // permission bits
   // Together these tell whether a file is still the one seen before (0 where unknown).
   std::uint64_t device = 0;
   std::uint64_t inode = 0;
@@ -62,15 +61,12 @@ class FileSystem {
   // ReplaceFile for a regular file whose information the caller has just read (its mode and
   // owner are given to the new file), which saves looking it up again.
   virtual Status ReplaceKnownFile(const std::string& path, std::string_view bytes,
-                                  const FileInfo& replaced) {
-    (void)replaced;
-    return ReplaceFile(path, bytes);
-  }
+                                  const FileInfo& replaced) = 0;
 
   // Names the directory most of the paths to come lie under (the site). An implementation may
   // then look such paths up from that directory rather than from "/", which saves walking the
   // same leading components on every call. Paths elsewhere work as before.
-  virtual void AnchorAt(const std::string& directory) { (void)directory; }
+  virtual void AnchorAt(const std::string& directory) = 0;
 
   // Information about the file a path names, links followed (Stat) or not (LinkStat).
   virtual Result<FileInfo> Stat(const std::string& path) = 0;
@@ -89,52 +85,11 @@ class FileSystem {
 
   // Whether the file holds exactly `bytes`, without holding the whole file in memory at once
   // where the file system allows it.
-  virtual Result<bool> ContentEquals(const std::string& path, std::string_view bytes) {
-    auto content = ReadFile(path);
-    if (!content) return std::unexpected(content.error());
-    return *content == bytes;
-  }
+  virtual Result<bool> ContentEquals(const std::string& path, std::string_view bytes) = 0;
 };
 
-// The real file system through POSIX calls.
-class PosixFileSystem final : public FileSystem {
- public:
-  Result<std::string> ReadFile(const std::string& path) override;
-  Status CreateFileIfMissing(const std::string& path) override;
-  Status ReplaceFile(const std::string& path, std::string_view bytes) override;
-  Status ReplaceKnownFile(const std::string& path, std::string_view bytes,
-                          const FileInfo& replaced) override;
-  Result<FileInfo> Stat(const std::string& path) override;
-  Result<FileInfo> LinkStat(const std::string& path) override;
-  Result<std::string> RealPath(const std::string& path) override;
-  Result<std::vector<DirectoryEntry>> ListDirectory(const std::string& path) override;
-  Status MakeDirectories(const std::string& path) override;
-  Status RemoveFile(const std::string& path) override;
-  Result<bool> ContentEquals(const std::string& path, std::string_view bytes) override;
-  void AnchorAt(const std::string& directory) override;
-
-  PosixFileSystem() = default;
-  PosixFileSystem(const PosixFileSystem&) = delete;
-  PosixFileSystem& operator=(const PosixFileSystem&) = delete;
-  ~PosixFileSystem() override;
-
- private:
-  // A path as a directory descriptor and a name for the *at calls: relative to the anchor
-  // when it lies under it, else the path itself.
-  struct AtPath {
-    int directory;
-    const char* name;
-  };
-  AtPath Locate(const std::string& path) const;
-
-  // Writes `bytes` to a new temporary file beside `path` with the given mode and owner, then
-  // renames it over `path`.
-  Status WriteAndRename(const std::string& path, std::string_view bytes, mode_t mode,
-                        const FileInfo* owner);
-
-  std::uint64_t temp_counter_ = 0;
-  std::string anchor_;    // without a trailing slash; empty when there is none
-  int anchor_fd_ = -1;
-};
+// The file system of the machine the program runs on. Each call gives a new one; the first
+// reads what the process needs to know of itself (such as its umask), so call it at start.
+std::unique_ptr<FileSystem> NewMachineFileSystem();
 
 }  // namespace quelbo

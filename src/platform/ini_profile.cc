@@ -58,7 +58,7 @@ size_t FindClosingBracket(std::string_view line) {
   for (size_t i = 0; i < line.size(); ++i) {
     const auto byte = static_cast<unsigned char>(line[i]);
     if (byte == ']') return i;
-    if (byte >= 0x81 && byte <= 0xFE) ++i;  // a lead byte takes the next byte with it
+    if (IsGbkLeadByte(byte)) ++i;  // a lead byte takes the next byte with it
   }
   return std::string_view::npos;
 }
@@ -131,7 +131,7 @@ std::string_view CutToCapacity(std::string_view value, size_t capacity) {
   size_t i = 0;
   while (i < value.size()) {
     const auto byte = static_cast<unsigned char>(value[i]);
-    const size_t width = (byte >= 0x81 && byte <= 0xFE && i + 1 < value.size()) ? 2 : 1;
+    const size_t width = (IsGbkLeadByte(byte) && i + 1 < value.size()) ? 2 : 1;
     if (i + width > capacity) break;
     i += width;
   }

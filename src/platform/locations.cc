@@ -5,6 +5,7 @@
 
 #include <cerrno>
 #include <cstdlib>
+#include <cstring>
 
 namespace quelbo {
 
@@ -33,7 +34,10 @@ std::string ConfigDirectory() {
 Result<std::string> ExecutableDirectory() {
   std::string path(4096, '\0');
   const ssize_t n = ::readlink("/proc/self/exe", path.data(), path.size());
-  if (n < 0) return std::unexpected(Error::FromErrno("readlink", "/proc/self/exe", errno));
+  if (n < 0) {
+    return std::unexpected(
+        Error(ErrorKind::kIo, "readlink", "/proc/self/exe", std::strerror(errno)));
+  }
   path.resize(static_cast<size_t>(n));
   const size_t slash = path.rfind('/');
   if (slash == std::string::npos) {

@@ -19,9 +19,6 @@ class Error {
  public:
   Error(ErrorKind kind, std::string operation, std::string path, std::string reason);
 
-  // Builds the error from an errno value; ENOENT and ENOTDIR count as kNotFound.
-  static Error FromErrno(std::string operation, std::string path, int errno_value);
-
   ErrorKind kind() const { return kind_; }
   const std::string& operation() const { return operation_; }
   const std::string& path() const { return path_; }

@@ -19,6 +19,12 @@ struct EncodedBytes {
   bool complete = true;  // every character had a form in the encoding (no substitutes written)
 };
 
+// Code page 936: a lead byte starts a double-byte character when a trail byte follows it.
+constexpr bool IsGbkLeadByte(unsigned char byte) { return byte >= 0x81 && byte <= 0xFE; }
+constexpr bool IsGbkTrailByte(unsigned char byte) {
+  return byte >= 0x40 && byte <= 0xFE && byte != 0x7F;
+}
+
 // Code page 936 through ICU's "windows-936-2000" converter, where 0x80 is the euro sign.
 DecodedText DecodeGbk(std::string_view bytes);
 EncodedBytes EncodeGbk(std::u16string_view text);

@@ -1,5 +1,6 @@
 #include "platform/text_file.h"
 
+#include "platform/paths.h"
 #include "platform/text_codec.h"
 
 namespace quelbo {
@@ -20,9 +21,7 @@ Status WriteTextFile(FileSystem& fs, std::u16string_view text, const std::string
 }
 
 Status MakeDirectoryPath(FileSystem& fs, const std::string& path) {
-  std::string directory = path;
-  while (directory.size() > 1 && directory.back() == '/') directory.pop_back();
-  return fs.MakeDirectories(directory);
+  return fs.MakeDirectories(WithoutTrailingSeparators(path));
 }
 
 }  // namespace quelbo

@@ -1,7 +1,7 @@
 #include "run/directory_walker.h"
 
-#include "page/replacement_rules.h"
 #include "panel/settings_fields.h"
+#include "platform/paths.h"
 #include "run/excluded_dir_filter.h"
 #include "run/list_texts.h"
 
@@ -10,10 +10,6 @@ namespace {
 
 // A ListRootFiles count above this sets up the progress bar.
 constexpr long long kProgressThreshold = 5;
-
-std::u16string CollapseBlankLines(std::u16string text) {
-  return ReplaceAll(std::move(text), u"\r\n\r\n", kCrLf);
-}
 
 }  // namespace
 
@@ -75,7 +71,7 @@ void DirectoryWalker::CollectSubdirectories() {
   panel_.SetText(kStatusLine, u"过滤提取子目录名字");
   ListSubdirectories();
   scheduler_.Disarm(Step::Timer4);
-  panel_.SetText(kDirectoryQueue, CollapseBlankLines(std::u16string(panel_.Text(kDirectoryQueue))));
+  panel_.SetText(kDirectoryQueue, CollapseBlankLinePairs(std::u16string(panel_.Text(kDirectoryQueue))));
   if (!panel_.Text(field::excludedDirs).empty()) FilterExcludedDirectories(panel_, scheduler_);
   panel_.SetText(kDirectoryQueue,
                  std::u16string(panel_.Text(kDirectoryQueue)) + std::u16string(kQueueEndMarkers));
@@ -87,10 +83,10 @@ void DirectoryWalker::MergeCollectedFiles() {
   std::u16string pending = WithoutChar(panel_.Text(kCollectedFiles), u'#');
   pending.append(kCrLf);
   pending.append(panel_.Text(kPendingPages));
-  panel_.SetText(kPendingPages, CollapseBlankLines(std::move(pending)));
+  panel_.SetText(kPendingPages, CollapseBlankLinePairs(std::move(pending)));
   panel_.SetText(kDirectoryQueue, u"");
   panel_.SetText(kCollectedFiles, u"");
-  panel_.SetText(kPendingPages, CollapseBlankLines(std::u16string(panel_.Text(kPendingPages))));
+  panel_.SetText(kPendingPages, CollapseBlankLinePairs(std::u16string(panel_.Text(kPendingPages))));
   const long long found = FoundCount(panel_.Text(kPendingPages));
   panel_.SetText(kStatusLine, FoundMessage(found, u'B'));
   SetUpProgress(found);
@@ -119,7 +115,7 @@ void DirectoryWalker::NextDirectory() {
 void DirectoryWalker::ListDirectoryFiles() {
   const std::u16string directory(panel_.Text(kCurrentDirectory));
   panel_.SetText(kStatusLine, u"这里开始读取" + directory + u"的文件");
-  const std::u16string prefix = directory + u"/";
+  const std::u16string prefix = directory + kEntrySeparator;
   const auto names = listing_.PageNames(directory, SuffixOf(panel_.SuffixChoice()), prefix);
   std::u16string collected = ListIntoBlock(names, prefix, kEntryLine);
   collected.append(kCrLf);

@@ -3,9 +3,9 @@
 #include <string>
 
 #include "page/page_files.h"
-#include "page/run_report.h"
 #include "panel/control_panel.h"
 #include "platform/file_system.h"
+#include "run/run_report.h"
 #include "run/site_listing.h"
 #include "run/step_scheduler.h"
 

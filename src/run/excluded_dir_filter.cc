@@ -46,13 +46,13 @@ void FilterExcludedDirectories(ControlPanel& panel, StepScheduler& scheduler,
       scheduler.Yield();
     }
     if (count != 0) {
-      panel.SetText(kDirectoryQueue, name + std::u16string(kCrLf) +
-                                         std::u16string(panel.Text(kDirectoryQueue)));
+      panel.SetText(kDirectoryQueue,
+                    name + std::u16string(kCrLf) + std::u16string(panel.Text(kDirectoryQueue)));
     }
     scheduler.Yield();
   }
   panel.SetText(kDirectoryQueue,
-                ReplaceAll(std::u16string(panel.Text(kDirectoryQueue)), u"\r\n\r\n", kCrLf));
+                CollapseBlankLinePairs(std::u16string(panel.Text(kDirectoryQueue))));
 }
 
 void TestExcludedDirectoryFilter(ControlPanel& panel, StepScheduler& scheduler) {

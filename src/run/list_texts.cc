@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <string>
 
+#include "page/replacement_rules.h"
+
 namespace quelbo {
 
 long long FoundCount(std::u16string_view list) {
@@ -31,6 +33,10 @@ std::u16string DirectoryBlock(const std::vector<std::u16string>& names,
 }
 
 std::u16string_view FirstLine(std::u16string_view text) { return text.substr(0, text.find(kCrLf)); }
+
+std::u16string CollapseBlankLinePairs(std::u16string text) {
+  return ReplaceAll(std::move(text), kBlankLinePair, kCrLf);
+}
 
 std::u16string WithoutChar(std::u16string_view text, char16_t c) {
   std::u16string result;

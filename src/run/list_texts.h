@@ -10,6 +10,8 @@ namespace quelbo {
 
 inline constexpr std::u16string_view kCrLf = u"\r\n";
 inline constexpr std::u16string_view kListMarker = u"###";
+// Two line breaks in a row: a blank line in a list.
+inline constexpr std::u16string_view kBlankLinePair = u"\r\n\r\n";
 // What ends the directory queue.
 inline constexpr std::u16string_view kQueueEndMarkers = u"###\r\n###";
 
@@ -25,6 +27,10 @@ std::u16string DirectoryBlock(const std::vector<std::u16string>& names, std::u16
 
 // The text before the first CR LF, or all of it.
 std::u16string_view FirstLine(std::u16string_view text);
+
+// One left-to-right pass replacing every CR LF CR LF by CR LF (three breaks in a row become
+// two).
+std::u16string CollapseBlankLinePairs(std::u16string text);
 
 // Every occurrence of `c` removed.
 std::u16string WithoutChar(std::u16string_view text, char16_t c);

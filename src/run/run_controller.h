@@ -1,7 +1,7 @@
 #pragma once
 
-#include "page/run_report.h"
 #include "panel/control_panel.h"
+#include "run/run_report.h"
 #include "run/step_scheduler.h"
 #include "settings/config_store.h"
 

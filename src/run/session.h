@@ -3,13 +3,13 @@
 #include <memory>
 #include <string>
 
-#include "page/page_processor.h"
-#include "page/run_report.h"
 #include "panel/control_panel.h"
 #include "platform/clock.h"
 #include "platform/file_system.h"
 #include "run/directory_walker.h"
+#include "run/page_processor.h"
 #include "run/run_controller.h"
+#include "run/run_report.h"
 #include "run/step_scheduler.h"
 #include "settings/config_store.h"
 

@@ -2,7 +2,7 @@
 
 #include <array>
 
-#include "platform/text_codec.h"
+#include "platform/paths.h"
 
 namespace quelbo {
 namespace {
@@ -43,7 +43,7 @@ std::vector<DirectoryEntry> SiteListing::EntriesOf(std::u16string_view directory
   if (!directory.empty()) {
     const EncodedBytes name = EncodeUtf8(directory);
     if (!name.complete) return {};
-    auto resolved = fs_.RealPath(path + "/" + name.bytes);
+    auto resolved = fs_.RealPath(JoinPath(path, name.bytes));
     if (!resolved || !root_.Contains(*resolved)) return {};
     path = std::move(*resolved);
   }
@@ -55,7 +55,7 @@ std::vector<DirectoryEntry> SiteListing::EntriesOf(std::u16string_view directory
 SiteListing::Target SiteListing::TargetOf(const std::string& directory_path,
                                           const DirectoryEntry& entry) {
   if (entry.type != FileType::kSymlink) return {entry.type, false};
-  const auto target = fs_.RealPath(directory_path + "/" + entry.name);
+  const auto target = fs_.RealPath(JoinPath(directory_path, entry.name));
   if (!target) return {FileType::kOther, false};  // a dangling link
   const auto info = fs_.Stat(*target);
   const FileType type = info ? info->type : FileType::kOther;
@@ -68,10 +68,10 @@ std::vector<std::u16string> SiteListing::PageNames(std::u16string_view directory
   std::vector<std::u16string> names;
   if (suffix.empty()) return names;
   const std::string directory_path =
-      directory.empty() ? root_.path() : root_.path() + "/" + EncodeUtf8(directory).bytes;
+      directory.empty() ? root_.path() : JoinPath(root_.path(), EncodeUtf8(directory).bytes);
   for (const DirectoryEntry& entry : EntriesOf(directory)) {
     if (entry.name.starts_with(kTempFilePrefix)) {
-      (void)fs_.RemoveFile(directory_path + "/" + entry.name);
+      (void)fs_.RemoveFile(JoinPath(directory_path, entry.name));
       continue;
     }
     if (entry.name.starts_with('.') || !EndsWithIgnoringCase(entry.name, suffix)) continue;
@@ -99,13 +99,13 @@ std::vector<std::u16string> SiteListing::SubdirectoryNames() {
     if (entry.name.starts_with('.')) continue;
     const DecodedText name = DecodeUtf8(entry.name);
     if (const auto problem = NameProblem(name)) {
-      if (entry.type == FileType::kDirectory) report_.PageSkipped({name.text + u"/", problem});
+      if (entry.type == FileType::kDirectory) report_.PageSkipped({name.text + kEntrySeparator, problem});
       continue;
     }
     const Target target = TargetOf(root_.path(), entry);
     if (target.type != FileType::kDirectory) continue;
     if (target.outside) {
-      report_.PageSkipped({name.text + u"/", kLinkOutside});
+      report_.PageSkipped({name.text + kEntrySeparator, kLinkOutside});
     } else {
       names.push_back(name.text);
     }

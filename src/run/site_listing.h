@@ -5,8 +5,8 @@
 #include <vector>
 
 #include "page/page_files.h"
-#include "page/run_report.h"
 #include "platform/file_system.h"
+#include "run/run_report.h"
 
 // Listings of the site's directories for the walker. Hidden entries (names starting with ".")
 // are never listed. A name that is not valid UTF-8 or holds a line break, and a link that leads

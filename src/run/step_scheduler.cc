@@ -2,13 +2,9 @@
 
 #include <algorithm>
 #include <utility>
-#include <array>
 
 namespace quelbo {
 namespace {
-
-constexpr std::array<std::string_view, kStepCount> kStepNames = {
-    "du", "Timer4", "Timer5", "Timer6", "Timer1", "quyi", "Timer3", "Timer2"};
 
 // The countdown of an interval; the next-pass interval has none.
 Milliseconds Countdown(int interval) {
@@ -16,8 +12,6 @@ Milliseconds Countdown(int interval) {
 }
 
 }  // namespace
-
-std::string_view StepName(Step step) { return kStepNames[static_cast<size_t>(step)]; }
 
 StepScheduler::StepScheduler(const Clock& clock) : clock_(clock) {}
 

@@ -15,8 +15,6 @@ enum class Step : std::uint8_t { du, Timer4, Timer5, Timer6, Timer1, quyi, Timer
 
 inline constexpr size_t kStepCount = static_cast<size_t>(Step::kCount);
 
-std::string_view StepName(Step step);
-
 // What a yield asks of the event loop that drives the scheduler: handle every pending event
 // (repaints, user input, due steps) and come back.
 class EventLoopPort {
@@ -48,7 +46,6 @@ class StepScheduler {
 
   bool IsArmed(Step step) const { return StateOf(step).interval > 0; }
   bool IsEnabled(Step step) const { return StateOf(step).enabled; }
-  bool IsRunning(Step step) const { return StateOf(step).running; }
   int Interval(Step step) const { return StateOf(step).interval; }
 
   // Lets the event loop handle what is pending, then returns (used inside long steps).

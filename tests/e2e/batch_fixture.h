@@ -71,7 +71,8 @@ class BatchTest : public ::testing::Test {
   }
 
   testing::TempDir dir_;
-  PosixFileSystem fs_;
+  std::unique_ptr<FileSystem> machine_fs_ = NewMachineFileSystem();
+  FileSystem& fs_ = *machine_fs_;
   std::string site_ = dir_ / "site";
   std::string config_ = dir_ / "xdg/AAAHTML批量替换配置log/";
 };

@@ -14,9 +14,9 @@
 
 #include "fuzz_support.h"
 #include "ini_model.h"
-#include "memory_file_system.h"
 #include "platform/ini_profile.h"
 #include "platform/text_codec.h"
+#include "support/memory_file_system.h"
 
 namespace quelbo::fuzz {
 namespace {
@@ -97,7 +97,7 @@ std::string Describe(const Call& call) {
 
 // A read of an arbitrary file: the default exactly when the format puts no such key in the
 // file; otherwise, for a short well-formed value, that value without blanks and quotes.
-void CheckRead(MemoryFileSystem& fs, const Call& call) {
+void CheckRead(testing::MemoryFileSystem& fs, const Call& call) {
   const std::u16string actual = ReadIniValue(fs, call.section, call.key, kDefault, kOldPath);
   if (actual.size() > kIniValueCapacity) {
     Mismatch("read of at most 255 bytes: " + Describe(call), "at most 255 units",
@@ -218,7 +218,7 @@ void CheckWriteShape(const Call& call, std::string_view new_bytes) {
 }
 
 // Reads of every other key the two files name give the same value before and after.
-void CheckOtherKeysKept(MemoryFileSystem& fs, const Call& call) {
+void CheckOtherKeysKept(testing::MemoryFileSystem& fs, const Call& call) {
   std::vector<std::u16string> sections{call.section};
   std::vector<std::u16string> keys{call.key};
   auto add = [](std::vector<std::u16string>& names, std::u16string name, size_t limit) {
@@ -257,7 +257,7 @@ void RunIniFile(const std::uint8_t* data, size_t size) {
   call.value = TextFromBytes(reader.Next(), kMaxValueUnits);
   call.old_bytes = std::string(reader.Rest());
 
-  MemoryFileSystem fs;
+  testing::MemoryFileSystem fs;
   fs.Put(kOldPath, call.old_bytes);
   fs.Put(kPath, call.old_bytes);
   CheckRead(fs, call);

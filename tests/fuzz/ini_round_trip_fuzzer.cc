@@ -12,8 +12,8 @@
 
 #include "fuzz_support.h"
 #include "ini_model.h"
-#include "memory_file_system.h"
 #include "platform/ini_profile.h"
+#include "support/memory_file_system.h"
 
 namespace quelbo::fuzz {
 namespace {
@@ -34,7 +34,7 @@ std::string Where(const Stored& entry) {
   return "[" + Describe(entry.section) + "] " + Describe(entry.key);
 }
 
-void CheckRead(MemoryFileSystem& fs, const Stored& entry, std::string_view when) {
+void CheckRead(testing::MemoryFileSystem& fs, const Stored& entry, std::string_view when) {
   const std::u16string expected = ExpectedReadBack(entry.value);
   const std::u16string actual = ReadIniValue(fs, entry.section, entry.key, kDefault, kPath);
   if (actual != expected) {
@@ -58,7 +58,7 @@ void CheckEveryLineEndsInCrLf(const std::string& bytes) {
 
 void RunIniRoundTrip(const std::uint8_t* data, size_t size) {
   FieldReader reader(data, size);
-  MemoryFileSystem fs;
+  testing::MemoryFileSystem fs;
   std::vector<Stored> stored;
 
   for (size_t n = 0; n < kMaxWrites && !reader.AtEnd(); ++n) {

@@ -8,12 +8,12 @@
 #include <string>
 
 #include "fuzz_support.h"
-#include "memory_file_system.h"
 #include "page/replacement_rules.h"
 #include "platform/text_codec.h"
 #include "platform/text_file.h"
 #include "reference_rules.h"
 #include "settings/stored_values.h"
+#include "support/memory_file_system.h"
 
 namespace quelbo::fuzz {
 namespace {
@@ -36,7 +36,7 @@ void RunLineBreaks(const std::uint8_t* data, size_t size) {
 
   // A save appends CR LF; the load takes it off again, so a field that does not itself end in a
   // line break, and whose every character has a GBK form, survives the list file.
-  MemoryFileSystem fs;
+  testing::MemoryFileSystem fs;
   const std::string path = "list.txt";
   if (!WriteTextFile(fs, text, path)) Mismatch("list file write", "success", "failure");
   const EncodedBytes encoded = EncodeGbk(text);

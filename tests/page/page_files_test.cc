@@ -24,7 +24,8 @@ class PageFilesTest : public ::testing::Test {
   SiteRoot Root() { return SiteRoot::Open(fs_, dir_ / "site").value(); }
 
   testing::TempDir dir_;
-  PosixFileSystem fs_;
+  std::unique_ptr<FileSystem> machine_fs_ = NewMachineFileSystem();
+  FileSystem& fs_ = *machine_fs_;
 };
 
 TEST_F(PageFilesTest, EntriesResolveInsideTheRootWithEitherSeparator) {
@@ -57,20 +58,9 @@ TEST_F(PageFilesTest, EntriesThatMustNotBeProcessed) {
   EXPECT_EQ(root.ResolvePage(fs_, u"in.htm").value().path, root.path() + "/sub/b.htm");
 }
 
-TEST_F(PageFilesTest, Utf8FileWritesAddNothingAndEmptyTextLeavesAnEmptyFile) {
-  const std::string path = dir_ / "site/a.htm";
-  ASSERT_TRUE(WriteUtf8File(fs_, path, u"中").has_value());
-  EXPECT_EQ(ReadBytes(path), "\xE4\xB8\xAD");
-  ASSERT_TRUE(WriteUtf8File(fs_, path, u"").has_value());
-  EXPECT_EQ(ReadBytes(path), "");
-  EXPECT_FALSE(WriteUtf8File(fs_, path, u"\xDC00").has_value());
-  EXPECT_EQ(ReadBytes(path), "");
-}
-
 TEST_F(PageFilesTest, ReadingAMissingPageCreatesNothing) {
   const std::string path = dir_ / "site/missing.htm";
-  EXPECT_EQ(ReadFileBytes(fs_, path).error().kind(), ErrorKind::kNotFound);
-  EXPECT_EQ(DecodeUtf8File(fs_, path).error().kind(), ErrorKind::kNotFound);
+  EXPECT_EQ(fs_.ReadFile(path).error().kind(), ErrorKind::kNotFound);
   EXPECT_FALSE(testing::Exists(path));
 }
 

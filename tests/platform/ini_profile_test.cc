@@ -25,7 +25,8 @@ class IniProfileTest : public ::testing::Test {
   std::u16string FileText() { return DecodeGbk(ReadBytes(path_)).text; }
 
   testing::TempDir dir_;
-  PosixFileSystem fs_;
+  std::unique_ptr<FileSystem> machine_fs_ = NewMachineFileSystem();
+  FileSystem& fs_ = *machine_fs_;
   std::string path_ = dir_ / "htm批处理配置.ini";
 };
 

@@ -16,7 +16,8 @@ using testing::WriteBytes;
 class TextFileTest : public ::testing::Test {
  protected:
   testing::TempDir dir_;
-  PosixFileSystem fs_;
+  std::unique_ptr<FileSystem> machine_fs_ = NewMachineFileSystem();
+  FileSystem& fs_ = *machine_fs_;
 };
 
 struct WriteCase {

@@ -4,6 +4,7 @@
 
 #include "panel/settings_fields.h"
 #include "platform/clock.h"
+#include "support/manual_clock.h"
 
 namespace quelbo {
 namespace {
@@ -19,7 +20,7 @@ class FilterCases : public ::testing::TestWithParam<FilterCase> {};
 
 TEST_P(FilterCases, KeepTheExpectedNamesInReverseOrder) {
   ControlPanel panel;
-  ManualClock clock;
+  testing::ManualClock clock;
   StepScheduler scheduler(clock);
   panel.SetText(field::excludedDirs, GetParam().excluded);
   panel.SetText(kDirectoryQueue, GetParam().queue);
@@ -43,7 +44,7 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST(ExcludedDirFilter, YieldsOncePerComparisonAndPerName) {
   ControlPanel panel;
-  ManualClock clock;
+  testing::ManualClock clock;
   StepScheduler scheduler(clock);
   struct CountingLoop : EventLoopPort {
     int yields = 0;
@@ -58,7 +59,7 @@ TEST(ExcludedDirFilter, YieldsOncePerComparisonAndPerName) {
 
 TEST(ExcludedDirFilter, TestCommandShowsCountsAndEndsWithOkle) {
   ControlPanel panel;
-  ManualClock clock;
+  testing::ManualClock clock;
   StepScheduler scheduler(clock);
   std::vector<std::u16string> captions;
   panel.AddObserver([&](Control c) {
@@ -80,7 +81,7 @@ TEST(ExcludedDirFilter, TestCommandShowsCountsAndEndsWithOkle) {
 
 TEST(ExcludedDirFilter, CountStopsAtItsSixteenBitLimitWithoutFailing) {
   ControlPanel panel;
-  ManualClock clock;
+  testing::ManualClock clock;
   StepScheduler scheduler(clock);
   std::u16string excluded;
   for (int i = 0; i < 32800; ++i) excluded += u"z|";

@@ -5,6 +5,7 @@
 
 #include "platform/ini_profile.h"
 #include "support/session_fixture.h"
+#include "support/step_names.h"
 
 namespace quelbo {
 namespace {
@@ -85,8 +86,8 @@ TEST_F(RunControllerTest, StopDisablesAndDisarmsSevenStepsButNeverNextDirectory)
   for (size_t i = 0; i < kStepCount; ++i) {
     const auto step = static_cast<Step>(i);
     const bool untouched = step == Step::Timer5;
-    EXPECT_EQ(scheduler().IsEnabled(step), untouched) << StepName(step);
-    EXPECT_EQ(scheduler().IsArmed(step), untouched) << StepName(step);
+    EXPECT_EQ(scheduler().IsEnabled(step), untouched) << testing::StepName(step);
+    EXPECT_EQ(scheduler().IsArmed(step), untouched) << testing::StepName(step);
   }
   controller().ToggleRun();
   for (size_t i = 0; i < kStepCount; ++i) {

@@ -8,6 +8,8 @@
 #include <vector>
 
 #include "run/headless_loop.h"
+#include "support/manual_clock.h"
+#include "support/step_names.h"
 
 namespace quelbo {
 namespace {
@@ -18,13 +20,13 @@ class StepSchedulerTest : public ::testing::Test {
     for (size_t i = 0; i < kStepCount; ++i) {
       const auto step = static_cast<Step>(i);
       scheduler_.SetOperation(step, [this, step] {
-        log_.push_back(std::string(StepName(step)));
+        log_.push_back(std::string(testing::StepName(step)));
         if (auto it = bodies_.find(step); it != bodies_.end()) it->second();
       });
     }
   }
 
-  ManualClock clock_;
+  testing::ManualClock clock_;
   StepScheduler scheduler_{clock_};
   HeadlessLoop loop_{scheduler_, clock_};
   std::vector<std::string> log_;

@@ -39,7 +39,8 @@ class SettingsTest : public ::testing::Test {
   }
 
   testing::TempDir dir_;
-  PosixFileSystem fs_;
+  std::unique_ptr<FileSystem> machine_fs_ = NewMachineFileSystem();
+  FileSystem& fs_ = *machine_fs_;
   ConfigStore store_{fs_, dir_ / "home/.config/AAAHTML批量替换配置log/"};
   ControlPanel panel_;
 };

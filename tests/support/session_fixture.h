@@ -10,8 +10,9 @@
 #include "panel/settings_fields.h"
 #include "run/headless_loop.h"
 #include "run/session.h"
-#include "support/test_file_system.h"
+#include "support/manual_clock.h"
 #include "support/temp_dir.h"
+#include "support/test_file_system.h"
 
 namespace quelbo::testing {
 

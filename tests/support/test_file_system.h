@@ -1,20 +1,22 @@
 #pragma once
 
 #include <algorithm>
-#include <cerrno>
+#include <cstring>
 #include <string>
 #include <vector>
 
-#include "platform/file_system.h"
+#include "support/forwarding_file_system.h"
 
 namespace quelbo::testing {
 
-// The real file system with two test conveniences: directory listings come in name order, so
-// that tests can state the lists a run builds exactly; and chosen operations on chosen paths
-// fail as a disk, a permission or a read-only mount would make them fail.
-class TestFileSystem final : public FileSystem {
+// The machine's file system with two test conveniences: directory listings come in name
+// order, so that tests can state the lists a run builds exactly; and chosen operations on
+// chosen paths fail as a disk, a permission or a read-only mount would make them fail.
+class TestFileSystem final : public ForwardingFileSystem {
  public:
   enum class Operation { kRead, kReplace, kList };
+
+  TestFileSystem() : ForwardingFileSystem(NewMachineFileSystem()) {}
 
   // Every `operation` on a path containing `path_part` fails with `errno_value` from now on.
   void Fail(Operation operation, std::string path_part, int errno_value) {
@@ -22,41 +24,34 @@ class TestFileSystem final : public FileSystem {
   }
 
   Result<std::string> ReadFile(const std::string& path) override {
-    if (const int e = FaultFor(Operation::kRead, path)) {
-      return std::unexpected(Error::FromErrno("open", path, e));
-    }
-    return real_.ReadFile(path);
-  }
-  Status CreateFileIfMissing(const std::string& path) override {
-    return real_.CreateFileIfMissing(path);
+    if (const int e = FaultFor(Operation::kRead, path)) return Failure("open", path, e);
+    return ForwardingFileSystem::ReadFile(path);
   }
   Status ReplaceFile(const std::string& path, std::string_view bytes) override {
     if (const int e = FaultFor(Operation::kReplace, path)) {
-      return std::unexpected(Error::FromErrno("create temporary file", path, e));
+      return Failure("create temporary file", path, e);
     }
-    return real_.ReplaceFile(path, bytes);
+    return ForwardingFileSystem::ReplaceFile(path, bytes);
   }
-  Result<FileInfo> Stat(const std::string& path) override { return real_.Stat(path); }
-  Result<FileInfo> LinkStat(const std::string& path) override { return real_.LinkStat(path); }
-  Result<std::string> RealPath(const std::string& path) override { return real_.RealPath(path); }
-  Result<std::vector<DirectoryEntry>> ListDirectory(const std::string& path) override {
-    if (const int e = FaultFor(Operation::kList, path)) {
-      return std::unexpected(Error::FromErrno("list", path, e));
+  Status ReplaceKnownFile(const std::string& path, std::string_view bytes,
+                          const FileInfo& replaced) override {
+    if (const int e = FaultFor(Operation::kReplace, path)) {
+      return Failure("create temporary file", path, e);
     }
-    auto entries = real_.ListDirectory(path);
+    return ForwardingFileSystem::ReplaceKnownFile(path, bytes, replaced);
+  }
+  Result<std::vector<DirectoryEntry>> ListDirectory(const std::string& path) override {
+    if (const int e = FaultFor(Operation::kList, path)) return Failure("list", path, e);
+    auto entries = ForwardingFileSystem::ListDirectory(path);
     if (entries) {
       std::sort(entries->begin(), entries->end(),
                 [](const DirectoryEntry& a, const DirectoryEntry& b) { return a.name < b.name; });
     }
     return entries;
   }
-  Status MakeDirectories(const std::string& path) override { return real_.MakeDirectories(path); }
-  Status RemoveFile(const std::string& path) override { return real_.RemoveFile(path); }
   Result<bool> ContentEquals(const std::string& path, std::string_view bytes) override {
-    if (const int e = FaultFor(Operation::kRead, path)) {
-      return std::unexpected(Error::FromErrno("open", path, e));
-    }
-    return real_.ContentEquals(path, bytes);
+    if (const int e = FaultFor(Operation::kRead, path)) return Failure("open", path, e);
+    return ForwardingFileSystem::ContentEquals(path, bytes);
   }
 
  private:
@@ -65,6 +60,10 @@ class TestFileSystem final : public FileSystem {
     std::string path_part;
     int errno_value;
   };
+
+  static std::unexpected<Error> Failure(const char* operation, const std::string& path, int e) {
+    return std::unexpected(Error(ErrorKind::kIo, operation, path, std::strerror(e)));
+  }
 
   int FaultFor(Operation operation, const std::string& path) const {
     for (const Fault& fault : faults_) {
@@ -75,7 +74,6 @@ class TestFileSystem final : public FileSystem {
     return 0;
   }
 
-  PosixFileSystem real_;
   std::vector<Fault> faults_;
 };
 

@@ -1,4 +1,4 @@
-#include "panel/window/line_breaks.h"
+#include "window/line_breaks.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "panel/window/main_window.h"
+#include "window/main_window.h"
 
 #include <gtest/gtest.h>
 
@@ -19,9 +19,9 @@
 
 #include "panel/panel_reactions.h"
 #include "panel/settings_fields.h"
-#include "panel/window/progress_ticks.h"
-#include "panel/window/twips.h"
-#include "panel/window/window_layout.h"
+#include "window/progress_ticks.h"
+#include "window/twips.h"
+#include "window/window_layout.h"
 
 namespace quelbo {
 namespace {

@@ -13,12 +13,12 @@
 #include <QTest>
 
 #include "panel/settings_fields.h"
-#include "panel/window/main_window.h"
-#include "panel/window/qt_step_driver.h"
 #include "platform/ini_profile.h"
 #include "platform/text_codec.h"
 #include "run/session.h"
 #include "support/temp_dir.h"
+#include "window/main_window.h"
+#include "window/qt_step_driver.h"
 
 namespace quelbo {
 namespace {
@@ -85,7 +85,8 @@ class ProgramWindowTest : public ::testing::Test {
   testing::TempDir dir_;
   std::string site_ = dir_ / "site";
   std::string config_ = dir_ / "config/AAAHTML批量替换配置log/";
-  PosixFileSystem fs_;
+  std::unique_ptr<FileSystem> machine_fs_ = NewMachineFileSystem();
+  FileSystem& fs_ = *machine_fs_;
   SteadyClock clock_;
   std::unique_ptr<Session> session_;
   std::unique_ptr<MainWindow> window_;

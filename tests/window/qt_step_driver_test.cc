@@ -1,4 +1,4 @@
-#include "panel/window/qt_step_driver.h"
+#include "window/qt_step_driver.h"
 
 #include <gtest/gtest.h>
 
@@ -9,6 +9,8 @@
 #include <chrono>
 #include <string>
 #include <vector>
+
+#include "support/manual_clock.h"
 
 namespace quelbo {
 namespace {
@@ -116,7 +118,7 @@ TEST(QtStepDriver, AnEndlessChainOfPassesLetsTheEventLoopIn) {
   const Case cases[] = {{"clock standing still", Milliseconds(0), 64},
                         {"a millisecond a pass", Milliseconds(1), 6}};
   for (const Case& c : cases) {
-    ManualClock clock;
+    testing::ManualClock clock;
     StepScheduler scheduler(clock);
     QtStepDriver driver(scheduler, clock);
     int passes = 0;
@@ -139,7 +141,7 @@ TEST(QtStepDriver, AnEndlessChainOfPassesLetsTheEventLoopIn) {
 }
 
 TEST(QtStepDriver, AWakeUpBeforeTheDeadlineWaitsAgain) {
-  ManualClock clock;
+  testing::ManualClock clock;
   StepScheduler scheduler(clock);
   QtStepDriver driver(scheduler, clock);
   int runs = 0;

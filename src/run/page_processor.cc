@@ -1,14 +1,12 @@
-#include "page/page_processor.h"
+#include "run/page_processor.h"
 
-#include "page/block_replacer.h"
 #include "page/charset_tokens.h"
-#include "page/replacement_rules.h"
+#include "page/page_rewrite.h"
 #include "panel/settings_fields.h"
+#include "platform/text_codec.h"
 
 namespace quelbo {
 namespace {
-
-constexpr char16_t kByteOrderMark = u'\uFEFF';
 
 // Pages above this size are not held twice: their bytes are let go once decoded, and the new
 // bytes are compared with the file itself.
@@ -69,7 +67,7 @@ void PageProcessor::DetectCharset() {
   // A page that cannot be read keeps the switches; TransformPage reports it.
   const std::u16string_view entry = panel_.Text(kCurrentPage);
   if (auto page = root_.ResolvePage(fs_, entry)) {
-    if (auto bytes = ReadFileBytes(fs_, page->path)) {
+    if (auto bytes = fs_.ReadFile(page->path)) {
       const bool utf8 = !DeclaresGb2312(*bytes);
       panel_.SetTicked(field::readUtf8, utf8);
       panel_.SetTicked(field::writeUtf8, utf8);
@@ -102,36 +100,22 @@ std::optional<std::u16string> PageProcessor::RewritePage(std::u16string_view ent
   const SiteRoot::Page& page = read->page;
   std::string& old_bytes = read->bytes;
 
-  const bool read_utf8 = panel_.Ticked(field::readUtf8);
-  const bool write_utf8 = panel_.Ticked(field::writeUtf8);
-  DecodedText decoded = read_utf8 ? DecodeUtf8(old_bytes) : DecodeGbk(old_bytes);
-  if (!decoded.round_trips) {
-    return read_utf8 ? u"不是有效的UTF-8编码，未改动" : u"不是有效的GBK编码，未改动";
-  }
   const bool compare_with_file = old_bytes.size() > kKeptBytesLimit;
-  if (compare_with_file) std::string().swap(old_bytes);
-
-  std::u16string text = RewriteCharsetTokens(std::move(decoded.text), read_utf8, write_utf8);
-  text = ApplyReplacementRules(std::move(text), panel_);
-  text = ApplyBlockSets(std::move(text), panel_);
-
-  // A byte-order mark carried over from a UTF-8 page has no code page 936 form.
-  if (!write_utf8 && !text.empty() && text.front() == kByteOrderMark) text.erase(0, 1);
-  const EncodedBytes encoded = write_utf8 ? EncodeUtf8(text) : EncodeGbk(text);
-  if (!encoded.complete) {
-    return write_utf8 ? u"含有无法写成UTF-8的字符，未改动" : u"含有GBK无法表示的字符，未改动";
-  }
-  std::u16string().swap(text);
+  auto rewritten =
+      RewritePageBytes(compare_with_file ? std::move(old_bytes) : old_bytes,
+                       {panel_.Ticked(field::readUtf8), panel_.Ticked(field::writeUtf8)}, panel_);
+  if (!rewritten) return std::move(rewritten.error());
+  const std::string& new_bytes = *rewritten;
 
   // Equal bytes are not written, so the page keeps its modification time.
-  bool unchanged = encoded.bytes == old_bytes;
+  bool unchanged = new_bytes == old_bytes;
   if (compare_with_file) {
-    const auto same = fs_.ContentEquals(page.path, encoded.bytes);
+    const auto same = fs_.ContentEquals(page.path, new_bytes);
     if (!same) return ReasonFor(same.error());
     unchanged = *same;
   }
   if (!unchanged) {
-    if (auto written = fs_.ReplaceKnownFile(page.path, encoded.bytes, page.info); !written) {
+    if (auto written = fs_.ReplaceKnownFile(page.path, new_bytes, page.info); !written) {
       return ReasonFor(written.error());
     }
   }
@@ -149,7 +133,7 @@ Result<PageProcessor::PageBytes> PageProcessor::ReadPage(std::u16string_view ent
   }
   auto page = root_.ResolvePage(fs_, entry);
   if (!page) return std::unexpected(page.error());
-  auto bytes = ReadFileBytes(fs_, page->path);
+  auto bytes = fs_.ReadFile(page->path);
   if (!bytes) return std::unexpected(bytes.error());
   return PageBytes{std::move(*page), std::move(*bytes)};
 }

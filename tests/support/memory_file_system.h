@@ -5,10 +5,10 @@
 
 #include "platform/file_system.h"
 
-namespace quelbo::fuzz {
+namespace quelbo::testing {
 
 // Regular files held in memory, keyed by their path; there are no directories or links. Fast
-// enough to run a profile read or write on every fuzz input.
+// enough to run a profile read or write on every fuzz input, and for tests that need no disk.
 class MemoryFileSystem final : public FileSystem {
  public:
   // The bytes of a file, or nullptr when there is none.
@@ -19,15 +19,21 @@ class MemoryFileSystem final : public FileSystem {
   Result<std::string> ReadFile(const std::string& path) override;
   Status CreateFileIfMissing(const std::string& path) override;
   Status ReplaceFile(const std::string& path, std::string_view bytes) override;
+  Status ReplaceKnownFile(const std::string& path, std::string_view bytes,
+                          const FileInfo&) override {
+    return ReplaceFile(path, bytes);
+  }
+  void AnchorAt(const std::string&) override {}
   Result<FileInfo> Stat(const std::string& path) override;
   Result<FileInfo> LinkStat(const std::string& path) override;
   Result<std::string> RealPath(const std::string& path) override;
   Result<std::vector<DirectoryEntry>> ListDirectory(const std::string& path) override;
   Status MakeDirectories(const std::string& path) override;
   Status RemoveFile(const std::string& path) override;
+  Result<bool> ContentEquals(const std::string& path, std::string_view bytes) override;
 
  private:
   std::map<std::string, std::string> files_;
 };
 
-}  // namespace quelbo::fuzz
+}  // namespace quelbo::testing

@@ -1,17 +1,12 @@
-#include "page/pending_page_list.h"
+#include "run/pending_page_list.h"
 
 #include <string>
 
-#include "page/replacement_rules.h"
 #include "page/text_search.h"
 #include "panel/settings_fields.h"
+#include "run/list_texts.h"
 
 namespace quelbo {
-namespace {
-
-constexpr std::u16string_view kBlankLinePair = u"\r\n\r\n";
-
-}  // namespace
 
 std::u16string_view PendingPageList::Text() const { return panel_.Text(kPendingPages); }
 
@@ -20,7 +15,7 @@ void PendingPageList::CollapseBlankLines() {
   const std::u16string_view text = Text();
   const TextSearcher pair(kBlankLinePair);
   if (pair.FindIn(text) != std::u16string_view::npos) {
-    panel_.SetText(kPendingPages, ReplaceAll(std::u16string(text), kBlankLinePair, u"\r\n"));
+    panel_.SetText(kPendingPages, CollapseBlankLinePairs(std::u16string(text)));
     // One pass halves each run of breaks, so a list is clean after a few passes at most.
     if (pair.FindIn(Text()) != std::u16string_view::npos) return;
   }

@@ -1,4 +1,4 @@
-#include "panel/window/main_window.h"
+#include "window/main_window.h"
 
 #include <QAbstractButton>
 #include <QButtonGroup>
@@ -10,10 +10,10 @@
 #include <QStringView>
 #include <utility>
 
-#include "panel/window/progress_ticks.h"
-#include "panel/window/twips.h"
-#include "panel/window/widget_factory.h"
-#include "panel/window/window_layout.h"
+#include "window/progress_ticks.h"
+#include "window/twips.h"
+#include "window/widget_factory.h"
+#include "window/window_layout.h"
 
 namespace quelbo {
 namespace {

@@ -1,4 +1,4 @@
-#include "panel/window/widget_factory.h"
+#include "window/widget_factory.h"
 
 #include <QCheckBox>
 #include <QFrame>
@@ -13,7 +13,7 @@
 #include <limits>
 
 #include "panel/settings_fields.h"
-#include "panel/window/progress_ticks.h"
+#include "window/progress_ticks.h"
 
 namespace quelbo {
 namespace {

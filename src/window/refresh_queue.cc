@@ -1,4 +1,4 @@
-#include "panel/window/refresh_queue.h"
+#include "window/refresh_queue.h"
 
 #include <utility>
 

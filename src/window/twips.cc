@@ -1,4 +1,4 @@
-#include "panel/window/twips.h"
+#include "window/twips.h"
 
 #include <cmath>
 

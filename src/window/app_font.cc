@@ -1,4 +1,4 @@
-#include "panel/window/app_font.h"
+#include "window/app_font.h"
 
 #include <QFont>
 #include <QFontDatabase>

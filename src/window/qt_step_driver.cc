@@ -1,4 +1,4 @@
-#include "panel/window/qt_step_driver.h"
+#include "window/qt_step_driver.h"
 
 #include <QCoreApplication>
 #include <algorithm>

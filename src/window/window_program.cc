@@ -1,13 +1,13 @@
-#include "panel/window/window_program.h"
+#include "window/window_program.h"
 
 #include <QApplication>
 #include <QTimer>
 #include <cstdio>
 
-#include "panel/window/app_font.h"
-#include "panel/window/main_window.h"
-#include "panel/window/qt_step_driver.h"
 #include "platform/locations.h"
+#include "window/app_font.h"
+#include "window/main_window.h"
+#include "window/qt_step_driver.h"
 
 namespace quelbo {
 
@@ -21,7 +21,8 @@ int RunWindowProgram(int argc, char** argv, const char* name,
     std::fprintf(stderr, "%s: %s\n", name, root.error().Message().c_str());
     return 2;
   }
-  PosixFileSystem fs;
+  const std::unique_ptr<FileSystem> machine_fs = NewMachineFileSystem();
+  FileSystem& fs = *machine_fs;
   SteadyClock clock;
   auto created = Session::Create(fs, clock, SessionPaths{*root, ConfigDirectory()});
   if (!created) {

@@ -1,4 +1,4 @@
-#include "panel/window/progress_ticks.h"
+#include "window/progress_ticks.h"
 
 #include <algorithm>
 #include <cmath>

@@ -1,4 +1,4 @@
-#include "page/page_processor.h"
+#include "run/page_processor.h"
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
@@ -6,6 +6,7 @@
 
 #include "panel/settings_fields.h"
 #include "run/headless_loop.h"
+#include "support/manual_clock.h"
 #include "support/temp_dir.h"
 
 namespace quelbo {
@@ -54,8 +55,9 @@ class PageProcessorTest : public ::testing::Test {
 
   testing::TempDir dir_;
   std::string site_ = MakeDirectory(dir_ / "site");
-  PosixFileSystem fs_;
-  ManualClock clock_;
+  std::unique_ptr<FileSystem> machine_fs_ = NewMachineFileSystem();
+  FileSystem& fs_ = *machine_fs_;
+  testing::ManualClock clock_;
   ControlPanel panel_;
   StepScheduler scheduler_{clock_};
   HeadlessLoop loop_{scheduler_, clock_};

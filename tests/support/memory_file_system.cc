@@ -1,8 +1,8 @@
-#include "memory_file_system.h"
+#include "support/memory_file_system.h"
 
 #include <utility>
 
-namespace quelbo::fuzz {
+namespace quelbo::testing {
 namespace {
 
 Error NotFound(const char* operation, const std::string& path) {
@@ -31,6 +31,11 @@ Status MemoryFileSystem::ReplaceFile(const std::string& path, std::string_view b
   return Ok();
 }
 
+Result<bool> MemoryFileSystem::ContentEquals(const std::string& path, std::string_view bytes) {
+  if (const std::string* content = Find(path)) return *content == bytes;
+  return std::unexpected(NotFound("read", path));
+}
+
 Result<FileInfo> MemoryFileSystem::Stat(const std::string& path) {
   const std::string* bytes = Find(path);
   if (!bytes) return std::unexpected(NotFound("stat", path));
@@ -55,4 +60,4 @@ Status MemoryFileSystem::RemoveFile(const std::string& path) {
   return Ok();
 }
 
-}  // namespace quelbo::fuzz
+}  // namespace quelbo::testing

@@ -26,7 +26,8 @@ class PosixFileSystemTest : public ::testing::Test {
   }
 
   testing::TempDir dir_;
-  PosixFileSystem fs_;
+  std::unique_ptr<FileSystem> machine_fs_ = NewMachineFileSystem();
+  FileSystem& fs_ = *machine_fs_;
 };
 
 TEST_F(PosixFileSystemTest, ReplaceKeepsPermissionBitsAndLeavesNoTemporaryFile) {
@@ -103,7 +104,9 @@ TEST(PosixFileSystemAnchorTest, PathsUnderAndBesideTheAnchorBehaveAsPlainPaths) 
   ASSERT_EQ(::mkdir((site + "/sub").c_str(), 0755), 0);
   ASSERT_EQ(::symlink("sub/p.htm", (site + "/link.htm").c_str()), 0);
 
-  PosixFileSystem fs;
+  const auto machine_fs = NewMachineFileSystem();
+
+  FileSystem& fs = *machine_fs;
   fs.AnchorAt(site + "/");
   const std::string paths[] = {site + "/sub/p.htm", site + "//sub/p.htm",
                                site + "/sub/../sub/p.htm", beside + "/p.htm"};

@@ -1,4 +1,4 @@
-#include "panel/window/multi_line_binding.h"
+#include "window/multi_line_binding.h"
 
 #include <QPlainTextEdit>
 #include <QString>
@@ -6,13 +6,10 @@
 #include <QTextDocument>
 #include <algorithm>
 
-#include "panel/window/line_breaks.h"
+#include "window/line_breaks.h"
 
 namespace quelbo {
 namespace {
-
-// Same rule as the model's: compact once the dropped front is large and the larger half.
-constexpr size_t kCompactThreshold = 4096;
 
 class WriteGuard {
  public:
@@ -101,7 +98,7 @@ void MultiLineBinding::DropShownPrefix(size_t count) {
   }
   shown_offset_ += count;
   display_length_ -= characters;
-  if (shown_offset_ > kCompactThreshold && shown_offset_ * 2 > shown_.size()) {
+  if (ControlPanel::WorthCompacting(shown_offset_, shown_.size())) {
     shown_.erase(0, shown_offset_);
     shown_offset_ = 0;
   }

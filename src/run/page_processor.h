@@ -4,10 +4,10 @@
 #include <string>
 
 #include "page/page_files.h"
-#include "page/pending_page_list.h"
-#include "page/run_report.h"
 #include "panel/control_panel.h"
 #include "platform/file_system.h"
+#include "run/pending_page_list.h"
+#include "run/run_report.h"
 #include "run/step_scheduler.h"
 
 namespace quelbo {

@@ -6,12 +6,21 @@
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
+#include <cstring>
 #include <memory>
 
 #include "platform/file_system.h"
 
 namespace quelbo {
 namespace {
+
+// The one place where an errno value becomes an Error: ENOENT and ENOTDIR count as kNotFound.
+Error ErrnoError(std::string operation, std::string path, int errno_value) {
+  const ErrorKind kind = (errno_value == ENOENT || errno_value == ENOTDIR) ? ErrorKind::kNotFound
+                         : (errno_value == EISDIR) ? ErrorKind::kNotRegularFile
+                                                   : ErrorKind::kIo;
+  return Error(kind, std::move(operation), std::move(path), std::strerror(errno_value));
+}
 
 // Closes a descriptor on every path out of a function.
 class FileDescriptor {
@@ -45,7 +54,7 @@ FileType TypeOf(mode_t mode) {
   return FileType::kOther;
 }
 
-// The umask, read once: reading it means setting it, which is not safe to repeat.
+// The umask, read once at start: reading it means setting it, which is not safe at run time.
 mode_t ProcessUmask() {
   static const mode_t mask = [] {
     const mode_t old = ::umask(0);
@@ -59,7 +68,7 @@ FileInfo InfoOf(const struct stat& st) {
   FileInfo info;
   info.type = TypeOf(st.st_mode);
   info.size = static_cast<std::uint64_t>(st.st_size);
-  info.mode = static_cast<mode_t>(st.st_mode & 07777);
+  info.mode = static_cast<std::uint32_t>(st.st_mode & 07777);
   info.device = static_cast<std::uint64_t>(st.st_dev);
   info.inode = static_cast<std::uint64_t>(st.st_ino);
   info.modified_ns = static_cast<std::int64_t>(st.st_mtim.tv_sec) * 1'000'000'000 +
@@ -82,20 +91,64 @@ Status WriteAll(int fd, std::string_view bytes, const std::string& path) {
     const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
     if (n < 0) {
       if (errno == EINTR) continue;
-      return std::unexpected(Error::FromErrno("write", path, errno));
+      return std::unexpected(ErrnoError("write", path, errno));
     }
     done += static_cast<size_t>(n);
   }
   return Ok();
 }
 
+// The file system through Linux calls (O_PATH anchors, *at calls).
+class LinuxFileSystem final : public FileSystem {
+ public:
+  Result<std::string> ReadFile(const std::string& path) override;
+  Status CreateFileIfMissing(const std::string& path) override;
+  Status ReplaceFile(const std::string& path, std::string_view bytes) override;
+  Status ReplaceKnownFile(const std::string& path, std::string_view bytes,
+                          const FileInfo& replaced) override;
+  Result<FileInfo> Stat(const std::string& path) override;
+  Result<FileInfo> LinkStat(const std::string& path) override;
+  Result<std::string> RealPath(const std::string& path) override;
+  Result<std::vector<DirectoryEntry>> ListDirectory(const std::string& path) override;
+  Status MakeDirectories(const std::string& path) override;
+  Status RemoveFile(const std::string& path) override;
+  Result<bool> ContentEquals(const std::string& path, std::string_view bytes) override;
+  void AnchorAt(const std::string& directory) override;
+
+  LinuxFileSystem() = default;
+  LinuxFileSystem(const LinuxFileSystem&) = delete;
+  LinuxFileSystem& operator=(const LinuxFileSystem&) = delete;
+  ~LinuxFileSystem() override;
+
+ private:
+  // A path as a directory descriptor and a name for the *at calls: relative to the anchor
+  // when it lies under it, else the path itself.
+  struct AtPath {
+    int directory;
+    const char* name;
+  };
+  AtPath Locate(const std::string& path) const;
+
+  // Writes `bytes` to a new temporary file beside `path` with the given mode and owner, then
+  // renames it over `path`.
+  Status WriteAndRename(const std::string& path, std::string_view bytes, mode_t mode,
+                        const FileInfo* owner);
+
+  const mode_t umask_ = ProcessUmask();
+  std::uint64_t temp_counter_ = 0;
+  std::string anchor_;  // without a trailing slash; empty when there is none
+  int anchor_fd_ = -1;
+};
+
 }  // namespace
 
-PosixFileSystem::~PosixFileSystem() {
+std::unique_ptr<FileSystem> NewMachineFileSystem() { return std::make_unique<LinuxFileSystem>(); }
+
+LinuxFileSystem::~LinuxFileSystem() {
   if (anchor_fd_ >= 0) ::close(anchor_fd_);
 }
 
-void PosixFileSystem::AnchorAt(const std::string& directory) {
+void LinuxFileSystem::AnchorAt(const std::string& directory) {
   if (anchor_fd_ >= 0) ::close(anchor_fd_);
   anchor_.clear();
   anchor_fd_ = -1;
@@ -108,7 +161,7 @@ void PosixFileSystem::AnchorAt(const std::string& directory) {
   if (anchor_fd_ >= 0) anchor_ = std::move(path);
 }
 
-PosixFileSystem::AtPath PosixFileSystem::Locate(const std::string& path) const {
+LinuxFileSystem::AtPath LinuxFileSystem::Locate(const std::string& path) const {
   if (anchor_fd_ >= 0 && path.size() > anchor_.size() + 1 && path.starts_with(anchor_) &&
       path[anchor_.size()] == '/') {
     const char* name = path.c_str() + anchor_.size() + 1;
@@ -118,13 +171,13 @@ PosixFileSystem::AtPath PosixFileSystem::Locate(const std::string& path) const {
   return {AT_FDCWD, path.c_str()};
 }
 
-Result<std::string> PosixFileSystem::ReadFile(const std::string& path) {
+Result<std::string> LinuxFileSystem::ReadFile(const std::string& path) {
   // O_NONBLOCK so that opening a FIFO does not wait for a writer; it is refused below.
   const AtPath at = Locate(path);
   FileDescriptor fd(::openat(at.directory, at.name, O_RDONLY | O_CLOEXEC | O_NONBLOCK));
-  if (fd.get() < 0) return std::unexpected(Error::FromErrno("open", path, errno));
+  if (fd.get() < 0) return std::unexpected(ErrnoError("open", path, errno));
   struct stat st;
-  if (::fstat(fd.get(), &st) != 0) return std::unexpected(Error::FromErrno("stat", path, errno));
+  if (::fstat(fd.get(), &st) != 0) return std::unexpected(ErrnoError("stat", path, errno));
   if (!S_ISREG(st.st_mode)) {
     return std::unexpected(
         Error(ErrorKind::kNotRegularFile, "open", path, "not a regular file"));
@@ -140,7 +193,7 @@ Result<std::string> PosixFileSystem::ReadFile(const std::string& path) {
     const ssize_t n = ::read(fd.get(), bytes.data() + done, capacity - done);
     if (n < 0) {
       if (errno == EINTR) continue;
-      return std::unexpected(Error::FromErrno("read", path, errno));
+      return std::unexpected(ErrnoError("read", path, errno));
     }
     if (n == 0) break;
     done += static_cast<size_t>(n);
@@ -149,30 +202,29 @@ Result<std::string> PosixFileSystem::ReadFile(const std::string& path) {
   return bytes;
 }
 
-Status PosixFileSystem::CreateFileIfMissing(const std::string& path) {
+Status LinuxFileSystem::CreateFileIfMissing(const std::string& path) {
   FileDescriptor fd(::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666));
   if (fd.get() >= 0 || errno == EEXIST) return Ok();
-  return std::unexpected(Error::FromErrno("create", path, errno));
+  return std::unexpected(ErrnoError("create", path, errno));
 }
 
-Status PosixFileSystem::ReplaceFile(const std::string& path, std::string_view bytes) {
+Status LinuxFileSystem::ReplaceFile(const std::string& path, std::string_view bytes) {
   struct stat old_st;
   const AtPath at = Locate(path);
   if (::fstatat(at.directory, at.name, &old_st, 0) != 0) {
-    return WriteAndRename(path, bytes, 0666 & ~ProcessUmask(), nullptr);
+    return WriteAndRename(path, bytes, 0666 & ~umask_, nullptr);
   }
   const FileInfo info = InfoOf(old_st);
   return WriteAndRename(path, bytes, info.mode, &info);
 }
 
-Status PosixFileSystem::ReplaceKnownFile(const std::string& path, std::string_view bytes,
+Status LinuxFileSystem::ReplaceKnownFile(const std::string& path, std::string_view bytes,
                                          const FileInfo& replaced) {
   return WriteAndRename(path, bytes, replaced.mode, &replaced);
 }
 
-Status PosixFileSystem::WriteAndRename(const std::string& path, std::string_view bytes,
+Status LinuxFileSystem::WriteAndRename(const std::string& path, std::string_view bytes,
                                        mode_t mode, const FileInfo* owner) {
-  static const mode_t umask_bits = ProcessUmask();
   static const uid_t user = ::geteuid();
   static const gid_t group = ::getegid();
   static const std::string process = std::to_string(::getpid());
@@ -187,7 +239,7 @@ Status PosixFileSystem::WriteAndRename(const std::string& path, std::string_view
     raw_fd = ::openat(at.directory, at.name, O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode);
     // A leftover of a killed run may hold the name; any other failure is final.
     if (raw_fd < 0 && (errno != EEXIST || attempt == 100)) {
-      return std::unexpected(Error::FromErrno("create temporary file", temp, errno));
+      return std::unexpected(ErrnoError("create temporary file", temp, errno));
     }
   }
   FileDescriptor fd(raw_fd);
@@ -197,55 +249,55 @@ Status PosixFileSystem::WriteAndRename(const std::string& path, std::string_view
     return std::unexpected(std::move(error));
   };
   if (auto written = WriteAll(fd.get(), bytes, temp); !written) return fail(written.error());
-  if ((mode & umask_bits) != 0 && ::fchmod(fd.get(), mode) != 0) {
-    return fail(Error::FromErrno("chmod", temp, errno));
+  if ((mode & umask_) != 0 && ::fchmod(fd.get(), mode) != 0) {
+    return fail(ErrnoError("chmod", temp, errno));
   }
   if (owner != nullptr && (owner->owner != user || owner->group != group) &&
       ::fchown(fd.get(), owner->owner, owner->group) != 0) {
     // Best effort: only a privileged process may give a file away; the mode still holds.
   }
-  if (fd.Close() != 0) return fail(Error::FromErrno("write", temp, errno));
+  if (fd.Close() != 0) return fail(ErrnoError("write", temp, errno));
   const AtPath path_at = Locate(path);
   if (::renameat(temp_at.directory, temp_at.name, path_at.directory, path_at.name) != 0) {
-    return fail(Error::FromErrno("rename", path, errno));
+    return fail(ErrnoError("rename", path, errno));
   }
   return Ok();
 }
 
-Result<FileInfo> PosixFileSystem::Stat(const std::string& path) {
+Result<FileInfo> LinuxFileSystem::Stat(const std::string& path) {
   struct stat st;
   const AtPath at = Locate(path);
   if (::fstatat(at.directory, at.name, &st, 0) != 0) {
-    return std::unexpected(Error::FromErrno("stat", path, errno));
+    return std::unexpected(ErrnoError("stat", path, errno));
   }
   return InfoOf(st);
 }
 
-Result<FileInfo> PosixFileSystem::LinkStat(const std::string& path) {
+Result<FileInfo> LinuxFileSystem::LinkStat(const std::string& path) {
   struct stat st;
   const AtPath at = Locate(path);
   if (::fstatat(at.directory, at.name, &st, AT_SYMLINK_NOFOLLOW) != 0) {
-    return std::unexpected(Error::FromErrno("stat", path, errno));
+    return std::unexpected(ErrnoError("stat", path, errno));
   }
   return InfoOf(st);
 }
 
-Result<std::string> PosixFileSystem::RealPath(const std::string& path) {
+Result<std::string> LinuxFileSystem::RealPath(const std::string& path) {
   std::unique_ptr<char, decltype(&std::free)> resolved(::realpath(path.c_str(), nullptr),
                                                        &std::free);
-  if (!resolved) return std::unexpected(Error::FromErrno("resolve", path, errno));
+  if (!resolved) return std::unexpected(ErrnoError("resolve", path, errno));
   return std::string(resolved.get());
 }
 
-Result<std::vector<DirectoryEntry>> PosixFileSystem::ListDirectory(const std::string& path) {
+Result<std::vector<DirectoryEntry>> LinuxFileSystem::ListDirectory(const std::string& path) {
   std::unique_ptr<DIR, DirectoryCloser> dir(::opendir(path.c_str()));
-  if (!dir) return std::unexpected(Error::FromErrno("list", path, errno));
+  if (!dir) return std::unexpected(ErrnoError("list", path, errno));
   std::vector<DirectoryEntry> entries;
   for (;;) {
     errno = 0;
     const dirent* entry = ::readdir(dir.get());
     if (entry == nullptr) {
-      if (errno != 0) return std::unexpected(Error::FromErrno("list", path, errno));
+      if (errno != 0) return std::unexpected(ErrnoError("list", path, errno));
       break;
     }
     const std::string name = entry->d_name;
@@ -268,7 +320,7 @@ Result<std::vector<DirectoryEntry>> PosixFileSystem::ListDirectory(const std::st
   return entries;
 }
 
-Status PosixFileSystem::MakeDirectories(const std::string& path) {
+Status LinuxFileSystem::MakeDirectories(const std::string& path) {
   std::string partial;
   size_t pos = 0;
   while (pos <= path.size()) {
@@ -278,7 +330,7 @@ Status PosixFileSystem::MakeDirectories(const std::string& path) {
     pos = slash + 1;
     if (partial.empty()) continue;
     if (::mkdir(partial.c_str(), 0777) != 0 && errno != EEXIST) {
-      return std::unexpected(Error::FromErrno("mkdir", partial, errno));
+      return std::unexpected(ErrnoError("mkdir", partial, errno));
     }
   }
   struct stat st;
@@ -288,16 +340,16 @@ Status PosixFileSystem::MakeDirectories(const std::string& path) {
   return Ok();
 }
 
-Status PosixFileSystem::RemoveFile(const std::string& path) {
-  if (::unlink(path.c_str()) != 0) return std::unexpected(Error::FromErrno("remove", path, errno));
+Status LinuxFileSystem::RemoveFile(const std::string& path) {
+  if (::unlink(path.c_str()) != 0) return std::unexpected(ErrnoError("remove", path, errno));
   return Ok();
 }
 
-Result<bool> PosixFileSystem::ContentEquals(const std::string& path, std::string_view bytes) {
+Result<bool> LinuxFileSystem::ContentEquals(const std::string& path, std::string_view bytes) {
   FileDescriptor fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
-  if (fd.get() < 0) return std::unexpected(Error::FromErrno("open", path, errno));
+  if (fd.get() < 0) return std::unexpected(ErrnoError("open", path, errno));
   struct stat st;
-  if (::fstat(fd.get(), &st) != 0) return std::unexpected(Error::FromErrno("stat", path, errno));
+  if (::fstat(fd.get(), &st) != 0) return std::unexpected(ErrnoError("stat", path, errno));
   if (!S_ISREG(st.st_mode)) {
     return std::unexpected(Error(ErrorKind::kNotRegularFile, "open", path, "not a regular file"));
   }
@@ -308,7 +360,7 @@ Result<bool> PosixFileSystem::ContentEquals(const std::string& path, std::string
     const ssize_t n = ::read(fd.get(), chunk.data(), chunk.size());
     if (n < 0) {
       if (errno == EINTR) continue;
-      return std::unexpected(Error::FromErrno("read", path, errno));
+      return std::unexpected(ErrnoError("read", path, errno));
     }
     if (n == 0) return compared == bytes.size();
     const auto count = static_cast<size_t>(n);

@@ -1,4 +1,4 @@
-#include "panel/window/window_layout.h"
+#include "window/window_layout.h"
 
 #include <array>
 #include <utility>

@@ -1,4 +1,4 @@
-#include "page/run_report.h"
+#include "run/run_report.h"
 
 namespace quelbo {
 

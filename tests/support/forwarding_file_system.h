@@ -1,0 +1,48 @@
+#pragma once
+
+#include <memory>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "platform/file_system.h"
+
+namespace quelbo::testing {
+
+// A file system that hands every call to a target file system: the base of wrappers that
+// change a few calls (to inject a failure, say) and leave the rest exactly as the target does.
+class ForwardingFileSystem : public FileSystem {
+ public:
+  explicit ForwardingFileSystem(std::unique_ptr<FileSystem> target) : target_(std::move(target)) {}
+
+  Result<std::string> ReadFile(const std::string& path) override { return target_->ReadFile(path); }
+  Status CreateFileIfMissing(const std::string& path) override {
+    return target_->CreateFileIfMissing(path);
+  }
+  Status ReplaceFile(const std::string& path, std::string_view bytes) override {
+    return target_->ReplaceFile(path, bytes);
+  }
+  Status ReplaceKnownFile(const std::string& path, std::string_view bytes,
+                          const FileInfo& replaced) override {
+    return target_->ReplaceKnownFile(path, bytes, replaced);
+  }
+  void AnchorAt(const std::string& directory) override { target_->AnchorAt(directory); }
+  Result<FileInfo> Stat(const std::string& path) override { return target_->Stat(path); }
+  Result<FileInfo> LinkStat(const std::string& path) override { return target_->LinkStat(path); }
+  Result<std::string> RealPath(const std::string& path) override { return target_->RealPath(path); }
+  Result<std::vector<DirectoryEntry>> ListDirectory(const std::string& path) override {
+    return target_->ListDirectory(path);
+  }
+  Status MakeDirectories(const std::string& path) override {
+    return target_->MakeDirectories(path);
+  }
+  Status RemoveFile(const std::string& path) override { return target_->RemoveFile(path); }
+  Result<bool> ContentEquals(const std::string& path, std::string_view bytes) override {
+    return target_->ContentEquals(path, bytes);
+  }
+
+ private:
+  std::unique_ptr<FileSystem> target_;
+};
+
+}  // namespace quelbo::testing
