@@ -2,6 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <clocale>
+#include <iterator>
+#include <string>
+
 namespace quelbo {
 namespace {
 
@@ -14,6 +19,20 @@ TEST(StoredValues, ValueNumberIsLenient) {
   for (const auto& [value, number] : cases) {
     EXPECT_EQ(ValueNumber(value), number) << std::string(value.begin(), value.end());
   }
+}
+
+TEST(StoredValues, ValueNumberIgnoresADecimalCommaLocale) {
+  const char* const kCommaLocales[] = {"de_DE.UTF-8", "fr_FR.UTF-8", "ru_RU.UTF-8", "de_DE"};
+  const std::string before = std::setlocale(LC_NUMERIC, nullptr);
+  const auto comma =
+      std::find_if(std::begin(kCommaLocales), std::end(kCommaLocales),
+                   [](const char* name) { return std::setlocale(LC_NUMERIC, name); });
+  if (comma == std::end(kCommaLocales)) GTEST_SKIP() << "no decimal-comma locale installed";
+  const double point = ValueNumber(u"1.5");
+  const double comma_value = ValueNumber(u"1,5");
+  std::setlocale(LC_NUMERIC, before.c_str());
+  EXPECT_EQ(point, 1.5);
+  EXPECT_EQ(comma_value, 1);
 }
 
 TEST(StoredValues, OnlyExactlyOneIsOn) {
