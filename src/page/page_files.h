@@ -16,7 +16,7 @@ namespace quelbo {
 class SiteRoot {
  public:
   // `root` is the directory that holds the program; REQUIRES: it exists.
-  static Result<SiteRoot> Open(FileSystem& fs, const std::string& root);
+  [[nodiscard]] static Result<SiteRoot> Open(FileSystem& fs, const std::string& root);
 
   const std::string& path() const { return path_; }
 
@@ -28,7 +28,7 @@ class SiteRoot {
     std::string path;
     FileInfo info;
   };
-  Result<Page> ResolvePage(FileSystem& fs, std::u16string_view entry) const;
+  [[nodiscard]] Result<Page> ResolvePage(FileSystem& fs, std::u16string_view entry) const;
 
   // Whether an already resolved path lies strictly inside the root.
   bool Contains(std::string_view resolved) const;
@@ -42,7 +42,7 @@ class SiteRoot {
 };
 
 // Every byte of a regular file; kNotFound when there is none (no file is created).
-Result<std::string> ReadFileBytes(FileSystem& fs, const std::string& path);
+[[nodiscard]] Result<std::string> ReadFileBytes(FileSystem& fs, const std::string& path);
 
 // The file decoded as UTF-8, flagged when it is not valid UTF-8.
 Result<DecodedText> DecodeUtf8File(FileSystem& fs, const std::string& path);

@@ -47,22 +47,22 @@ class FileSystem {
 
   // The whole content of a regular file (links followed). kNotFound when missing,
   // kNotRegularFile for a directory, FIFO, socket or device; never blocks on a FIFO.
-  virtual Result<std::string> ReadFile(const std::string& path) = 0;
+  [[nodiscard]] virtual Result<std::string> ReadFile(const std::string& path) = 0;
 
   // Creates an empty file when nothing exists at `path`; an existing file stays untouched.
-  virtual Status CreateFileIfMissing(const std::string& path) = 0;
+  [[nodiscard]] virtual Status CreateFileIfMissing(const std::string& path) = 0;
 
   // Replaces the file at `path` by `bytes` in one step: a temporary file in the same directory
   // is written and renamed over it, so a reader sees either the old or the new content. The
   // permission bits (and, where allowed, the owner) of the file replaced are kept. A link at
   // `path` is replaced by a file; callers pass the link's target to write through it.
   // On failure the temporary file is removed and `path` is untouched.
-  virtual Status ReplaceFile(const std::string& path, std::string_view bytes) = 0;
+  [[nodiscard]] virtual Status ReplaceFile(const std::string& path, std::string_view bytes) = 0;
 
   // ReplaceFile for a regular file whose information the caller has just read (its mode and
   // owner are given to the new file), which saves looking it up again.
-  virtual Status ReplaceKnownFile(const std::string& path, std::string_view bytes,
-                                  const FileInfo& replaced) {
+  [[nodiscard]] virtual Status ReplaceKnownFile(const std::string& path, std::string_view bytes,
+                                                const FileInfo& replaced) {
     (void)replaced;
     return ReplaceFile(path, bytes);
   }
@@ -73,23 +73,25 @@ class FileSystem {
   virtual void AnchorAt(const std::string& directory) { (void)directory; }
 
   // Information about the file a path names, links followed (Stat) or not (LinkStat).
-  virtual Result<FileInfo> Stat(const std::string& path) = 0;
-  virtual Result<FileInfo> LinkStat(const std::string& path) = 0;
+  [[nodiscard]] virtual Result<FileInfo> Stat(const std::string& path) = 0;
+  [[nodiscard]] virtual Result<FileInfo> LinkStat(const std::string& path) = 0;
 
   // The absolute path with every link, "." and ".." resolved; the file must exist.
-  virtual Result<std::string> RealPath(const std::string& path) = 0;
+  [[nodiscard]] virtual Result<std::string> RealPath(const std::string& path) = 0;
 
   // Every entry of a directory but "." and "..", in the order the file system returns them.
-  virtual Result<std::vector<DirectoryEntry>> ListDirectory(const std::string& path) = 0;
+  [[nodiscard]] virtual Result<std::vector<DirectoryEntry>> ListDirectory(
+      const std::string& path) = 0;
 
   // Creates a directory and every missing parent; an existing directory is fine.
-  virtual Status MakeDirectories(const std::string& path) = 0;
+  [[nodiscard]] virtual Status MakeDirectories(const std::string& path) = 0;
 
-  virtual Status RemoveFile(const std::string& path) = 0;
+  [[nodiscard]] virtual Status RemoveFile(const std::string& path) = 0;
 
   // Whether the file holds exactly `bytes`, without holding the whole file in memory at once
   // where the file system allows it.
-  virtual Result<bool> ContentEquals(const std::string& path, std::string_view bytes) {
+  [[nodiscard]] virtual Result<bool> ContentEquals(const std::string& path,
+                                                   std::string_view bytes) {
     auto content = ReadFile(path);
     if (!content) return std::unexpected(content.error());
     return *content == bytes;
@@ -99,18 +101,19 @@ class FileSystem {
 // The real file system through POSIX calls.
 class PosixFileSystem final : public FileSystem {
  public:
-  Result<std::string> ReadFile(const std::string& path) override;
-  Status CreateFileIfMissing(const std::string& path) override;
-  Status ReplaceFile(const std::string& path, std::string_view bytes) override;
-  Status ReplaceKnownFile(const std::string& path, std::string_view bytes,
-                          const FileInfo& replaced) override;
-  Result<FileInfo> Stat(const std::string& path) override;
-  Result<FileInfo> LinkStat(const std::string& path) override;
-  Result<std::string> RealPath(const std::string& path) override;
-  Result<std::vector<DirectoryEntry>> ListDirectory(const std::string& path) override;
-  Status MakeDirectories(const std::string& path) override;
-  Status RemoveFile(const std::string& path) override;
-  Result<bool> ContentEquals(const std::string& path, std::string_view bytes) override;
+  [[nodiscard]] Result<std::string> ReadFile(const std::string& path) override;
+  [[nodiscard]] Status CreateFileIfMissing(const std::string& path) override;
+  [[nodiscard]] Status ReplaceFile(const std::string& path, std::string_view bytes) override;
+  [[nodiscard]] Status ReplaceKnownFile(const std::string& path, std::string_view bytes,
+                                        const FileInfo& replaced) override;
+  [[nodiscard]] Result<FileInfo> Stat(const std::string& path) override;
+  [[nodiscard]] Result<FileInfo> LinkStat(const std::string& path) override;
+  [[nodiscard]] Result<std::string> RealPath(const std::string& path) override;
+  [[nodiscard]] Result<std::vector<DirectoryEntry>> ListDirectory(const std::string& path) override;
+  [[nodiscard]] Status MakeDirectories(const std::string& path) override;
+  [[nodiscard]] Status RemoveFile(const std::string& path) override;
+  [[nodiscard]] Result<bool> ContentEquals(const std::string& path,
+                                           std::string_view bytes) override;
   void AnchorAt(const std::string& directory) override;
 
   PosixFileSystem() = default;
@@ -129,8 +132,8 @@ class PosixFileSystem final : public FileSystem {
 
   // Writes `bytes` to a new temporary file beside `path` with the given mode and owner, then
   // renames it over `path`.
-  Status WriteAndRename(const std::string& path, std::string_view bytes, mode_t mode,
-                        const FileInfo* owner);
+  [[nodiscard]] Status WriteAndRename(const std::string& path, std::string_view bytes, mode_t mode,
+                                      const FileInfo* owner);
 
   std::uint64_t temp_counter_ = 0;
   std::string anchor_;    // without a trailing slash; empty when there is none
