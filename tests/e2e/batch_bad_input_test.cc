@@ -122,6 +122,17 @@ TEST_F(BatchBadInputTest, NamesThePageListCannotCarryAreSkippedAndTheWalkGoesOn)
   }
 }
 
+TEST_F(BatchBadInputTest, ListFileThatCannotBeReadIsNotWrittenOverAndTheRunDoesNotStart) {
+  std::filesystem::remove(config_ + "tihuanqian.txt");
+  ASSERT_EQ(::mkfifo((config_ + "tihuanqian.txt").c_str(), 0644), 0);
+  Page("p.htm", "a");
+  const auto result = Run({});
+  EXPECT_EQ(result.status, 2);
+  EXPECT_NE(result.err.find(config_ + "tihuanqian.txt"), std::string::npos) << result.err;
+  EXPECT_TRUE(std::filesystem::is_fifo(config_ + "tihuanqian.txt"));
+  EXPECT_EQ(Read("p.htm"), "a");
+}
+
 TEST_F(BatchBadInputTest, GarbageAndHugeConfigurationFiles) {
   // Garbage before the section, a 1 MB line, and a 50 MB list file: the settings that can be
   // read are, the rest take their defaults, and the run works.
