@@ -131,18 +131,20 @@ TEST_F(BatchTest, WithoutTraceStdoutStaysEmpty) {
   EXPECT_EQ(result.out, "");
 }
 
-TEST_F(BatchTest, TerminationFinishesThePageInWorkAndExits130) {
+TEST_F(BatchTest, TerminationHangUpAndBrokenPipeFinishThePageInWorkAndExit130) {
   // With subdirectories on and none there, the first pending line is blank and the run pauses
   // 110 ms to skip it: a moment to stop it in.
   Key(u"子目录", u"1");
   Key(u"替换前1", u"a");
   Key(u"替换后1", u"b");
   Page("p.htm", "a");
-  testing::ChildProcess child({InstallProgram(), "--trace"}, Environment());
-  ASSERT_TRUE(child.WaitForLine("去空行处理完毕了"));
-  child.Signal(SIGTERM);
-  EXPECT_EQ(child.Wait(), 130);
-  EXPECT_EQ(Read("p.htm"), "a");  // not reached: stopped before its turn
+  for (int signal_number : {SIGTERM, SIGHUP, SIGPIPE}) {
+    testing::ChildProcess child({InstallProgram(), "--trace"}, Environment());
+    ASSERT_TRUE(child.WaitForLine("去空行处理完毕了"));
+    child.Signal(signal_number);
+    EXPECT_EQ(child.Wait(), 130) << signal_number;
+    EXPECT_EQ(Read("p.htm"), "a");  // not reached: stopped before its turn
+  }
 }
 
 TEST_F(BatchTest, LinksNoWindowToolkitNorProjectLibraries) {
