@@ -112,27 +112,6 @@ TEST_F(BatchBadInputTest, ListFileThatCannotBeReadIsNotWrittenOverAndTheRunDoesN
   EXPECT_EQ(Read("p.htm"), "a");
 }
 
-TEST_F(BatchBadInputTest, NamesThePageListCannotCarryAreSkippedAndTheWalkGoesOn) {
-  Key(u"子目录", u"1");
-  for (const char* page : {"sub\\p.htm", "sub/p.htm", "sub/a#b.htm", "sub/ab.htm", "x##y/p.htm",
-                           "z/p.htm", "hash#1.htm"}) {
-    Page(page, "a");
-  }
-  const auto result = Run({});
-  EXPECT_EQ(result.status, 1) << result.err;
-  for (const char* skipped : {"sub\\p.htm", "sub/a#b.htm", "x##y/"}) {
-    EXPECT_NE(result.err.find("skipped: " + std::string(skipped) + ": "), std::string::npos)
-        << skipped << "\n"
-        << result.err;
-  }
-  for (const char* untouched : {"sub\\p.htm", "sub/a#b.htm", "x##y/p.htm"}) {
-    EXPECT_EQ(Read(untouched), "a") << untouched;
-  }
-  for (const char* page : {"sub/p.htm", "sub/ab.htm", "z/p.htm", "hash#1.htm"}) {
-    EXPECT_EQ(Read(page), "aaaa") << page;  // each rewritten once
-  }
-}
-
 TEST_F(BatchBadInputTest, TraceThatCannotBeWrittenEndsTheRunAsAStopDoes) {
   Page("p.htm", "a");
   const std::string program = InstallProgram();

@@ -87,6 +87,8 @@ TEST_F(BatchTest, SkippedPagesGiveExitStatusOneAndAreListed) {
   Key(u"自动识别", u"1");
   Page("bad.htm", "<meta charset=gbk>\xD6\xD0");  // not UTF-8, declares no gb2312
   Page("sub#1/p.htm", "x");                       // its entries would lose the "#"
+  Page("x##y/p.htm", "x");                        // would end the walk
+  Page("sub#1\\p.htm", "x");                      // would be opened as sub#1/p.htm
   Page("bad\xFF.htm", "x");                        // not a UTF-8 name
   fs_.MakeDirectories(dir_ / "elsewhere").value();
   WriteBytes(dir_ / "elsewhere/e.htm", "e");
@@ -94,14 +96,15 @@ TEST_F(BatchTest, SkippedPagesGiveExitStatusOneAndAreListed) {
   Page("good.htm", "x");
   const auto result = Run();
   EXPECT_EQ(result.status, 1);
-  for (const char* reported : {"skipped: bad.htm:", "skipped: sub#1/:", "skipped: link.htm:",
-                               "skipped: bad\xEF\xBF\xBD.htm:"}) {
+  for (const char* reported :
+       {"skipped: bad.htm:", "skipped: sub#1/:", "skipped: link.htm:",
+        "skipped: bad\xEF\xBF\xBD.htm:", "skipped: x##y/:", "skipped: sub#1\\p.htm:"}) {
     EXPECT_NE(result.err.find(reported), std::string::npos) << reported << "\n" << result.err;
   }
   EXPECT_EQ(Read("bad.htm"), "<meta charset=gbk>\xD6\xD0");
-  EXPECT_EQ(Read("sub#1/p.htm"), "x");
+  for (const char* page : {"sub#1/p.htm", "x##y/p.htm", "sub#1\\p.htm"}) EXPECT_EQ(Read(page), "x");
   EXPECT_EQ(ReadBytes(dir_ / "elsewhere/e.htm"), "e");
-  EXPECT_NE(result.err.find("1 pages processed, 0 changed, 4 skipped"), std::string::npos)
+  EXPECT_NE(result.err.find("1 pages processed, 0 changed, 6 skipped"), std::string::npos)
       << result.err;
 }
 
