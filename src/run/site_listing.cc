@@ -103,6 +103,7 @@ std::vector<std::u16string> SiteListing::PageNames(std::u16string_view directory
   const ListedIn listed_in = directory.empty() ? ListedIn::kRoot : ListedIn::kSubdirectory;
   for (const DirectoryEntry& entry : EntriesOf(directory, kCannotListPages)) {
     if (entry.name.starts_with(kTempFilePrefix)) {
+      // One that cannot be removed costs only its space; the next run tries again.
       (void)fs_.RemoveFile(directory_path + "/" + entry.name);
       continue;
     }

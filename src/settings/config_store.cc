@@ -77,14 +77,18 @@ bool ConfigStore::HasPlainFiles() const {
          });
 }
 
-void ConfigStore::MakeDirectory() const { (void)MakeDirectoryPath(fs_, directory_); }
+void ConfigStore::MakeDirectory() const {
+  // Ignored on purpose: start-up goes on without the directory, and every read and save of a
+  // list file then fails on its own and says so.
+  (void)MakeDirectoryPath(fs_, directory_);
+}
 
 void ConfigStore::RemoveLeftoverTemporaryFiles() const {
   const auto entries = fs_.ListDirectory(directory_);
   if (!entries) return;
   for (const DirectoryEntry& entry : *entries) {
     if (entry.type == FileType::kRegular && entry.name.starts_with(kTempFilePrefix)) {
-      (void)fs_.RemoveFile(directory_ + entry.name);
+      (void)fs_.RemoveFile(directory_ + entry.name);  // one left costs only its space
     }
   }
 }

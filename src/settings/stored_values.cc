@@ -46,10 +46,8 @@ double ValueNumber(std::u16string_view value) {
   // from_chars takes no "+" sign; a value out of range reads as 0 (no setting is that large).
   const size_t skip = number.front() == '+' ? 1 : 0;
   double result = 0;
-  const auto [end, error] =
-      std::from_chars(number.data() + skip, number.data() + number.size(), result);
-  (void)end;
-  return error == std::errc() ? result : 0;
+  const auto parsed = std::from_chars(number.data() + skip, number.data() + number.size(), result);
+  return parsed.ec == std::errc() ? result : 0;
 }
 
 bool IsStoredOn(std::u16string_view value) { return ValueNumber(value) == 1.0; }
