@@ -1,15 +1,14 @@
 // quelbo-batch: the panel without a window. It loads the stored settings, presses Start, and
 // drives the run to its end.
 
-#include <unistd.h>
-
-#include <csignal>
+#include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <string_view>
 
 #include "app/batch_output.h"
 #include "panel/settings_fields.h"
+#include "platform/console.h"
 #include "platform/locations.h"
 #include "platform/text_codec.h"
 #include "run/headless_loop.h"
@@ -23,10 +22,6 @@ constexpr int kExitClean = 0;
 constexpr int kExitPagesSkipped = 1;
 constexpr int kExitNotStarted = 2;
 constexpr int kExitInterrupted = 130;
-
-volatile std::sig_atomic_t g_stop_requested = 0;
-
-void RequestStop(int) { g_stop_requested = 1; }
 
 void PrintUsage(std::FILE* out, const std::string& config_directory) {
   std::fprintf(out,
@@ -45,7 +40,8 @@ void PrintUsage(std::FILE* out, const std::string& config_directory) {
                "  --help    print this text\n"
                "\n"
                "Exit status: 0 finished, 1 finished but pages were skipped (listed on stderr),\n"
-               "2 the run could not start, 130 stopped by SIGINT or SIGTERM.\n",
+               "2 the run could not start, 130 stopped (after the page in work) by SIGINT,\n"
+               "SIGTERM, SIGHUP or SIGPIPE, or because stdout could not be written.\n",
                config_directory.c_str());
 }
 
@@ -85,36 +81,51 @@ int main(int argc, char** argv) {
   ControlPanel& panel = session.panel();
   HeadlessLoop loop(session.scheduler(), clock);
 
+  const std::unique_ptr<Console> console = MakeConsole();
+  const bool show_progress = console->ShowsProgress();
+  // A trace that cannot be written (a reader that went away, a full device) ends the run as a
+  // stop request does: said once on stderr, and nothing more is written to stdout.
+  bool trace_failed = false;
+  auto trace_write_failed = [&](int errno_value) {
+    if (trace_failed) return;
+    trace_failed = true;
+    if (show_progress) console->ClearProgress();
+    std::fprintf(stderr,
+                 "quelbo-batch: cannot write to stdout: %s; stopping after the page in work\n",
+                 std::strerror(errno_value));
+    console->RequestStop();
+  };
+
   // Each trace line goes out as it is written, so that a reader can follow the run live.
   if (trace) std::setvbuf(stdout, nullptr, _IOLBF, 0);
-  const bool show_progress = ::isatty(STDERR_FILENO) != 0;
   panel.AddObserver([&](Control control) {
-    if (control == kStatusLine && trace) PrintTraceLine(stdout, panel.Text(kStatusLine));
+    if (control == kStatusLine && trace && !trace_failed) {
+      errno = 0;
+      if (!PrintTraceLine(stdout, panel.Text(kStatusLine))) trace_write_failed(errno);
+    }
     if (control == kCurrentPage && show_progress) {
       const RunReport& report = session.report();
-      PrintProgress(stderr, report.processed() + report.skipped().size(),
-                    panel.ProgressBar().max, panel.Text(kCurrentPage));
+      console->DrawProgress(ProgressLine(report.processed() + report.skipped().size(),
+                                         panel.ProgressBar().max, panel.Text(kCurrentPage)));
     }
   });
   session.report().AddSkipListener([&](const SkippedPage& page) {
-    if (show_progress) std::fputs("\r\033[K", stderr);
+    if (show_progress) console->ClearProgress();
     PrintSkipped(stderr, page);
   });
 
-  std::signal(SIGINT, RequestStop);
-  std::signal(SIGTERM, RequestStop);
-  // Past a file-size limit a write should fail and be reported, not kill the program.
-  std::signal(SIGXFSZ, SIG_IGN);
+  console->CatchStopRequests();
 
   session.LoadSettings();
   if (!session.controller().StartRun()) {
     std::fprintf(stderr, "quelbo-batch: %s\n", ToUtf8(panel.Text(kStatusLine)).c_str());
     return kExitNotStarted;
   }
-  const auto outcome = loop.Run([] { return g_stop_requested != 0; });
-  std::fflush(stdout);
-  if (show_progress) std::fputs("\r\033[K", stderr);
+  const auto outcome = loop.Run([&console] { return console->StopRequested(); });
+  errno = 0;
+  if (!trace_failed && std::fflush(stdout) != 0) trace_write_failed(errno);
+  if (show_progress) console->ClearProgress();
   PrintSummary(stderr, session.report());
-  if (outcome == HeadlessLoop::Outcome::kStopRequested) return kExitInterrupted;
+  if (outcome == HeadlessLoop::Outcome::kStopRequested || trace_failed) return kExitInterrupted;
   return session.report().skipped().empty() ? kExitClean : kExitPagesSkipped;
 }

@@ -4,19 +4,21 @@
 
 namespace quelbo {
 
-void PrintTraceLine(std::FILE* out, std::u16string_view status) {
+bool PrintTraceLine(std::FILE* out, std::u16string_view status) {
   const std::string line = ToUtf8(status) + "\n";
-  std::fwrite(line.data(), 1, line.size(), out);
+  return std::fwrite(line.data(), 1, line.size(), out) == line.size() && std::ferror(out) == 0;
 }
 
 void PrintSkipped(std::FILE* err, const SkippedPage& page) {
   std::fprintf(err, "skipped: %s: %s\n", ToUtf8(page.entry).c_str(), ToUtf8(page.reason).c_str());
 }
 
-void PrintProgress(std::FILE* err, size_t done, double found, std::u16string_view entry) {
+std::string ProgressLine(size_t done, double found, std::u16string_view entry) {
   std::string shown = ToUtf8(entry);
   if (shown.size() > 60) shown = "..." + shown.substr(shown.size() - 57);
-  std::fprintf(err, "\r\033[K%zu/%.0f %s", done, found, shown.c_str());
+  char count[64];
+  std::snprintf(count, sizeof count, "%zu/%.0f ", done, found);
+  return count + shown;
 }
 
 void PrintSummary(std::FILE* err, const RunReport& report) {

@@ -10,14 +10,15 @@
 
 namespace quelbo {
 
-// One status-line text, UTF-8, ending in LF.
-void PrintTraceLine(std::FILE* out, std::u16string_view status);
+// One status-line text, UTF-8, ending in LF. False when the stream has failed (a closed pipe,
+// a full device), this time or before.
+[[nodiscard]] bool PrintTraceLine(std::FILE* out, std::u16string_view status);
 
 // A skipped page and its reason.
 void PrintSkipped(std::FILE* err, const SkippedPage& page);
 
-// "\r" progress line for a terminal: pages done of the found count, current entry.
-void PrintProgress(std::FILE* err, size_t done, double found, std::u16string_view entry);
+// The progress line for a terminal: pages done of the found count, current entry.
+std::string ProgressLine(size_t done, double found, std::u16string_view entry);
 
 // The closing summary.
 void PrintSummary(std::FILE* err, const RunReport& report);

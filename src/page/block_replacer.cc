@@ -55,6 +55,9 @@ std::u16string ApplyBlockSets(std::u16string page, const ControlPanel& panel) {
     if (!panel.Ticked(set.enabled)) continue;
     const std::u16string_view start = panel.Text(set.start);
     const std::u16string_view end = panel.Text(set.end);
+    // An empty end marker would cut a single character and replace it all over the page (every
+    // "<" of a site for an unfilled set): a set without an end marker does nothing.
+    if (end.empty()) continue;
     const std::u16string_view view = page;
     const auto place = PlaceBlock(view, start, end);
     if (!place) continue;

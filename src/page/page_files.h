@@ -15,7 +15,7 @@ namespace quelbo {
 class SiteRoot {
  public:
   // `root` is the directory that holds the program; REQUIRES: it exists.
-  static Result<SiteRoot> Open(FileSystem& fs, const std::string& root);
+  [[nodiscard]] static Result<SiteRoot> Open(FileSystem& fs, const std::string& root);
 
   const std::string& path() const { return path_; }
 
@@ -27,7 +27,7 @@ class SiteRoot {
     std::string path;
     FileInfo info;
   };
-  Result<Page> ResolvePage(FileSystem& fs, std::u16string_view entry) const;
+  [[nodiscard]] Result<Page> ResolvePage(FileSystem& fs, std::u16string_view entry) const;
 
   // Whether an already resolved path lies strictly inside the root.
   bool Contains(std::string_view resolved) const;

@@ -46,22 +46,22 @@ class FileSystem {
 
   // The whole content of a regular file (links followed). kNotFound when missing,
   // kNotRegularFile for a directory, FIFO, socket or device; never blocks on a FIFO.
-  virtual Result<std::string> ReadFile(const std::string& path) = 0;
+  [[nodiscard]] virtual Result<std::string> ReadFile(const std::string& path) = 0;
 
   // Creates an empty file when nothing exists at `path`; an existing file stays untouched.
-  virtual Status CreateFileIfMissing(const std::string& path) = 0;
+  [[nodiscard]] virtual Status CreateFileIfMissing(const std::string& path) = 0;
 
   // Replaces the file at `path` by `bytes` in one step: a temporary file in the same directory
   // is written and renamed over it, so a reader sees either the old or the new content. The
   // permission bits (and, where allowed, the owner) of the file replaced are kept. A link at
   // `path` is replaced by a file; callers pass the link's target to write through it.
   // On failure the temporary file is removed and `path` is untouched.
-  virtual Status ReplaceFile(const std::string& path, std::string_view bytes) = 0;
+  [[nodiscard]] virtual Status ReplaceFile(const std::string& path, std::string_view bytes) = 0;
 
   // ReplaceFile for a regular file whose information the caller has just read (its mode and
   // owner are given to the new file), which saves looking it up again.
-  virtual Status ReplaceKnownFile(const std::string& path, std::string_view bytes,
-                                  const FileInfo& replaced) = 0;
+  [[nodiscard]] virtual Status ReplaceKnownFile(const std::string& path, std::string_view bytes,
+                                                const FileInfo& replaced) = 0;
 
   // Names the directory most of the paths to come lie under (the site). An implementation may
   // then look such paths up from that directory rather than from "/", which saves walking the
@@ -69,23 +69,25 @@ class FileSystem {
   virtual void AnchorAt(const std::string& directory) = 0;
 
   // Information about the file a path names, links followed (Stat) or not (LinkStat).
-  virtual Result<FileInfo> Stat(const std::string& path) = 0;
-  virtual Result<FileInfo> LinkStat(const std::string& path) = 0;
+  [[nodiscard]] virtual Result<FileInfo> Stat(const std::string& path) = 0;
+  [[nodiscard]] virtual Result<FileInfo> LinkStat(const std::string& path) = 0;
 
   // The absolute path with every link, "." and ".." resolved; the file must exist.
-  virtual Result<std::string> RealPath(const std::string& path) = 0;
+  [[nodiscard]] virtual Result<std::string> RealPath(const std::string& path) = 0;
 
   // Every entry of a directory but "." and "..", in the order the file system returns them.
-  virtual Result<std::vector<DirectoryEntry>> ListDirectory(const std::string& path) = 0;
+  [[nodiscard]] virtual Result<std::vector<DirectoryEntry>> ListDirectory(
+      const std::string& path) = 0;
 
   // Creates a directory and every missing parent; an existing directory is fine.
-  virtual Status MakeDirectories(const std::string& path) = 0;
+  [[nodiscard]] virtual Status MakeDirectories(const std::string& path) = 0;
 
-  virtual Status RemoveFile(const std::string& path) = 0;
+  [[nodiscard]] virtual Status RemoveFile(const std::string& path) = 0;
 
   // Whether the file holds exactly `bytes`, without holding the whole file in memory at once
   // where the file system allows it.
-  virtual Result<bool> ContentEquals(const std::string& path, std::string_view bytes) = 0;
+  [[nodiscard]] virtual Result<bool> ContentEquals(const std::string& path,
+                                                   std::string_view bytes) = 0;
 };
 
 // The file system of the machine the program runs on. Each call gives a new one; the first

@@ -24,7 +24,8 @@ std::u16string ReadIniValue(FileSystem& fs, std::u16string_view section, std::u1
 // missing file is created. Written lines end in CR LF; every other line is kept byte for byte.
 // The file is replaced atomically. Line breaks inside the value are dropped, since they would
 // split the line.
-Status WriteIniValue(FileSystem& fs, std::u16string_view section, std::u16string_view key,
-                     std::u16string_view value, const std::string& path);
+[[nodiscard]] Status WriteIniValue(FileSystem& fs, std::u16string_view section,
+                                   std::u16string_view key, std::u16string_view value,
+                                   const std::string& path);
 
 }  // namespace quelbo

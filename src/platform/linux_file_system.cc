@@ -85,7 +85,7 @@ std::string DirectoryOf(const std::string& path) {
   return path.substr(0, slash);
 }
 
-Status WriteAll(int fd, std::string_view bytes, const std::string& path) {
+[[nodiscard]] Status WriteAll(int fd, std::string_view bytes, const std::string& path) {
   size_t done = 0;
   while (done < bytes.size()) {
     const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);

@@ -17,6 +17,6 @@ std::string ConfigDirectoryFor(const char* xdg_config_home, const char* home);
 std::string ConfigDirectory();
 
 // The directory that holds the running executable, without a trailing "/".
-Result<std::string> ExecutableDirectory();
+[[nodiscard]] Result<std::string> ExecutableDirectory();
 
 }  // namespace quelbo

@@ -3,6 +3,7 @@
 #include <expected>
 #include <string>
 #include <string_view>
+#include <utility>
 
 namespace quelbo {
 
@@ -34,10 +35,21 @@ class Error {
   std::string reason_;
 };
 
-using Status = std::expected<void, Error>;
+// The outcome of an operation that gives nothing back. [[nodiscard]], as Result is, so that a
+// failure can never be dropped without a word: ignoring one must be spelled out with (void).
+class [[nodiscard]] Status : public std::expected<void, Error> {
+ public:
+  using std::expected<void, Error>::expected;
+  Status(std::expected<void, Error> outcome) : std::expected<void, Error>(std::move(outcome)) {}
+};
 
+// A value, or the error that kept it from being made.
 template <typename T>
-using Result = std::expected<T, Error>;
+class [[nodiscard]] Result : public std::expected<T, Error> {
+ public:
+  using std::expected<T, Error>::expected;
+  Result(std::expected<T, Error> outcome) : std::expected<T, Error>(std::move(outcome)) {}
+};
 
 inline Status Ok() { return {}; }
 

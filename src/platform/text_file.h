@@ -11,13 +11,14 @@ namespace quelbo {
 
 // The whole file decoded from code page 936. A missing file is first created empty (its
 // directory must exist) and reads as the empty text.
-Result<std::u16string> ReadTextFile(FileSystem& fs, const std::string& path);
+[[nodiscard]] Result<std::u16string> ReadTextFile(FileSystem& fs, const std::string& path);
 
 // Replaces the file by `text` in code page 936 followed by CR LF; the CR LF is always added,
 // after an empty text too. The replacement is atomic: the old content stays on failure.
-Status WriteTextFile(FileSystem& fs, std::u16string_view text, const std::string& path);
+[[nodiscard]] Status WriteTextFile(FileSystem& fs, std::u16string_view text,
+                                   const std::string& path);
 
 // Creates the directory and every missing parent; a trailing separator makes no difference.
-Status MakeDirectoryPath(FileSystem& fs, const std::string& path);
+[[nodiscard]] Status MakeDirectoryPath(FileSystem& fs, const std::string& path);
 
 }  // namespace quelbo

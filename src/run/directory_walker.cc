@@ -15,7 +15,16 @@ constexpr long long kProgressThreshold = 5;
 
 DirectoryWalker::DirectoryWalker(ControlPanel& panel, StepScheduler& scheduler, FileSystem& fs,
                                  const SiteRoot& root, RunReport& report)
-    : panel_(panel), scheduler_(scheduler), listing_(fs, root, report) {}
+    : panel_(panel),
+      scheduler_(scheduler),
+      report_(report),
+      listing_(fs, root, [this](SkippedPage page) { ReportSkipped(std::move(page)); }) {}
+
+void DirectoryWalker::ReportSkipped(SkippedPage page) {
+  // Named on the status line as a page the run skips is, so the window shows it as it happens.
+  panel_.SetText(kStatusLine, u"跳过 " + page.entry + u"：" + page.reason);
+  report_.PageSkipped(std::move(page));
+}
 
 void DirectoryWalker::InstallSteps() {
   scheduler_.SetOperation(Step::du, [this] { ListRootFiles(); });

@@ -36,9 +36,12 @@ class DirectoryWalker {
                                std::u16string_view prefix, Control shown_on);
   void SetUpProgress(long long found);
   void MergeCollectedFiles();
+  // An entry or directory the listing left out: on the status line and in the report.
+  void ReportSkipped(SkippedPage page);
 
   ControlPanel& panel_;
   StepScheduler& scheduler_;
+  RunReport& report_;
   SiteListing listing_;
 };
 

@@ -48,7 +48,7 @@ class PageProcessor {
   };
   // The page an entry names, with its bytes: what DetectCharset found and read for the same
   // entry just before, else resolved and read now.
-  Result<PageBytes> ReadPage(std::u16string_view entry);
+  [[nodiscard]] Result<PageBytes> ReadPage(std::u16string_view entry);
 
   ControlPanel& panel_;
   StepScheduler& scheduler_;

@@ -25,8 +25,8 @@ struct SessionPaths {
 class Session {
  public:
   // REQUIRES: `fs` and `clock` outlive the session. Fails when the root cannot be resolved.
-  static Result<std::unique_ptr<Session>> Create(FileSystem& fs, const Clock& clock,
-                                                 SessionPaths paths);
+  [[nodiscard]] static Result<std::unique_ptr<Session>> Create(FileSystem& fs, const Clock& clock,
+                                                               SessionPaths paths);
   Session(const Session&) = delete;
   Session& operator=(const Session&) = delete;
 

@@ -12,13 +12,29 @@ constexpr std::array<std::string_view, 6> kSuffixes = {".htm",   ".html",  ".ini
 
 constexpr char16_t kLinkOutside[] = u"链接指向网站目录之外，未跟随";
 
+// Where a name will stand: the root's pages keep a "#", the walk's collected list loses it.
+enum class ListedIn { kRoot, kSubdirectory };
+
 // Why a name cannot stand in a list (nullptr when it can): the lists are UTF-16 text with one
-// entry per line, so a name must be valid UTF-8 and hold no line break.
-const char16_t* NameProblem(const DecodedText& name) {
+// entry per line, opened with "\" as a second separator, and the entries collected from the
+// subdirectories (whose names are among them) lose every "#".
+const char16_t* NameProblem(const DecodedText& name, ListedIn listed_in) {
   if (!name.well_formed) return u"名字不是有效的UTF-8";
   if (name.text.find_first_of(u"\r\n") != std::u16string::npos) return u"名字含有换行符";
+  if (name.text.find(u'\\') != std::u16string::npos) return u"名字含有\\（页面列表中作路径分隔符）";
+  if (listed_in == ListedIn::kSubdirectory && name.text.find(u'#') != std::u16string::npos) {
+    return u"名字含有#（页面列表会去掉它）";
+  }
   return nullptr;
 }
+
+std::u16string NotListed(std::u16string_view what, const Error& error) {
+  return std::u16string(what) + u"（" + FromUtf8(error.Message()) + u"）";
+}
+
+constexpr char16_t kRootEntry[] = u"./";
+constexpr char16_t kCannotListPages[] = u"无法列出目录";
+constexpr char16_t kCannotListSubdirectories[] = u"无法列出子目录";
 
 char LowerAscii(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c; }
 
@@ -38,17 +54,32 @@ std::string_view SuffixOf(int suffix_choice) {
   return kSuffixes[static_cast<size_t>(suffix_choice - 1)];
 }
 
-std::vector<DirectoryEntry> SiteListing::EntriesOf(std::u16string_view directory) {
+std::vector<DirectoryEntry> SiteListing::EntriesOf(std::u16string_view directory,
+                                                   std::u16string_view what) {
+  const std::u16string entry = directory.empty() ? kRootEntry : std::u16string(directory) + kEntrySeparator;
   std::string path = root_.path();
   if (!directory.empty()) {
     const EncodedBytes name = EncodeUtf8(directory);
-    if (!name.complete) return {};
+    if (!name.complete) {
+      skip_({entry, u"文件名无效"});
+      return {};
+    }
     auto resolved = fs_.RealPath(JoinPath(path, name.bytes));
-    if (!resolved || !root_.Contains(*resolved)) return {};
+    if (!resolved) {
+      skip_({entry, NotListed(what, resolved.error())});
+      return {};
+    }
+    if (!root_.Contains(*resolved)) {
+      skip_({entry, kLinkOutside});
+      return {};
+    }
     path = std::move(*resolved);
   }
   auto entries = fs_.ListDirectory(path);
-  if (!entries) return {};
+  if (!entries) {
+    skip_({entry, NotListed(what, entries.error())});
+    return {};
+  }
   return std::move(*entries);
 }
 
@@ -69,25 +100,27 @@ std::vector<std::u16string> SiteListing::PageNames(std::u16string_view directory
   if (suffix.empty()) return names;
   const std::string directory_path =
       directory.empty() ? root_.path() : JoinPath(root_.path(), EncodeUtf8(directory).bytes);
-  for (const DirectoryEntry& entry : EntriesOf(directory)) {
+  const ListedIn listed_in = directory.empty() ? ListedIn::kRoot : ListedIn::kSubdirectory;
+  for (const DirectoryEntry& entry : EntriesOf(directory, kCannotListPages)) {
     if (entry.name.starts_with(kTempFilePrefix)) {
+      // One that cannot be removed costs only its space; the next run tries again.
       (void)fs_.RemoveFile(JoinPath(directory_path, entry.name));
       continue;
     }
     if (entry.name.starts_with('.') || !EndsWithIgnoringCase(entry.name, suffix)) continue;
     const DecodedText name = DecodeUtf8(entry.name);
-    if (const auto problem = NameProblem(name)) {
-      report_.PageSkipped({std::u16string(entry_prefix) + name.text, problem});
+    if (const auto problem = NameProblem(name, listed_in)) {
+      skip_({std::u16string(entry_prefix) + name.text, problem});
       continue;
     }
     const Target target = TargetOf(directory_path, entry);
     if (target.outside) {
-      report_.PageSkipped({std::u16string(entry_prefix) + name.text, kLinkOutside});
+      skip_({std::u16string(entry_prefix) + name.text, kLinkOutside});
     } else if (target.type == FileType::kRegular) {
       names.push_back(name.text);
     } else if (target.type == FileType::kOther) {
       // A FIFO, socket or device with a page's name: never opened, but worth a word.
-      report_.PageSkipped({std::u16string(entry_prefix) + name.text, u"不是普通文件，未处理"});
+      skip_({std::u16string(entry_prefix) + name.text, u"不是普通文件，未处理"});
     }
   }
   return names;
@@ -95,17 +128,15 @@ std::vector<std::u16string> SiteListing::PageNames(std::u16string_view directory
 
 std::vector<std::u16string> SiteListing::SubdirectoryNames() {
   std::vector<std::u16string> names;
-  for (const DirectoryEntry& entry : EntriesOf(u"")) {
+  for (const DirectoryEntry& entry : EntriesOf(u"", kCannotListSubdirectories)) {
     if (entry.name.starts_with('.')) continue;
-    const DecodedText name = DecodeUtf8(entry.name);
-    if (const auto problem = NameProblem(name)) {
-      if (entry.type == FileType::kDirectory) report_.PageSkipped({name.text + kEntrySeparator, problem});
-      continue;
-    }
     const Target target = TargetOf(root_.path(), entry);
     if (target.type != FileType::kDirectory) continue;
-    if (target.outside) {
-      report_.PageSkipped({name.text + kEntrySeparator, kLinkOutside});
+    const DecodedText name = DecodeUtf8(entry.name);
+    if (const auto problem = NameProblem(name, ListedIn::kSubdirectory)) {
+      skip_({name.text + kEntrySeparator, problem});
+    } else if (target.outside) {
+      skip_({name.text + kEntrySeparator, kLinkOutside});
     } else {
       names.push_back(name.text);
     }

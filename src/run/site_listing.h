@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -9,8 +10,10 @@
 #include "run/run_report.h"
 
 // Listings of the site's directories for the walker. Hidden entries (names starting with ".")
-// are never listed. A name that is not valid UTF-8 or holds a line break, and a link that leads
-// outside the site, are left out and reported, never turned into another name or followed.
+// are never listed. A name the page list cannot carry (not valid UTF-8; a line break; "\",
+// which the list reads as a separator; "#" under a subdirectory, which the list drops), a link
+// that leads outside the site and a directory that cannot be listed are left out and reported,
+// never turned into another name or followed.
 
 namespace quelbo {
 
@@ -20,8 +23,10 @@ std::string_view SuffixOf(int suffix_choice);
 
 class SiteListing {
  public:
-  SiteListing(FileSystem& fs, const SiteRoot& root, RunReport& report)
-      : fs_(fs), root_(root), report_(report) {}
+  // `skip` is told of every entry left out, with the reason.
+  using SkipReporter = std::function<void(SkippedPage)>;
+  SiteListing(FileSystem& fs, const SiteRoot& root, SkipReporter skip)
+      : fs_(fs), root_(root), skip_(std::move(skip)) {}
 
   // Regular files of `directory` (a path relative to the root, "" for the root itself) whose
   // names end in `suffix` without regard to ASCII case, in the file system's order. Links are
@@ -34,8 +39,9 @@ class SiteListing {
   std::vector<std::u16string> SubdirectoryNames();
 
  private:
-  // The entries of a directory inside the site; none when it cannot be listed or lies outside.
-  std::vector<DirectoryEntry> EntriesOf(std::u16string_view directory);
+  // The entries of a directory inside the site; none, reported as `what` could not be done,
+  // when it cannot be listed or lies outside.
+  std::vector<DirectoryEntry> EntriesOf(std::u16string_view directory, std::u16string_view what);
   // What an entry stands for: a link's target type, and whether that target lies outside.
   struct Target {
     FileType type;
@@ -45,7 +51,7 @@ class SiteListing {
 
   FileSystem& fs_;
   const SiteRoot& root_;
-  RunReport& report_;
+  SkipReporter skip_;
 };
 
 }  // namespace quelbo

@@ -25,7 +25,45 @@ Status ConfigStore::WriteKey(std::u16string_view key, std::u16string_view value)
 }
 
 Result<std::u16string> ConfigStore::ReadList(std::string_view file_name) const {
-  return ReadTextFile(fs_, PathOf(file_name));
+  auto text = ReadTextFile(fs_, PathOf(file_name));
+  if (text) {
+    NoteReadable(file_name);
+  } else {
+    NoteReadFailure(file_name, text.error());
+  }
+  return text;
+}
+
+void ConfigStore::CheckIniReadable() const {
+  if (const auto bytes = fs_.ReadFile(PathOf(kIniFileName)); !bytes) {
+    NoteReadFailure(kIniFileName, bytes.error());
+  } else {
+    NoteReadable(kIniFileName);
+  }
+}
+
+void ConfigStore::NoteReadFailure(std::string_view file_name, const Error& error) const {
+  if (!fs_.LinkStat(PathOf(file_name))) return;  // nothing there (or no way to tell)
+  NoteReadable(file_name);
+  unreadable_.push_back({std::string(file_name), error.reason()});
+}
+
+void ConfigStore::NoteReadable(std::string_view file_name) const {
+  std::erase_if(unreadable_,
+                [file_name](const UnreadableFile& file) { return file.file_name == file_name; });
+}
+
+Status ConfigStore::CheckNoneUnreadable(std::span<const std::string_view> file_names) const {
+  std::string named;
+  for (const UnreadableFile& file : unreadable_) {
+    if (std::find(file_names.begin(), file_names.end(), file.file_name) == file_names.end()) {
+      continue;
+    }
+    named += (named.empty() ? "" : ", ") + PathOf(file.file_name);
+  }
+  if (named.empty()) return Ok();
+  return std::unexpected(
+      Error(ErrorKind::kIo, "save", named, "could not be read, so it is not written over"));
 }
 
 Status ConfigStore::WriteList(std::string_view file_name, std::u16string_view text) const {
@@ -39,14 +77,18 @@ bool ConfigStore::HasPlainFiles() const {
          });
 }
 
-void ConfigStore::MakeDirectory() const { (void)MakeDirectoryPath(fs_, directory_); }
+void ConfigStore::MakeDirectory() const {
+  // Ignored on purpose: start-up goes on without the directory, and every read and save of a
+  // list file then fails on its own and says so.
+  (void)MakeDirectoryPath(fs_, directory_);
+}
 
 void ConfigStore::RemoveLeftoverTemporaryFiles() const {
   const auto entries = fs_.ListDirectory(directory_);
   if (!entries) return;
   for (const DirectoryEntry& entry : *entries) {
     if (entry.type == FileType::kRegular && entry.name.starts_with(kTempFilePrefix)) {
-      (void)fs_.RemoveFile(directory_ + entry.name);
+      (void)fs_.RemoveFile(directory_ + entry.name);  // one left costs only its space
     }
   }
 }

@@ -1,8 +1,10 @@
 #pragma once
 
 #include <array>
+#include <span>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "panel/settings_fields.h"
 #include "platform/file_system.h"
@@ -68,12 +70,27 @@ class ConfigStore {
   // A key of the "HTML" section, or `default_value` when it cannot be read.
   std::u16string ReadKey(std::u16string_view key, std::u16string_view default_value) const;
   // On failure the stored value stays as it was.
-  Status WriteKey(std::u16string_view key, std::u16string_view value) const;
+  [[nodiscard]] Status WriteKey(std::u16string_view key, std::u16string_view value) const;
 
   // A list file's whole text (created empty when missing), and its replacement by a text
-  // followed by CR LF.
-  Result<std::u16string> ReadList(std::string_view file_name) const;
-  Status WriteList(std::string_view file_name, std::u16string_view text) const;
+  // followed by CR LF. A file that exists but cannot be read is remembered as unreadable until
+  // a later read succeeds.
+  [[nodiscard]] Result<std::u16string> ReadList(std::string_view file_name) const;
+  [[nodiscard]] Status WriteList(std::string_view file_name, std::u16string_view text) const;
+
+  // Remembers the INI file as unreadable when it exists but cannot be read (its keys then read
+  // as their defaults).
+  void CheckIniReadable() const;
+
+  // The files found unreadable, each with why, in the order found.
+  struct UnreadableFile {
+    std::string file_name;
+    std::string reason;
+  };
+  const std::vector<UnreadableFile>& unreadable() const { return unreadable_; }
+  // Fails, naming them, when any of `file_names` is unreadable: a save must not write over a
+  // rule the program could not show.
+  [[nodiscard]] Status CheckNoneUnreadable(std::span<const std::string_view> file_names) const;
 
   // Whether the directory holds at least one plain file (false when it does not exist).
   bool HasPlainFiles() const;
@@ -83,8 +100,15 @@ class ConfigStore {
   void RemoveLeftoverTemporaryFiles() const;
 
  private:
+  // After a failed read of a file: remembered when something is there (a missing file is not
+  // unreadable, it is simply new).
+  void NoteReadFailure(std::string_view file_name, const Error& error) const;
+  void NoteReadable(std::string_view file_name) const;
+
   FileSystem& fs_;
   std::string directory_;
+  // What the reads have found, kept by the reads themselves (which are const to their callers).
+  mutable std::vector<UnreadableFile> unreadable_;
 };
 
 }  // namespace quelbo

@@ -27,6 +27,19 @@ void LoadFlag(ControlPanel& panel, const ConfigStore& store, Control box,
   panel.SetTicked(box, IsStoredOn(store.ReadKey(key, default_value)));
 }
 
+// A stored rule the panel could not show must not be lost: saves refuse to write over it, and
+// the status line says so from the start.
+void ShowUnreadableFiles(ControlPanel& panel, const ConfigStore& store) {
+  std::u16string named;
+  for (const ConfigStore::UnreadableFile& file : store.unreadable()) {
+    if (!named.empty()) named += u"、";
+    named += FromUtf8(store.PathOf(file.file_name)) + u"（" + FromUtf8(file.reason) + u"）";
+  }
+  if (named.empty()) return;
+  panel.SetText(kStatusLine,
+                u"无法读取配置文件" + named + u"，不会保存也不会开始，修复后请重新启动");
+}
+
 }  // namespace
 
 void ReloadExtraBlockSets(ControlPanel& panel, const ConfigStore& store) {
@@ -53,6 +66,7 @@ void ConnectPanelToStore(ControlPanel& panel, const ConfigStore& store) {
 void LoadSettings(ControlPanel& panel, const ConfigStore& store) {
   if (!store.HasPlainFiles()) store.MakeDirectory();
   store.RemoveLeftoverTemporaryFiles();
+  store.CheckIniReadable();
   panel.SetText(kDirectoryQueue, u"");
   panel.SetText(field::pair1Find, store.ReadKey(ini_key::pair1Find, u""));
   panel.SetText(field::pair1Replace, store.ReadKey(ini_key::pair1Replace, u""));
@@ -86,6 +100,7 @@ void LoadSettings(ControlPanel& panel, const ConfigStore& store) {
   LoadFlag(panel, store, field::readUtf8, ini_key::readUtf8, u"0");
   LoadFlag(panel, store, field::writeUtf8, ini_key::writeUtf8, u"0");
   LoadFlag(panel, store, field::autoDetectCharset, ini_key::autoDetectCharset, u"1");
+  ShowUnreadableFiles(panel, store);
 }
 
 }  // namespace quelbo

@@ -1,9 +1,20 @@
 #include <string>
+#include <vector>
 
 #include "settings/settings_io.h"
 
 namespace quelbo {
 namespace {
+
+// The files a save writes: the INI file, and the list files of `bindings`.
+template <typename... Bindings>
+std::vector<std::string_view> FilesWritten(const Bindings&... bindings) {
+  std::vector<std::string_view> names = {kIniFileName};
+  (..., [&names](const auto& group) {
+    for (const ListFileBinding& binding : group) names.push_back(binding.file_name);
+  }(bindings));
+  return names;
+}
 
 // Writes one value after another and stops at the first that fails, which it keeps: a save
 // that cannot store a setting must not pass for a successful one.
@@ -22,7 +33,7 @@ class Saver {
       if (status_) status_ = store_.WriteList(binding.file_name, panel_.Text(binding.field));
     }
   }
-  Status status() const { return status_; }
+  [[nodiscard]] Status status() const { return status_; }
 
  private:
   const ControlPanel& panel_;
@@ -33,6 +44,12 @@ class Saver {
 }  // namespace
 
 Status SaveSettings(const ControlPanel& panel, const ConfigStore& store) {
+  const bool extra = panel.Ticked(field::moreBlocksEnabled);
+  if (auto unread = store.CheckNoneUnreadable(
+          extra ? FilesWritten(kMainListFiles, kExtraBlockSetFiles) : FilesWritten(kMainListFiles));
+      !unread) {
+    return unread;
+  }
   Saver save(panel, store);
   save.Text(ini_key::pair1Find, field::pair1Find);
   save.Text(ini_key::pair1Replace, field::pair1Replace);
@@ -56,6 +73,12 @@ Status SaveSettings(const ControlPanel& panel, const ConfigStore& store) {
 }
 
 Status SaveExtraBlockSets(const ControlPanel& panel, const ConfigStore& store) {
+  const bool extra = panel.Ticked(field::moreBlocksEnabled);
+  if (auto unread =
+          store.CheckNoneUnreadable(extra ? FilesWritten(kExtraBlockSetFiles) : FilesWritten());
+      !unread) {
+    return unread;
+  }
   Saver save(panel, store);
   save.Flag(ini_key::moreBlocksEnabled, field::moreBlocksEnabled);
   if (panel.Ticked(field::moreBlocksEnabled)) save.Lists(kExtraBlockSetFiles);

@@ -1,6 +1,6 @@
 #include "settings/stored_values.h"
 
-#include <cstdlib>
+#include <charconv>
 #include <string>
 
 namespace quelbo {
@@ -8,7 +8,8 @@ namespace quelbo {
 double ValueNumber(std::u16string_view value) {
   size_t i = 0;
   while (i < value.size() && (value[i] == u' ' || value[i] == u'\t')) ++i;
-  // Keep the longest prefix that looks like a decimal number; strtod then reads it exactly.
+  // Keep the longest prefix that looks like a decimal number; from_chars then reads it exactly
+  // and, unlike strtod, always with "." as the decimal point, whatever the user's locale.
   std::string number;
   auto take_digits = [&] {
     size_t count = 0;
@@ -42,7 +43,11 @@ double ValueNumber(std::u16string_view value) {
       i = mark;
     }
   }
-  return std::strtod(number.c_str(), nullptr);
+  // from_chars takes no "+" sign; a value out of range reads as 0 (no setting is that large).
+  const size_t skip = number.front() == '+' ? 1 : 0;
+  double result = 0;
+  const auto parsed = std::from_chars(number.data() + skip, number.data() + number.size(), result);
+  return parsed.ec == std::errc() ? result : 0;
 }
 
 bool IsStoredOn(std::u16string_view value) { return ValueNumber(value) == 1.0; }

@@ -101,6 +101,27 @@ TEST_F(BatchBadInputTest, IniFileThatIsADirectoryStopsTheStart) {
   EXPECT_EQ(Read("p.htm"), "a");
 }
 
+TEST_F(BatchBadInputTest, ListFileThatCannotBeReadIsNotWrittenOverAndTheRunDoesNotStart) {
+  std::filesystem::remove(config_ + "tihuanqian.txt");
+  ASSERT_EQ(::mkfifo((config_ + "tihuanqian.txt").c_str(), 0644), 0);
+  Page("p.htm", "a");
+  const auto result = Run({});
+  EXPECT_EQ(result.status, 2);
+  EXPECT_NE(result.err.find(config_ + "tihuanqian.txt"), std::string::npos) << result.err;
+  EXPECT_TRUE(std::filesystem::is_fifo(config_ + "tihuanqian.txt"));
+  EXPECT_EQ(Read("p.htm"), "a");
+}
+
+TEST_F(BatchBadInputTest, TraceThatCannotBeWrittenEndsTheRunAsAStopDoes) {
+  Page("p.htm", "a");
+  const std::string program = InstallProgram();
+  const auto result = testing::RunProcess(
+      {"/bin/sh", "-c", "exec \"$0\" --trace >/dev/full", program}, Environment());
+  EXPECT_EQ(result.status, 130) << result.err;
+  EXPECT_NE(result.err.find("cannot write to stdout"), std::string::npos) << result.err;
+  EXPECT_EQ(Read("p.htm"), "a");
+}
+
 TEST_F(BatchBadInputTest, GarbageAndHugeConfigurationFiles) {
   // Garbage before the section, a 1 MB line, and a 50 MB list file: the settings that can be
   // read are, the rest take their defaults, and the run works.

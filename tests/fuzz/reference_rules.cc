@@ -64,7 +64,7 @@ std::optional<std::u16string> ReferenceApplyBlockSets(std::u16string page,
                                                       const std::array<BlockSetTexts, 3>& sets,
                                                       size_t max_units) {
   for (const BlockSetTexts& set : sets) {
-    if (!set.enabled) continue;
+    if (!set.enabled || set.end.empty()) continue;
     if (InStr(page, set.start) > 0 && InStr(page, set.end) > 0) {
       const std::u16string cut = ReferenceCutBlock(page, set.start, set.end);
       page = ReferenceReplaceAll(page, cut, set.replacement);

@@ -69,10 +69,24 @@ TEST_F(BlockSetsTest, BlockShorterThanTheStartMarkerIsReplacedBeforeItToo) {
   EXPECT_EQ(ApplyBlockSets(u"zz ab abcd", panel_), u"zz R Rcd");
 }
 
-TEST_F(BlockSetsTest, EmptyEndMarkerReplacesEveryCopyOfTheStartMarkersFirstCharacter) {
+TEST_F(BlockSetsTest, EmptyMarkers) {
   panel_.SetTicked(field::block0Enabled, true);
-  Set(0, u"<!", u"", u"#");
-  EXPECT_EQ(ApplyBlockSets(u"a<!b<c", panel_), u"a#!b#c");
+  panel_.SetTicked(field::moreBlocksEnabled, true);
+  struct Case {
+    int set;
+    std::u16string start, end;
+    std::u16string_view page, expected;
+  };
+  const Case cases[] = {
+      {0, u"<!", u"", u"a<!b<c", u"a<!b<c"},    // an empty end marker does nothing
+      {1, u"", u"", u"a<b", u"a<b"},            // nor does an unfilled set
+      {2, u"", u"}}", u"ab}}cd}}c", u"#d}}c"},  // an empty start cuts from the first character
+  };
+  for (const Case& c : cases) {
+    for (int set = 0; set < 3; ++set) Set(set, u"-", u"-", u"-");
+    Set(c.set, c.start, c.end, u"#");
+    EXPECT_EQ(ApplyBlockSets(std::u16string(c.page), panel_), c.expected) << c.set;
+  }
 }
 
 TEST_F(BlockSetsTest, SwitchesChooseTheSetsAndEachWorksOnTheResultBefore) {

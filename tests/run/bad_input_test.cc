@@ -7,6 +7,8 @@
 #include <sys/un.h>
 #include <unistd.h>
 
+#include <filesystem>
+
 #include "platform/text_codec.h"
 #include "support/session_fixture.h"
 
@@ -130,14 +132,27 @@ TEST_F(BadInputTest, AwkwardNamesAndManyEntries) {
   EXPECT_EQ(Read("many/p9999.htm"), "b");
 }
 
-TEST_F(BadInputTest, UnlistableSubdirectoryGivesAnEmptyBlockAndTheWalkGoesOn) {
-  Dir("locked");
-  PageFile("locked/p.htm", "x");
-  Dir("open");
-  PageFile("open/p.htm", "x");
-  fs_.Fail(Operation::kList, "/locked", EACCES);
-  Start();
+TEST_F(BadInputTest, DirectoriesThatCannotBeListedAreReportedAndTheWalkGoesOn) {
+  for (const char* dir : {"denied", "gone", "open", "too_long"}) {
+    Dir(dir);
+    PageFile(std::string(dir) + "/p.htm", "x");
+  }
+  fs_.Fail(Operation::kList, "/denied", EACCES);
+  fs_.Fail(Operation::kList, "/too_long", ENAMETOOLONG);
+  ASSERT_TRUE(session_->controller().StartRun());
+  for (int i = 0; i < 2; ++i) session_->scheduler().RunDue();  // root listed, queue collected
+  std::filesystem::remove_all(Site("gone"));
+  RunUntilIdle();
   EXPECT_EQ(taken_pages_, Strings{u"open/p.htm"});
+  EXPECT_EQ(SkippedEntries(), (Strings{u"denied/", u"gone/", u"too_long/"}));
+  for (const auto& skipped : session_->report().skipped()) {
+    EXPECT_TRUE(skipped.reason.starts_with(u"无法列出目录（")) << ToUtf8(skipped.reason);
+  }
+  // The root itself: its pages and its subdirectories are both missing, and both are said.
+  fs_.Fail(Operation::kList, "/site", EIO);
+  Start();
+  EXPECT_EQ(SkippedEntries(), (Strings{u"./", u"./"}));
+  EXPECT_EQ(session_->panel().Text(kStatusLine), u"本目录内页面全部处理完毕了");
 }
 
 }  // namespace

@@ -247,6 +247,36 @@ TEST_F(SettingsTest, UnreadableListFileWhileSwitchingOnKeepsTheFieldsAndSaysWhic
   EXPECT_EQ(ReadBytes(File("bankuaikaishi1.txt")), "stored\r\n");
 }
 
+TEST_F(SettingsTest, ConfigurationFileThatCannotBeReadIsNamedAndNeverWrittenOver) {
+  struct Case {
+    std::string_view file;
+    bool more_blocks;
+  };
+  for (const Case& c : {Case{"tihuanqian.txt", false}, Case{kIniFileName, false},
+                        Case{"bankuaitihuan2.txt", true}}) {
+    ConfigStore store{fs_, dir_ / (std::string(c.file) + "/")};
+    ControlPanel panel;
+    ConnectPanelToStore(panel, store);
+    store.MakeDirectory();
+    if (c.more_blocks) {
+      ASSERT_TRUE(WriteIniValue(fs_, u"HTML", u"版块替换2", u"1", store.PathOf(kIniFileName)));
+    }
+    const std::string path = store.PathOf(c.file);
+    ASSERT_EQ(::mkfifo(path.c_str(), 0644), 0);  // there, but no text can be read from it
+    LoadSettings(panel, store);
+    EXPECT_NE(ToUtf8(panel.Text(kStatusLine)).find(path), std::string::npos) << c.file;
+    const Status saved = SaveSettings(panel, store);
+    ASSERT_FALSE(saved.has_value()) << c.file;
+    EXPECT_NE(saved.error().Message().find(path), std::string::npos);
+    // Command6 writes the INI file and, with the switch on, block sets 1 and 2.
+    EXPECT_EQ(SaveExtraBlockSets(panel, store).has_value(), c.file == "tihuanqian.txt") << c.file;
+    struct stat st;
+    ASSERT_EQ(::lstat(path.c_str(), &st), 0);
+    EXPECT_TRUE(S_ISFIFO(st.st_mode)) << c.file;
+    EXPECT_EQ(ReadBytes(store.PathOf("shanchu.txt")), "") << c.file;  // nothing saved at all
+  }
+}
+
 TEST_F(SettingsTest, UnwritableListFileStopsTheSaveAndSkipsTheRest) {
   LoadSettings(panel_, store_);
   ASSERT_EQ(::mkdir(File("shanchu.txt.tmp").c_str(), 0755), 0);

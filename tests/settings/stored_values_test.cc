@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <clocale>
+#include <string>
+
 namespace quelbo {
 namespace {
 
@@ -14,6 +17,17 @@ TEST(StoredValues, ValueNumberIsLenient) {
   for (const auto& [value, number] : cases) {
     EXPECT_EQ(ValueNumber(value), number) << std::string(value.begin(), value.end());
   }
+}
+
+TEST(StoredValues, ValueNumberIgnoresADecimalCommaLocale) {
+  const std::string before = std::setlocale(LC_NUMERIC, nullptr);
+  if (!std::setlocale(LC_NUMERIC, "de_DE.UTF-8") && !std::setlocale(LC_NUMERIC, "fr_FR.UTF-8")) {
+    GTEST_SKIP() << "no decimal-comma locale installed";
+  }
+  const double point = ValueNumber(u"1.5"), comma = ValueNumber(u"1,5");
+  std::setlocale(LC_NUMERIC, before.c_str());
+  EXPECT_EQ(point, 1.5);
+  EXPECT_EQ(comma, 1);
 }
 
 TEST(StoredValues, OnlyExactlyOneIsOn) {
