@@ -1,7 +1,10 @@
 #include "page/page_processor.h"
 
 #include "page/block_replacer.h"
+#include "page/charset_declarations.h"
 #include "page/charset_tokens.h"
+#include "page/encoding_messages.h"
+#include "page/page_decoding.h"
 #include "page/replacement_rules.h"
 #include "panel/settings_fields.h"
 
@@ -70,7 +73,7 @@ void PageProcessor::DetectCharset() {
   const std::u16string_view entry = panel_.Text(kCurrentPage);
   if (auto page = root_.ResolvePage(fs_, entry)) {
     if (auto bytes = ReadFileBytes(fs_, page->path)) {
-      const bool utf8 = !DeclaresGb2312(*bytes);
+      const bool utf8 = DeclaredCharset(*bytes) != Charset::kGbk;
       panel_.SetTicked(field::readUtf8, utf8);
       panel_.SetTicked(field::writeUtf8, utf8);
       detected_ = DetectedPage{std::u16string(entry), {std::move(*page), std::move(*bytes)}};
@@ -102,16 +105,21 @@ std::optional<std::u16string> PageProcessor::RewritePage(std::u16string_view ent
   const SiteRoot::Page& page = read->page;
   std::string& old_bytes = read->bytes;
 
-  const bool read_utf8 = panel_.Ticked(field::readUtf8);
-  const bool write_utf8 = panel_.Ticked(field::writeUtf8);
-  DecodedText decoded = read_utf8 ? DecodeUtf8(old_bytes) : DecodeGbk(old_bytes);
-  if (!decoded.round_trips) {
-    return read_utf8 ? u"不是有效的UTF-8编码，未改动" : u"不是有效的GBK编码，未改动";
+  bool read_utf8 = panel_.Ticked(field::readUtf8);
+  bool write_utf8 = panel_.Ticked(field::writeUtf8);
+  const bool detect = panel_.Ticked(field::autoDetectCharset) && read_utf8 == write_utf8;
+  auto decoded = DecodePage(old_bytes, {read_utf8, write_utf8, detect});
+  if (!decoded) return std::move(decoded.error());
+  if (decoded->utf8 != read_utf8) {
+    // Detection went by the bytes, not the declaration: the switches show what was used.
+    read_utf8 = write_utf8 = decoded->utf8;
+    panel_.SetTicked(field::readUtf8, read_utf8);
+    panel_.SetTicked(field::writeUtf8, write_utf8);
   }
   const bool compare_with_file = old_bytes.size() > kKeptBytesLimit;
   if (compare_with_file) std::string().swap(old_bytes);
 
-  std::u16string text = RewriteCharsetTokens(std::move(decoded.text), read_utf8, write_utf8);
+  std::u16string text = RewriteCharsetTokens(std::move(decoded->text), read_utf8, write_utf8);
   text = ApplyReplacementRules(std::move(text), panel_);
   text = ApplyBlockSets(std::move(text), panel_);
 
@@ -119,7 +127,9 @@ std::optional<std::u16string> PageProcessor::RewritePage(std::u16string_view ent
   if (!write_utf8 && !text.empty() && text.front() == kByteOrderMark) text.erase(0, 1);
   const EncodedBytes encoded = write_utf8 ? EncodeUtf8(text) : EncodeGbk(text);
   if (!encoded.complete) {
-    return write_utf8 ? u"含有无法写成UTF-8的字符，未改动" : u"含有GBK无法表示的字符，未改动";
+    const auto original =
+        compare_with_file ? std::nullopt : std::optional<std::string_view>(old_bytes);
+    return UnencodableReason(text, write_utf8, original, read_utf8);
   }
   std::u16string().swap(text);
 

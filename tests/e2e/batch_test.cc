@@ -97,20 +97,20 @@ TEST_F(BatchTest, DetectionConvertsNothingAndKeepsBothEncodingsByteForByte) {
 TEST_F(BatchTest, SkippedPagesGiveExitStatusOneAndAreListed) {
   Key(u"子目录", u"1");
   Key(u"自动识别", u"1");
-  Page("bad.htm", "<meta charset=gbk>\xD6\xD0");  // not UTF-8, declares no gb2312
-  Page("sub#1/p.htm", "x");                        // its entry loses the "#"
-  Page("bad\xFF.htm", "x");                        // not a UTF-8 name
+  Page("bad.htm", "<meta charset=gbk>\xD6\xD0\x81<");  // neither GBK nor UTF-8
+  Page("sub#1/p.htm", "x");                            // its entry loses the "#"
+  Page("bad\xFF.htm", "x");                            // not a UTF-8 name
   fs_.MakeDirectories(dir_ / "elsewhere").value();
   WriteBytes(dir_ / "elsewhere/e.htm", "e");
   ASSERT_EQ(::symlink((dir_ / "elsewhere/e.htm").c_str(), (site_ + "/link.htm").c_str()), 0);
   Page("good.htm", "x");
   const auto result = Run();
   EXPECT_EQ(result.status, 1);
-  for (const char* reported : {"skipped: bad.htm:", "skipped: sub1/p.htm:",
-                               "skipped: link.htm:", "skipped: bad\xEF\xBF\xBD.htm:"}) {
+  for (const char* reported : {"skipped: bad.htm:", "skipped: sub1/p.htm:", "skipped: link.htm:",
+                               "skipped: bad\xEF\xBF\xBD.htm:"}) {
     EXPECT_NE(result.err.find(reported), std::string::npos) << reported << "\n" << result.err;
   }
-  EXPECT_EQ(Read("bad.htm"), "<meta charset=gbk>\xD6\xD0");
+  EXPECT_EQ(Read("bad.htm"), "<meta charset=gbk>\xD6\xD0\x81<");
   EXPECT_FALSE(testing::Exists(site_ + "/sub1"));
   EXPECT_EQ(ReadBytes(dir_ / "elsewhere/e.htm"), "e");
   EXPECT_NE(result.err.find("1 pages processed, 0 changed, 4 skipped"), std::string::npos)
