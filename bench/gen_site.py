@@ -16,6 +16,12 @@ Kinds:
                 in UTF-8 declaring charset=utf-8, CR LF line ends except the "</li>" + LF lines
                 of the navigation lists; every rule and every block set has work to do
   single        one page of the given size, written in pieces (for the peak-memory check)
+  charsets      pages in the shapes old Chinese sites really have, for charset detection: GBK
+                declaring gb2312, gbk, GB2312 or gb18030 or nothing, GBK .shtml whose head
+                comes from a server-side include, .asp pages whose charset is set in the ASP
+                header, UTF-8 with and without a byte-order mark and a declaration, UTF-8
+                whose only charset is an outside script's; manifest.json names each page's
+                shape and true encoding (bench/charset_share.py runs quelbo-batch on them)
   pathological  one page of "a" only, and a pair-2 find text that is 1,000 "a" then "b"
                 (--find pathological), 999 "a" then "ba" (--find filter-defeated) or one that
                 never occurs (--find never)
@@ -108,9 +114,12 @@ class PageWriter:
         self.corpus = paragraph_corpus(rng)
         self.ads = ad_blocks(rng)
 
-    def head(self, title, charset):
-        return ("<!DOCTYPE html>\r\n<html>\r\n<head>\r\n"
-                f'<meta http-equiv="Content-Type" content="text/html; charset={charset}">\r\n'
+    def head(self, title, charset, declaration=None, prefix=""):
+        """`declaration` replaces the usual meta line ("" for none); `prefix` goes before all."""
+        if declaration is None:
+            declaration = f'<meta http-equiv="Content-Type" content="text/html; charset={charset}">'
+        return (f"{prefix}<!DOCTYPE html>\r\n<html>\r\n<head>\r\n"
+                + (f"{declaration}\r\n" if declaration else "") +
                 f"{DELETE}\r\n<title>{title}</title>\r\n"
                 f'<link rel="stylesheet" href="{PAIR1[0]}/css/site.css">\r\n'
                 f"{PAIR2[0]}\r\n</head>\r\n<body>\r\n"
@@ -130,7 +139,7 @@ class PageWriter:
         return (f'{FOOTER[0]}\r\n<div class="footer">{PAIR3[0]} {hanzi(self.rng, 6)} 版权所有</div>'
                 f"\r\n{FOOTER[1]}\r\n</body>\r\n</html>\r\n")
 
-    def pieces(self, target_bytes, encoding, charset, title):
+    def pieces(self, target_bytes, encoding, charset, title, declaration=None, prefix=""):
         """Yields the page's text in pieces until it is about `target_bytes` long."""
         small = target_bytes < 4096
         ad = self.ads[self.rng.below(len(self.ads))]  # identical copies within one page
@@ -143,7 +152,7 @@ class PageWriter:
             size += len(text.encode(encoding))
             return text
 
-        yield emit(self.head(title, charset))
+        yield emit(self.head(title, charset, declaration, prefix))
         yield emit(self.navigation(3 if small else 12))
         yield emit(f"<h1>{title}</h1>\r\n")
         if small:
@@ -243,6 +252,66 @@ def generate_site(args, site):
             "largest_page": largest}
 
 
+# The charset shapes: name, suffix, true encoding, byte-order mark, the declaration in the head
+# (None: the usual meta line; "": none at all), what stands before the doctype, weight.
+ASP_HEADER = '<%@ LANGUAGE="VBSCRIPT" CODEPAGE="936" %>\r\n'
+CHARSET_SHAPES = [
+    ("gbk-gb2312", ".htm", "gbk", False, None, "", 4),
+    ("gbk-charset-gbk", ".htm", "gbk", False,
+     '<meta http-equiv="Content-Type" content="text/html; charset=gbk">', "", 3),
+    ("gbk-upper-case", ".htm", "gbk", False,
+     '<META HTTP-EQUIV="Content-Type" CONTENT="text/html; charset=GB2312">', "", 2),
+    ("gbk-quoted-gbk", ".htm", "gbk", False, '<meta charset="gbk">', "", 1),
+    ("gbk-gb18030", ".htm", "gbk", False, "<meta charset='gb18030'>", "", 1),
+    ("gbk-undeclared", ".htm", "gbk", False, "", "", 2),
+    ("gbk-ssi-head", ".shtml", "gbk", False, '<!--#include virtual="/inc/head.html" -->', "", 2),
+    ("asp-response-charset", ".asp", "gbk", False, "",
+     ASP_HEADER + '<% Response.Charset = "GB2312" %>\r\n', 2),
+    ("asp-codepage-only", ".asp", "gbk", False, "", ASP_HEADER, 1),
+    ("utf8-meta", ".htm", "utf-8", False, '<meta charset="utf-8">', "", 4),
+    ("utf8-upper-case", ".htm", "utf-8", False,
+     '<meta http-equiv="Content-Type" content="text/html; charset=UTF-8">', "", 2),
+    ("utf8-bom", ".htm", "utf-8", True, '<meta charset="utf-8">', "", 1),
+    ("utf8-bom-undeclared", ".htm", "utf-8", True, "", "", 1),
+    ("utf8-undeclared", ".htm", "utf-8", False, "", "", 1),
+    ("utf8-script-charset", ".htm", "utf-8", False,
+     '<script src="http://tongji.example.cn/c.js" charset="gb2312"></script>', "", 2),
+]
+
+
+def generate_charsets(args, site):
+    rng = Random(args.seed)
+    writer = PageWriter(rng)
+    weights = [shape[-1] for shape in CHARSET_SHAPES]
+    pages = []
+    total = largest = 0
+    for i in range(args.pages):
+        pick = rng.below(sum(weights))
+        index = 0
+        while pick >= weights[index]:
+            pick -= weights[index]
+            index += 1
+        name, suffix, encoding, bom, declaration, prefix, _ = CHARSET_SHAPES[index]
+        title = f"{hanzi(rng, 4)} {i}"
+        target = rng.between(args.page_bytes // 2, args.page_bytes * 3 // 2)
+        text = "".join(writer.pieces(target, encoding, "gb2312", title, declaration, prefix))
+        # Signs real UTF-8 pages carry and code page 936 lacks: ©, », no-break spaces.
+        if encoding == "utf-8":
+            text = text.replace("</h1>", "</h1>\r\n<p>首页\u00a0»\u00a0栏目 © 示例网</p>", 1)
+        data = (b"\xef\xbb\xbf" if bom else b"") + text.encode(encoding)
+        entry = f"c{i:04d}{suffix}"
+        with open(os.path.join(site, entry), "wb") as f:
+            f.write(data)
+        pages.append({"entry": entry, "shape": name, "encoding": encoding})
+        total += len(data)
+        largest = max(largest, len(data))
+    write_config(os.path.join(args.out, "config"))
+    write_rules(args.out, site_rules())
+    gbk = sum(page["encoding"] == "gbk" for page in pages)
+    return {"pages": args.pages, "subdirs": 0, "gbk_pages": gbk, "bytes": total,
+            "largest_page": largest, "page_list": pages}
+
+
 def generate_single(args, site):
     writer = PageWriter(Random(args.seed))
     target = args.page_mb * 1_000_000
@@ -276,7 +345,7 @@ def generate_pathological(args, site):
 
 def main():
     parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
-    parser.add_argument("kind", choices=["site", "single", "pathological"])
+    parser.add_argument("kind", choices=["site", "charsets", "single", "pathological"])
     parser.add_argument("--out", required=True, help="output directory (replaced)")
     parser.add_argument("--seed", type=int, default=2024)
     parser.add_argument("--pages", type=int, default=100)
@@ -292,7 +361,7 @@ def main():
         shutil.rmtree(args.out)
     site = os.path.join(args.out, "site")
     os.makedirs(site)
-    generate = {"site": generate_site, "single": generate_single,
+    generate = {"site": generate_site, "charsets": generate_charsets, "single": generate_single,
                 "pathological": generate_pathological}[args.kind]
     manifest = generate(args, site)
     manifest["kind"] = args.kind

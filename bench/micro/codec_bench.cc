@@ -7,7 +7,7 @@
 
 #include "micro/sample_page.h"
 #include "page/block_replacer.h"
-#include "page/charset_tokens.h"
+#include "page/charset_declarations.h"
 #include "page/replacement_rules.h"
 #include "platform/text_codec.h"
 
@@ -121,11 +121,11 @@ BENCHMARK(BM_DecodeGbkChinese)->Unit(benchmark::kMicrosecond);
 void BM_EncodeGbkChinese(benchmark::State& state) { EncodeGbkOf(state, Chinese()); }
 BENCHMARK(BM_EncodeGbkChinese)->Unit(benchmark::kMicrosecond);
 
-void BM_DeclaresGb2312(benchmark::State& state) {
-  for (auto _ : state) benchmark::DoNotOptimize(DeclaresGb2312(Utf8Bytes()));
+void BM_FindCharsetDeclarations(benchmark::State& state) {
+  for (auto _ : state) benchmark::DoNotOptimize(FindCharsetDeclarations(Utf8Bytes()));
   SetBytes(state, Utf8Bytes().size());
 }
-BENCHMARK(BM_DeclaresGb2312)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_FindCharsetDeclarations)->Unit(benchmark::kMicrosecond);
 
 void BM_ApplyReplacementRules(benchmark::State& state) {
   ControlPanel panel;

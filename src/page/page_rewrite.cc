@@ -1,7 +1,11 @@
 #include "page/page_rewrite.h"
 
+#include <optional>
+#include <string_view>
+
 #include "page/block_replacer.h"
 #include "page/charset_tokens.h"
+#include "page/encoding_messages.h"
 #include "page/replacement_rules.h"
 #include "platform/text_codec.h"
 
@@ -9,18 +13,19 @@ namespace quelbo {
 
 constexpr char16_t kByteOrderMark = u'\uFEFF';
 
-std::expected<std::string, std::u16string> RewritePageBytes(std::string bytes,
-                                                            PageEncodings encodings,
-                                                            const ControlPanel& rules) {
-  const auto [read_utf8, write_utf8] = encodings;
-  DecodedText decoded = read_utf8 ? DecodeUtf8(bytes) : DecodeGbk(bytes);
-  if (!decoded.round_trips) {
-    return std::unexpected(read_utf8 ? u"不是有效的UTF-8编码，未改动"
-                                     : u"不是有效的GBK编码，未改动");
-  }
-  std::string().swap(bytes);
+std::expected<RewrittenPage, std::u16string> RewritePageBytes(std::string bytes,
+                                                              PageEncodings encodings,
+                                                              const ControlPanel& rules) {
+  auto decoded = DecodePage(bytes, encodings);
+  if (!decoded) return std::unexpected(std::move(decoded.error()));
+  const bool read_utf8 = decoded->utf8;
+  // Detection that went by the bytes rather than the declaration writes what it read.
+  const bool write_utf8 = read_utf8 != encodings.read_utf8 ? read_utf8 : encodings.write_utf8;
+  // A small page is kept to name the line of a character the output encoding cannot hold.
+  const bool kept = bytes.size() <= kKeptBytesLimit;
+  if (!kept) std::string().swap(bytes);
 
-  std::u16string text = RewriteCharsetTokens(std::move(decoded.text), read_utf8, write_utf8);
+  std::u16string text = RewriteCharsetTokens(std::move(decoded->text), read_utf8, write_utf8);
   text = ApplyReplacementRules(std::move(text), rules);
   text = ApplyBlockSets(std::move(text), rules);
 
@@ -28,10 +33,10 @@ std::expected<std::string, std::u16string> RewritePageBytes(std::string bytes,
   if (!write_utf8 && !text.empty() && text.front() == kByteOrderMark) text.erase(0, 1);
   EncodedBytes encoded = write_utf8 ? EncodeUtf8(text) : EncodeGbk(text);
   if (!encoded.complete) {
-    return std::unexpected(write_utf8 ? u"含有无法写成UTF-8的字符，未改动"
-                                      : u"含有GBK无法表示的字符，未改动");
+    const auto original = kept ? std::optional<std::string_view>(bytes) : std::nullopt;
+    return std::unexpected(UnencodableReason(text, write_utf8, original, read_utf8));
   }
-  return std::move(encoded.bytes);
+  return RewrittenPage{std::move(encoded.bytes), read_utf8, write_utf8};
 }
 
 }  // namespace quelbo

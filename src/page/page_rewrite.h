@@ -1,25 +1,32 @@
 #pragma once
 
+#include <cstddef>
 #include <expected>
 #include <string>
 
+#include "page/page_decoding.h"
 #include "panel/control_panel.h"
 
 namespace quelbo {
 
-// The encodings a page is read in and written in: UTF-8, else code page 936.
-struct PageEncodings {
-  bool read_utf8 = false;
+// Pages above this size are not held twice: their bytes are let go once decoded (callers
+// compare the new bytes with the file itself).
+inline constexpr std::size_t kKeptBytesLimit = std::size_t{16} << 20;
+
+struct RewrittenPage {
+  std::string bytes;
+  bool read_utf8 = false;  // the encoding the page was read in; with detection, what its bytes
+                           // are valid in, and also the encoding it was written in
   bool write_utf8 = false;
 };
 
-// A page's new bytes: decoded, its charset names made to match the output encoding, the
-// replacement rules and the block sets of `rules` applied, encoded. Or, where that cannot be
-// done without altering what the page holds, the reason (a status-line text): bytes not valid
-// in the input encoding, or a character the output encoding cannot hold.
-// `bytes` is let go of once decoded, so a large page is not held twice.
-std::expected<std::string, std::u16string> RewritePageBytes(std::string bytes,
-                                                            PageEncodings encodings,
-                                                            const ControlPanel& rules);
+// A page's new bytes: decoded (page_decoding.h), its charset names made to match the output
+// encoding, the replacement rules and the block sets of `rules` applied, encoded. Or, where
+// that cannot be done without altering what the page holds, the reason (a status-line text):
+// bytes not valid in the input encoding, a page that would be garbled, or a character the
+// output encoding cannot hold.
+std::expected<RewrittenPage, std::u16string> RewritePageBytes(std::string bytes,
+                                                              PageEncodings encodings,
+                                                              const ControlPanel& rules);
 
 }  // namespace quelbo

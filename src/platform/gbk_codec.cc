@@ -298,4 +298,38 @@ EncodedBytes EncodeGbk(std::u16string_view text) {
   return result;
 }
 
+size_t FirstUnfaithfulGbkByte(std::string_view bytes) {
+  const auto* in = reinterpret_cast<const unsigned char*>(bytes.data());
+  const size_t size = bytes.size();
+  for (size_t i = 0; i < size;) {
+    if (in[i] < 0x80) {
+      ++i;
+      continue;
+    }
+    const size_t row = (in[i] - 0x80u) * 256u;
+    const uint32_t entry =
+        i + 1 < size ? GbkTables().decode[row + in[i + 1]] : GbkTables().decode_last[in[i] - 0x80u];
+    if ((entry & kNoRoundTrip) != 0) return i;
+    i += (entry & kTwoBytes) != 0 ? 2 : 1;
+  }
+  return std::string_view::npos;
+}
+
+size_t FirstUnencodableGbkUnit(std::u16string_view text) {
+  for (size_t i = 0; i < text.size(); ++i) {
+    const char16_t unit = text[i];
+    if (unit < 0x80) continue;
+    if (U16_IS_LEAD(unit) && i + 1 < text.size() && U16_IS_TRAIL(text[i + 1])) {
+      char bytes[4];
+      bool unmappable = false;
+      (void)EncodeSurrogatePair(text.data() + i, bytes, unmappable);
+      if (unmappable) return i;
+      ++i;
+    } else if ((GbkTables().encode[unit] & kUnmappable) != 0) {
+      return i;
+    }
+  }
+  return std::u16string_view::npos;
+}
+
 }  // namespace quelbo

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <string>
 #include <string_view>
 
@@ -34,6 +35,15 @@ EncodedBytes EncodeGbk(std::u16string_view text);
 // written as U+FFFD and makes the result incomplete.
 DecodedText DecodeUtf8(std::string_view bytes);
 EncodedBytes EncodeUtf8(std::u16string_view text);
+
+// Where a conversion stops being exact, for messages that point at the cause. Bytes: the
+// offset of the first byte whose character is malformed or does not encode back to the same
+// bytes. Text: the index of the first code unit without a form in the encoding (a lone
+// surrogate; for code page 936 also a character it lacks). npos when there is none.
+size_t FirstUnfaithfulGbkByte(std::string_view bytes);
+size_t FirstMalformedUtf8Byte(std::string_view bytes);
+size_t FirstUnencodableGbkUnit(std::u16string_view text);
+size_t FirstUnencodableUtf8Unit(std::u16string_view text);
 
 // Plain conversions for names and messages; invalid input is replaced, not reported.
 std::string ToUtf8(std::u16string_view text);

@@ -180,6 +180,31 @@ EncodedBytes EncodeUtf8(std::u16string_view text) {
   return result;
 }
 
+size_t FirstMalformedUtf8Byte(std::string_view bytes) {
+  const auto* in = reinterpret_cast<const unsigned char*>(bytes.data());
+  for (size_t i = 0; i < bytes.size();) {
+    if (in[i] < 0x80) {
+      ++i;
+      continue;
+    }
+    uint32_t cp = 0;
+    size_t bad_length = 0;
+    const size_t length = ValidSequence(in + i, bytes.size() - i, cp, bad_length);
+    if (length == 0) return i;
+    i += length;
+  }
+  return std::string_view::npos;
+}
+
+size_t FirstUnencodableUtf8Unit(std::u16string_view text) {
+  for (size_t i = 0; i < text.size(); ++i) {
+    if (!IsSurrogate(text[i])) continue;
+    if (!IsLead(text[i]) || i + 1 == text.size() || !IsTrail(text[i + 1])) return i;
+    ++i;
+  }
+  return std::u16string_view::npos;
+}
+
 std::string ToUtf8(std::u16string_view text) { return EncodeUtf8(text).bytes; }
 
 std::u16string FromUtf8(std::string_view bytes) { return DecodeUtf8(bytes).text; }

@@ -1,18 +1,11 @@
 #include "run/page_processor.h"
 
-#include "page/charset_tokens.h"
+#include "page/charset_declarations.h"
 #include "page/page_rewrite.h"
 #include "panel/settings_fields.h"
 #include "platform/text_codec.h"
 
 namespace quelbo {
-namespace {
-
-// Pages above this size are not held twice: their bytes are let go once decoded, and the new
-// bytes are compared with the file itself.
-constexpr size_t kKeptBytesLimit = size_t{16} << 20;
-
-}  // namespace
 
 PageProcessor::PageProcessor(ControlPanel& panel, StepScheduler& scheduler, FileSystem& fs,
                              const SiteRoot& root, RunReport& report)
@@ -68,7 +61,7 @@ void PageProcessor::DetectCharset() {
   const std::u16string_view entry = panel_.Text(kCurrentPage);
   if (auto page = root_.ResolvePage(fs_, entry)) {
     if (auto bytes = fs_.ReadFile(page->path)) {
-      const bool utf8 = !DeclaresGb2312(*bytes);
+      const bool utf8 = DeclaredCharset(*bytes) != Charset::kGbk;
       panel_.SetTicked(field::readUtf8, utf8);
       panel_.SetTicked(field::writeUtf8, utf8);
       detected_ = DetectedPage{std::u16string(entry), {std::move(*page), std::move(*bytes)}};
@@ -101,11 +94,18 @@ std::optional<std::u16string> PageProcessor::RewritePage(std::u16string_view ent
   std::string& old_bytes = read->bytes;
 
   const bool compare_with_file = old_bytes.size() > kKeptBytesLimit;
-  auto rewritten =
-      RewritePageBytes(compare_with_file ? std::move(old_bytes) : old_bytes,
-                       {panel_.Ticked(field::readUtf8), panel_.Ticked(field::writeUtf8)}, panel_);
+  const bool read_utf8 = panel_.Ticked(field::readUtf8);
+  const bool write_utf8 = panel_.Ticked(field::writeUtf8);
+  const bool detect = panel_.Ticked(field::autoDetectCharset) && read_utf8 == write_utf8;
+  auto rewritten = RewritePageBytes(compare_with_file ? std::move(old_bytes) : old_bytes,
+                                    {read_utf8, write_utf8, detect}, panel_);
   if (!rewritten) return std::move(rewritten.error());
-  const std::string& new_bytes = *rewritten;
+  if (rewritten->read_utf8 != read_utf8) {
+    // Detection went by the bytes, not the declaration: the switches show what was used.
+    panel_.SetTicked(field::readUtf8, rewritten->read_utf8);
+    panel_.SetTicked(field::writeUtf8, rewritten->write_utf8);
+  }
+  const std::string& new_bytes = rewritten->bytes;
 
   // Equal bytes are not written, so the page keeps its modification time.
   bool unchanged = new_bytes == old_bytes;

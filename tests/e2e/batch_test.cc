@@ -85,7 +85,7 @@ TEST_F(BatchTest, DetectionConvertsNothingAndKeepsBothEncodingsByteForByte) {
 TEST_F(BatchTest, SkippedPagesGiveExitStatusOneAndAreListed) {
   Key(u"子目录", u"1");
   Key(u"自动识别", u"1");
-  Page("bad.htm", "<meta charset=gbk>\xD6\xD0");  // not UTF-8, declares no gb2312
+  Page("bad.htm", "<meta charset=gbk>\xD6\xD0\x81<");  // neither GBK nor UTF-8
   Page("sub#1/p.htm", "x");                       // its entries would lose the "#"
   Page("x##y/p.htm", "x");                        // would end the walk
   Page("sub#1\\p.htm", "x");                      // would be opened as sub#1/p.htm
@@ -101,7 +101,7 @@ TEST_F(BatchTest, SkippedPagesGiveExitStatusOneAndAreListed) {
         "skipped: bad\xEF\xBF\xBD.htm:", "skipped: x##y/:", "skipped: sub#1\\p.htm:"}) {
     EXPECT_NE(result.err.find(reported), std::string::npos) << reported << "\n" << result.err;
   }
-  EXPECT_EQ(Read("bad.htm"), "<meta charset=gbk>\xD6\xD0");
+  EXPECT_EQ(Read("bad.htm"), "<meta charset=gbk>\xD6\xD0\x81<");
   for (const char* page : {"sub#1/p.htm", "x##y/p.htm", "sub#1\\p.htm"}) EXPECT_EQ(Read(page), "x");
   EXPECT_EQ(ReadBytes(dir_ / "elsewhere/e.htm"), "e");
   EXPECT_NE(result.err.find("1 pages processed, 0 changed, 6 skipped"), std::string::npos)

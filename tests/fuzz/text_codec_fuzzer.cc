@@ -7,7 +7,6 @@
 // Input: any bytes. They are decoded as GBK and as UTF-8, and read as UTF-16 in two ways (unit
 // pairs little-endian, and as field text, see fuzz_support.h) for the encoders.
 
-
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
@@ -176,6 +175,18 @@ std::string Flags(bool well_formed, bool round_trips) {
   return std::string(well_formed ? "" : " (malformed)") + (round_trips ? "" : " (no round trip)");
 }
 
+// Where a conversion first fails: nowhere exactly when it is exact, and everything before that
+// point converts exactly.
+template <typename ExactBefore>
+void CheckFirstFault(const std::string& what, size_t at, bool exact, ExactBefore exact_before) {
+  if ((at == std::string_view::npos) != exact) {
+    Mismatch("first fault in " + what, exact ? "none" : "a position",
+             exact ? "a position" : "none");
+  } else if (!exact && !exact_before(at)) {
+    Mismatch("first fault in " + what, "exact before " + std::to_string(at), "not exact");
+  }
+}
+
 void CheckGbkBytes(std::string_view bytes) {
   const DecodedText decoded = DecodeGbk(bytes);
   const DecodedText icu = IcuDecodeGbk(bytes);
@@ -203,6 +214,9 @@ void CheckGbkBytes(std::string_view bytes) {
              decoded.round_trips ? "the same bytes again" : "flagged as round trip",
              DescribeEncoded(again.bytes, again.complete));
   }
+  CheckFirstFault("GBK bytes " + DescribeBytes(bytes), FirstUnfaithfulGbkByte(bytes),
+                  decoded.round_trips,
+                  [&](size_t n) { return DecodeGbk(bytes.substr(0, n)).round_trips; });
   if (!decoded.well_formed) return;
   // Every character read from valid bytes has a form of its own, which reads back as the same
   // character, even where the input spelled it another way.
@@ -217,6 +231,9 @@ void CheckGbkBytes(std::string_view bytes) {
 
 void CheckUtf8Bytes(std::string_view bytes) {
   const DecodedText decoded = DecodeUtf8(bytes);
+  CheckFirstFault("UTF-8 bytes " + DescribeBytes(bytes), FirstMalformedUtf8Byte(bytes),
+                  decoded.well_formed,
+                  [&](size_t n) { return DecodeUtf8(bytes.substr(0, n)).well_formed; });
   const ReferenceUtf8 reference = ReferenceDecodeUtf8(bytes);
   if (decoded.well_formed != reference.well_formed) {
     Mismatch("UTF-8 well-formedness of " + DescribeBytes(bytes),
@@ -252,11 +269,14 @@ void CheckText(std::u16string_view text) {
              Describe(utf8_back.text));
   }
 
+  CheckFirstFault("UTF-8 encoding of " + Describe(text), FirstUnencodableUtf8Unit(text),
+                  utf8.complete, [&](size_t n) { return EncodeUtf8(text.substr(0, n)).complete; });
   const EncodedBytes gbk = EncodeGbk(text);
+  CheckFirstFault("GBK encoding of " + Describe(text), FirstUnencodableGbkUnit(text), gbk.complete,
+                  [&](size_t n) { return EncodeGbk(text.substr(0, n)).complete; });
   const EncodedBytes icu = IcuEncodeGbk(text);
   if (gbk.bytes != icu.bytes || gbk.complete != icu.complete) {
-    Mismatch("GBK encoding of " + Describe(text),
-             DescribeEncoded(icu.bytes, icu.complete),
+    Mismatch("GBK encoding of " + Describe(text), DescribeEncoded(icu.bytes, icu.complete),
              DescribeEncoded(gbk.bytes, gbk.complete));
   }
   const DecodedText gbk_back = DecodeGbk(gbk.bytes);

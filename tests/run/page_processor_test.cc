@@ -158,19 +158,26 @@ TEST_F(PageProcessorTest, RulesApplyAndPermissionBitsStay) {
   EXPECT_EQ(st.st_mode & 07777, 0604u);
 }
 
-TEST_F(PageProcessorTest, DetectionKeepsGbkPagesInGbkAndRefusesToDestroyUndeclaredOnes) {
+TEST_F(PageProcessorTest, DetectionReadsPagesInTheEncodingTheirBytesAreValidIn) {
   Encodings(true, false, false);
+  panel_.SetText(field::pair1Find, u"中");
+  panel_.SetText(field::pair1Replace, u"新");
   const std::string declared = "<meta charset=\"gb2312\">\xD6\xD0";
-  const std::string undeclared = "<meta charset=gbk>\xD6\xD0\xCE\xC4";  // read as UTF-8
+  const std::string neither = "<meta charset=gbk>\xD6\xD0\x81<";
   WriteBytes(Page("declared.htm"), declared);
-  WriteBytes(Page("undeclared.htm"), undeclared);
-  RunList(u"declared.htm\r\nundeclared.htm\r\n###");
-  EXPECT_EQ(ReadBytes(Page("declared.htm")), declared);
-  EXPECT_EQ(ReadBytes(Page("undeclared.htm")), undeclared);
-  EXPECT_EQ(SkippedEntries(), std::vector<std::u16string>{u"undeclared.htm"});
+  WriteBytes(Page("neither.htm"), neither);
+  WriteBytes(Page("undeclared.htm"), "\xD6\xD0\xCE\xC4");  // 中文 in code page 936
+  RunList(u"declared.htm\r\nneither.htm\r\nundeclared.htm\r\n###");
+  EXPECT_EQ(ReadBytes(Page("declared.htm")), "<meta charset=\"gb2312\">\xD0\xC2");
+  EXPECT_EQ(ReadBytes(Page("neither.htm")), neither);
+  EXPECT_EQ(ReadBytes(Page("undeclared.htm")), "\xD0\xC2\xCE\xC4");
+  EXPECT_EQ(SkippedEntries(), std::vector<std::u16string>{u"neither.htm"});
   EXPECT_NE(std::find(statuses_.begin(), statuses_.end(),
-                      u"跳过 undeclared.htm：不是有效的UTF-8编码，未改动"),
+                      u"跳过 neither.htm：不是有效的GBK编码（第1行，字节偏移20），未改动"),
             statuses_.end());
+  // The switches show the encoding the last page was read in, not its guess.
+  EXPECT_FALSE(panel_.Ticked(field::readUtf8));
+  EXPECT_FALSE(panel_.Ticked(field::writeUtf8));
 }
 
 TEST_F(PageProcessorTest, PagesThatCannotBeProcessedSafelyAreLeftAndTheRunGoesOn) {
@@ -187,6 +194,8 @@ TEST_F(PageProcessorTest, PagesThatCannotBeProcessedSafelyAreLeftAndTheRunGoesOn
   EXPECT_EQ(ReadBytes(Page("last.htm")), "charset=gb2312");
   EXPECT_EQ(SkippedEntries(), (std::vector<std::u16string>{u"missing.htm", u"out.htm",
                                                            u"dir.htm", u"emoji.htm"}));
+  EXPECT_EQ(report_.skipped().at(3).reason,
+            u"含有GBK无法表示的字符 U+1F600 “\U0001F600”（第1行），未改动");
   EXPECT_EQ(report_.processed(), 1u);
   EXPECT_EQ(panel_.Text(kStatusLine), u"本目录内页面全部处理完毕了");
 }

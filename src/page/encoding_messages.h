@@ -1,0 +1,27 @@
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+// Why a page is left untouched for its encoding, in words that point at the cause: the status
+// line and the run report show these. Lines are counted from 1, at each LF.
+
+namespace quelbo {
+
+// The bytes are not valid in the encoding they are read in: where they first stop being valid,
+// as a line and a byte offset from the start of the file (counted from 0).
+std::u16string InvalidBytesReason(std::string_view bytes, bool utf8);
+
+// `text` has a character that the output encoding cannot hold: the first such character, as
+// U+XXXX and itself, and its line in the page as read (`original`, the page's bytes, decoded
+// in `original_utf8`'s encoding). A character the page does not hold came from the replacement
+// texts, and the reason says so. Without the original (a large page whose bytes were let go),
+// the line is counted in `text`. REQUIRES: `text` has such a character.
+std::u16string UnencodableReason(std::u16string_view text, bool utf8,
+                                 std::optional<std::string_view> original, bool original_utf8);
+
+// The page declares the encoding it is not read in and would turn into garbled text.
+std::u16string DeclaresOtherEncodingReason(bool declared_utf8);
+
+}  // namespace quelbo

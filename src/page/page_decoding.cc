@@ -1,0 +1,41 @@
+#include "page/page_decoding.h"
+
+#include "page/charset_declarations.h"
+#include "page/encoding_messages.h"
+#include "platform/text_codec.h"
+
+namespace quelbo {
+namespace {
+
+DecodedText Decode(std::string_view bytes, bool utf8) {
+  return utf8 ? DecodeUtf8(bytes) : DecodeGbk(bytes);
+}
+
+// Whether a converted page says it is in the other encoding and its bytes agree with it.
+bool DeclaresOtherEncoding(std::string_view bytes, bool read_utf8) {
+  const Charset declared = DeclaredCharset(bytes);
+  const Charset other = read_utf8 ? Charset::kGbk : Charset::kUtf8;
+  return declared == other && !IsAscii(bytes) && Decode(bytes, !read_utf8).round_trips;
+}
+
+}  // namespace
+
+std::expected<DecodedPage, std::u16string> DecodePage(std::string_view bytes,
+                                                      PageEncodings encodings) {
+  const bool utf8 = encodings.read_utf8;
+  DecodedText decoded = Decode(bytes, utf8);
+  if (!decoded.round_trips) {
+    if (encodings.detect) {
+      std::u16string().swap(decoded.text);
+      DecodedText other = Decode(bytes, !utf8);
+      if (other.round_trips) return DecodedPage{std::move(other.text), !utf8};
+    }
+    return std::unexpected(InvalidBytesReason(bytes, utf8));
+  }
+  if (!encodings.detect && utf8 != encodings.write_utf8 && DeclaresOtherEncoding(bytes, utf8)) {
+    return std::unexpected(DeclaresOtherEncodingReason(!utf8));
+  }
+  return DecodedPage{std::move(decoded.text), utf8};
+}
+
+}  // namespace quelbo
