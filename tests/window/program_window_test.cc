@@ -191,6 +191,7 @@ TEST_F(ProgramWindowTest, TheStatusBarKeepsTheRunSummaryAndShowsTheSkippedPagesI
   WriteBytes(Page("same.htm"), "z");
   StartUp();
   const auto bar_text = [this](const char* name) {
+    window_->RefreshNow();
     return window_->findChild<QWidget*>(name)->property("text").toString().toStdU16String();
   };
   EXPECT_EQ(window_->findChild<QWidget*>("siteFolder")->toolTip().toStdString(),

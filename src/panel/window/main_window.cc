@@ -65,6 +65,11 @@ MainWindow::MainWindow(ControlPanel& panel, CommandHandler on_command, QWidget* 
 
 MainWindow::~MainWindow() { panel_.RemoveObserver(observer_); }
 
+void MainWindow::RefreshNow() {
+  refresh_queue_.Flush();
+  status_bar_->FlushSummary();
+}
+
 MainWindow::RefreshCounters MainWindow::Counters() const {
   return {refresh_queue_.flushes(), refresh_queue_.refreshed_controls()};
 }

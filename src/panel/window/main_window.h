@@ -36,7 +36,7 @@ class MainWindow final : public QWidget {
   ~MainWindow() override;
 
   // Shows pending model changes now rather than at the next frame.
-  void RefreshNow() { refresh_queue_.Flush(); }
+  void RefreshNow();
 
   struct RefreshCounters {
     std::uint64_t flushes = 0;   // frames that showed a change

@@ -3,6 +3,7 @@
 #include <QLabel>
 #include <QResizeEvent>
 #include <QToolButton>
+#include <algorithm>
 
 #include "panel/settings_fields.h"
 
@@ -108,6 +109,8 @@ RunStatusBar::RunStatusBar(QWidget* parent)
   skipped_->setCheckable(true);
   skipped_->setAutoRaise(true);
   skipped_->setToolTip(QStringLiteral("显示或收起跳过的页面及原因"));
+  summary_timer_.setSingleShot(true);
+  QObject::connect(&summary_timer_, &QTimer::timeout, this, [this] { FlushSummary(); });
   addWidget(site_, 1);
   addWidget(note_, 1);
   addPermanentWidget(summary_);
@@ -124,7 +127,30 @@ void RunStatusBar::ShowSiteFolder(const QString& path) {
 }
 
 void RunStatusBar::ShowSummary(const Summary& summary) {
-  if (summary_shown_ == summary) return;
+  if (summary_shown_ == summary) {
+    summary_held_.reset();
+    summary_timer_.stop();
+    return;
+  }
+  if (!summary_shown_ || since_summary_.hasExpired(kSummaryMilliseconds)) {
+    Draw(summary);
+    return;
+  }
+  summary_held_ = summary;
+  if (!summary_timer_.isActive()) {
+    summary_timer_.start(static_cast<int>(
+        kSummaryMilliseconds - std::min<qint64>(since_summary_.elapsed(), kSummaryMilliseconds)));
+  }
+}
+
+void RunStatusBar::FlushSummary() {
+  if (summary_held_) Draw(*summary_held_);
+}
+
+void RunStatusBar::Draw(const Summary& summary) {
+  summary_held_.reset();
+  summary_timer_.stop();
+  since_summary_.restart();
   summary_shown_ = summary;
   summary_->setText(
       QStringLiteral("已处理 %1 页，改动 %2 页，").arg(summary.processed).arg(summary.changed));

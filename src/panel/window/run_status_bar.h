@@ -1,7 +1,9 @@
 #pragma once
 
+#include <QElapsedTimer>
 #include <QStatusBar>
 #include <QString>
+#include <QTimer>
 #include <cstddef>
 #include <optional>
 #include <vector>
@@ -32,7 +34,11 @@ class RunStatusBar final : public QStatusBar {
   explicit RunStatusBar(QWidget* parent);
 
   void ShowSiteFolder(const QString& path);
+  // During a run the counts change with every page: they are shown at most every
+  // kSummaryMilliseconds, and the last ones always, at the latest that long after.
   void ShowSummary(const Summary& summary);
+  // Shows a summary held back now.
+  void FlushSummary();
   // The settings fields the last save stored with "?"; none clears the note.
   void ShowSaveNote(const std::vector<Control>& fields);
 
@@ -40,12 +46,21 @@ class RunStatusBar final : public QStatusBar {
   QToolButton& SkippedButton() { return *skipped_; }
 
  private:
+  // A relaid and repainted status bar costs about a millisecond; at every frame of a run that
+  // was a tenth of the window's time.
+  static constexpr int kSummaryMilliseconds = 250;
+
+  void Draw(const Summary& summary);
+
   ElidedLabel* site_;
   ElidedLabel* note_;
   QLabel* summary_;
   QToolButton* skipped_;
   // What is shown, so that showing it again costs nothing.
   std::optional<Summary> summary_shown_;
+  std::optional<Summary> summary_held_;
+  QElapsedTimer since_summary_;
+  QTimer summary_timer_;
   std::vector<Control> note_fields_;
 };
 
