@@ -3,6 +3,7 @@
 namespace quelbo {
 
 void RunReport::Reset() {
+  ++runs_;
   processed_ = 0;
   changed_ = 0;
   skipped_.clear();

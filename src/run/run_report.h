@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <functional>
 #include <string>
 #include <vector>
@@ -26,11 +27,14 @@ class RunReport {
   // Each listener is told of each skipped page as it happens.
   void AddSkipListener(Listener listener) { on_skip_.push_back(std::move(listener)); }
 
+  // How many times the report was reset: a front end tells a new run by it.
+  std::uint64_t runs() const { return runs_; }
   size_t processed() const { return processed_; }
   size_t changed() const { return changed_; }
   const std::vector<SkippedPage>& skipped() const { return skipped_; }
 
  private:
+  std::uint64_t runs_ = 0;
   size_t processed_ = 0;
   size_t changed_ = 0;
   std::vector<SkippedPage> skipped_;

@@ -3,6 +3,7 @@
 #include "panel/panel_reactions.h"
 #include "platform/text_codec.h"
 #include "run/excluded_dir_filter.h"
+#include "settings/save_substitutes.h"
 #include "settings/settings_io.h"
 
 namespace quelbo {
@@ -36,7 +37,10 @@ void Session::LoadSettings() { quelbo::LoadSettings(panel_, store_); }
 void Session::Click(Control command) {
   switch (command) {
     case Control::Command1:
-      controller_.StartRun();
+      // Start cleans line breaks and spaces after its save, which code page 936 always holds.
+      if (controller_.StartRun()) {
+        substituted_ = FieldsSavedWithSubstitutes(panel_, SaveKind::kEverySetting);
+      }
       break;
     case Control::Command2:
       ClickCommand2(panel_);
@@ -53,6 +57,8 @@ void Session::Click(Control command) {
     case Control::Command6:
       if (auto saved = SaveExtraBlockSets(panel_, store_); !saved) {
         panel_.SetText(kStatusLine, u"配置保存失败：" + FromUtf8(saved.error().Message()));
+      } else {
+        substituted_ = FieldsSavedWithSubstitutes(panel_, SaveKind::kExtraBlockSets);
       }
       break;
     case Control::Command7:

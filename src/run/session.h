@@ -2,6 +2,7 @@
 
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "panel/control_panel.h"
 #include "platform/clock.h"
@@ -39,6 +40,12 @@ class Session {
   ControlPanel& panel() { return panel_; }
   StepScheduler& scheduler() { return scheduler_; }
   RunReport& report() { return report_; }
+  const RunReport& report() const { return report_; }
+  // The site folder the run works on, absolute.
+  const std::string& root_path() const { return root_.path(); }
+  // The settings fields that the last successful save stored with "?" in place of characters
+  // code page 936 cannot hold: the next start reads "?" there.
+  const std::vector<Control>& fields_saved_with_substitutes() const { return substituted_; }
   RunController& controller() { return controller_; }
   const ConfigStore& store() const { return store_; }
 
@@ -53,6 +60,7 @@ class Session {
   DirectoryWalker walker_;
   PageProcessor pages_;
   RunController controller_;
+  std::vector<Control> substituted_;
 };
 
 }  // namespace quelbo

@@ -2,6 +2,8 @@
 
 #include <QFont>
 #include <QFontDatabase>
+#include <QFontInfo>
+#include <QFontMetrics>
 #include <QGuiApplication>
 #include <QString>
 #include <QStringList>
@@ -25,6 +27,16 @@ bool UseCjkApplicationFont() {
     return true;
   }
   return false;
+}
+
+QFont FontFittingLines(const QFont& base, int height, int lines, int min_pixels) {
+  QFont font = base;
+  for (int pixels = QFontInfo(base).pixelSize(); pixels > min_pixels; --pixels) {
+    font.setPixelSize(pixels);
+    if (QFontMetrics(font).lineSpacing() * lines <= height) return font;
+  }
+  font.setPixelSize(min_pixels);
+  return font;
 }
 
 }  // namespace quelbo

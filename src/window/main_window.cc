@@ -6,17 +6,29 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QProgressBar>
+#include <QResizeEvent>
 #include <QString>
 #include <QStringView>
+#include <QToolButton>
 #include <utility>
 
+#include "panel/settings_fields.h"
+#include "window/app_font.h"
+#include "window/focus_order.h"
+#include "window/multi_line_field.h"
+#include "window/program_icon.h"
 #include "window/progress_ticks.h"
+#include "window/run_status_bar.h"
 #include "window/twips.h"
 #include "window/widget_factory.h"
 #include "window/window_layout.h"
+#include "run/session.h"
 
 namespace quelbo {
 namespace {
+
+// Smaller than this, Chinese characters stop being legible.
+constexpr int kMinimumFieldPixels = 10;
 
 QStringView View(std::u16string_view text) {
   return QStringView(text.data(), static_cast<qsizetype>(text.size()));
@@ -39,14 +51,24 @@ MainWindow::MainWindow(ControlPanel& panel, CommandHandler on_command, QWidget* 
       dpi_(logicalDpiX()),
       refresh_queue_([this](Control control) { Refresh(control); }) {
   setObjectName(QString::fromLatin1(ControlName(Control::Form1)));
-  const PixelRect client = TwipsToPixels(DesignPlacement(Control::Form1).rect, dpi_);
-  resize(client.width, client.height);
+  setWindowIcon(ProgramIcon());
   CreateWidgets();
+  FitMultiLineFields();
+  const PixelRect client = TwipsToPixels(DesignPlacement(Control::Form1).rect, dpi_);
+  const QSize size(client.width, client.height + status_bar_->height());
+  setMinimumSize(size);
+  resize(size);
+  PlaceStatusBar();
   for (size_t i = 0; i < kControlCount; ++i) Refresh(static_cast<Control>(i));
   observer_ = panel_.AddObserver([this](Control control) { refresh_queue_.MarkDirty(control); });
 }
 
 MainWindow::~MainWindow() { panel_.RemoveObserver(observer_); }
+
+void MainWindow::RefreshNow() {
+  refresh_queue_.Flush();
+  status_bar_->FlushSummary();
+}
 
 MainWindow::RefreshCounters MainWindow::Counters() const {
   return {refresh_queue_.flushes(), refresh_queue_.refreshed_controls()};
@@ -69,6 +91,71 @@ void MainWindow::CreateWidgets() {
     widgets_[i] = widget;
     Connect(control, *widget);
   }
+  status_bar_ = new RunStatusBar(this);
+  QObject::connect(&status_bar_->SkippedButton(), &QToolButton::toggled, this,
+                   [this](bool shown) { ShowSkippedPages(shown); });
+}
+
+void MainWindow::FitMultiLineFields() {
+  // The smallest multi-line fields (block set 0's) show two whole lines, as drawn.
+  const auto& smallest = static_cast<const MultiLineField&>(*widgets_[Index(field::block0Start)]);
+  const QFont font =
+      FontFittingLines(this->font(), smallest.LineAreaHeight(), 2, kMinimumFieldPixels);
+  for (size_t i = 0; i < kControlCount; ++i) {
+    if (KindOf(static_cast<Control>(i)) != ControlKind::kMultiLineText) continue;
+    auto& field = static_cast<MultiLineField&>(*widgets_[i]);
+    field.setFont(font);
+    field.ShowWholeLines();
+  }
+}
+
+void MainWindow::ShowSession(const Session& session) {
+  session_ = &session;
+  status_bar_->ShowSiteFolder(QString::fromStdString(session.root_path()));
+  RefreshStatusBar();
+}
+
+void MainWindow::RefreshStatusBar() {
+  if (session_ == nullptr) return;
+  const RunReport& report = session_->report();
+  if (report.runs() != shown_run_) {
+    // A new Start: the list of skipped pages is the last run's, and gives way.
+    shown_run_ = report.runs();
+    status_bar_->SkippedButton().setChecked(false);
+  }
+  if (shown_run_ > 0) {
+    status_bar_->ShowSummary({report.processed(), report.changed(), report.skipped().size()});
+  }
+  status_bar_->ShowSaveNote(session_->fields_saved_with_substitutes());
+}
+
+void MainWindow::ShowSkippedPages(bool shown) {
+  auto& skipped = static_cast<MultiLineField&>(*widgets_[Index(kSkippedPages)]);
+  QWidget& pending = *widgets_[Index(kPendingPages)];
+  skipped.setGeometry(shown ? pending.geometry()
+                            : ToQRect(TwipsToPixels(DesignPlacement(kSkippedPages).rect, dpi_)));
+  skipped.ShowWholeLines();
+  pending.setVisible(!shown);
+  if (shown) skipped.raise();
+}
+
+void MainWindow::resizeEvent(QResizeEvent* event) {
+  QWidget::resizeEvent(event);
+  PlaceStatusBar();
+}
+
+void MainWindow::PlaceStatusBar() {
+  // Along the bottom edge, above what an enlarged window shows there (the parked panel).
+  const int bar = status_bar_->height();
+  status_bar_->setGeometry(0, height() - bar, width(), bar);
+  status_bar_->raise();
+}
+
+bool MainWindow::focusNextPrevChild(bool next) {
+  QWidget* target = NextInFocusChain(*this, focusWidget(), next);
+  if (target == nullptr) return false;
+  target->setFocus(next ? Qt::TabFocusReason : Qt::BacktabFocusReason);
+  return true;
 }
 
 void MainWindow::Connect(Control control, QWidget& widget) {
@@ -95,6 +182,7 @@ void MainWindow::Connect(Control control, QWidget& widget) {
       QObject::connect(static_cast<QAbstractButton*>(&widget), &QAbstractButton::clicked, this,
                        [this, control] {
                          if (on_command_) on_command_(control);
+                         RefreshStatusBar();  // a save may have left a note
                        });
       break;
     case ControlKind::kLabel:
@@ -114,6 +202,7 @@ void MainWindow::Refresh(Control control) {
       break;
     case ControlKind::kMultiLineText:
       bindings_[Index(control)]->Refresh();
+      if (control == kSkippedPages) RefreshStatusBar();
       break;
     case ControlKind::kCheckBox: {
       auto& box = static_cast<QAbstractButton&>(widget);
@@ -126,6 +215,8 @@ void MainWindow::Refresh(Control control) {
       break;
     case ControlKind::kLabel:
       SetTextIfChanged(static_cast<QLabel&>(widget), text);
+      // Each step of a run writes the status line; the report has moved on with it.
+      if (control == kStatusLine) RefreshStatusBar();
       break;
     case ControlKind::kCommand:
       SetTextIfChanged(static_cast<QAbstractButton&>(widget), text);
@@ -180,6 +271,7 @@ void MainWindow::RefreshFrame1() {
   frame.setGeometry(
       ToQRect(TwipsToPixels({position.left, position.top, size.width, size.height}, dpi_)));
   frame.raise();
+  status_bar_->raise();
 }
 
 }  // namespace quelbo

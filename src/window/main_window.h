@@ -15,6 +15,9 @@ class QButtonGroup;
 
 namespace quelbo {
 
+class RunStatusBar;
+class Session;
+
 // The program's one window, Form1. It shows the panel model and writes the user's edits into
 // it, and keeps no state of its own: every widget is named after its control and shows that
 // control's model value. Model changes are shown at the next frame, all at once, however often
@@ -25,14 +28,15 @@ class MainWindow final : public QWidget {
   // Called on a click of Command1 … Command7.
   using CommandHandler = std::function<void(Control)>;
 
-  // The client area has its design size (8280 × 6750 twips) at the screen's logical DPI.
+  // The client area has its design size (8280 × 6750 twips) at the screen's logical DPI, with
+  // the status bar below it; the window never gets smaller than that.
   MainWindow(ControlPanel& panel, CommandHandler on_command, QWidget* parent = nullptr);
   MainWindow(const MainWindow&) = delete;
   MainWindow& operator=(const MainWindow&) = delete;
   ~MainWindow() override;
 
   // Shows pending model changes now rather than at the next frame.
-  void RefreshNow() { refresh_queue_.Flush(); }
+  void RefreshNow();
 
   struct RefreshCounters {
     std::uint64_t flushes = 0;   // frames that showed a change
@@ -43,6 +47,15 @@ class MainWindow final : public QWidget {
   // The logical DPI the layout was computed for.
   int LayoutDpi() const { return dpi_; }
 
+  // Shows the session's site folder, run summary and save notes in the status bar.
+  // REQUIRES: `session` outlives the window, and its panel is the window's.
+  void ShowSession(const Session& session);
+
+ protected:
+  void resizeEvent(QResizeEvent* event) override;
+  // Tab and Shift+Tab follow the controls in sight, as the user sees them.
+  bool focusNextPrevChild(bool next) override;
+
  private:
   void CreateWidgets();
   void Connect(Control control, QWidget& widget);
@@ -50,6 +63,11 @@ class MainWindow final : public QWidget {
   void RefreshOptions();
   void RefreshFrame1();
   void RefreshProgressBar(QProgressBar& bar);
+  void RefreshStatusBar();
+  void FitMultiLineFields();
+  void PlaceStatusBar();
+  // Shows the skipped pages in place of the pending-page list, or the list again.
+  void ShowSkippedPages(bool shown);
 
   ControlPanel& panel_;
   CommandHandler on_command_;
@@ -57,6 +75,9 @@ class MainWindow final : public QWidget {
   std::array<QWidget*, kControlCount> widgets_{};
   std::array<std::unique_ptr<MultiLineBinding>, kControlCount> bindings_;
   QButtonGroup* options_ = nullptr;
+  RunStatusBar* status_bar_ = nullptr;
+  const Session* session_ = nullptr;
+  std::uint64_t shown_run_ = 0;  // the run whose summary the status bar shows
   RefreshQueue refresh_queue_;
   ControlPanel::ObserverId observer_ = 0;
 };

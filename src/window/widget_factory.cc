@@ -7,12 +7,13 @@
 #include <QPalette>
 #include <QPlainTextEdit>
 #include <QProgressBar>
-#include <QPushButton>
 #include <QRadioButton>
 #include <QString>
 #include <limits>
 
 #include "panel/settings_fields.h"
+#include "window/command_button.h"
+#include "window/multi_line_field.h"
 #include "window/progress_ticks.h"
 
 namespace quelbo {
@@ -35,7 +36,7 @@ QWidget* MakeWidgetOfKind(Control control, QWidget* parent) {
       return edit;
     }
     case ControlKind::kMultiLineText: {
-      auto* edit = new QPlainTextEdit(parent);
+      auto* edit = new MultiLineField(parent);
       edit->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
       // The run lists are rewritten by the run all the time; an undo history of them would
       // only grow and could bring back entries the run has taken.
@@ -57,7 +58,7 @@ QWidget* MakeWidgetOfKind(Control control, QWidget* parent) {
       return label;
     }
     case ControlKind::kCommand:
-      return new QPushButton(parent);
+      return new CommandButton(parent);
     case ControlKind::kProgressBar: {
       auto* bar = new QProgressBar(parent);
       bar->setRange(0, kProgressTicks);

@@ -33,6 +33,7 @@ int RunWindowProgram(int argc, char** argv, const char* name,
 
   // The window exists before the settings fill it, and is shown only after.
   MainWindow window(session.panel(), [&session](Control command) { session.Click(command); });
+  window.ShowSession(session);
   session.LoadSettings();
   QtStepDriver driver(session.scheduler(), clock);
   // Closing the window ends the program: no step runs after it, and nothing is saved.

@@ -161,8 +161,9 @@ TEST_F(MainWindowTest, TextColoursTellTheBlockSetsApartAndTheStatusLineIsRed) {
 }
 
 TEST_F(MainWindowTest, LayoutKeepsTheDesignRowsAndColumns) {
-  EXPECT_EQ(window_.size(), PixelsOf({0, 0, 8280, 6750}).size());
-  const QRect client = window_.rect();
+  const QRect client = PixelsOf({0, 0, 8280, 6750});
+  EXPECT_EQ(window_.size().width(), client.width());
+  EXPECT_EQ(window_.findChild<QWidget*>("statusBar")->geometry().top(), client.height());
   const QRect left_column = PixelsOf({120, 0, 5535, 6750});
   const QRect right_column = PixelsOf({5760, 0, 2415, 6750});
   const Control left[] = {Control::ProgressBar1, Control::Label1, Control::url,    Control::Text1,
@@ -371,6 +372,73 @@ TEST_F(MainWindowTest, StatusLineBurstsAreShownOncePerFrame) {
   EXPECT_EQ(after.flushes - before.flushes, 1u);
   EXPECT_EQ(after.controls - before.controls, 2u);
   EXPECT_EQ(Find<QLabel>(kStatusLine)->text(), "entry9");
+}
+
+TEST_F(MainWindowTest, TabAndShiftTabLeaveEveryMultiLineFieldWithItsTextUnchanged) {
+  window_.show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(&window_));
+  Click(Control::Command5);  // the block-set panel in sight
+  for (size_t i = 0; i < kControlCount; ++i) {
+    const auto control = static_cast<Control>(i);
+    if (KindOf(control) != ControlKind::kMultiLineText) continue;
+    auto* field = Find<QPlainTextEdit>(control);
+    const std::u16string before(panel_.Text(control));
+    for (Qt::Key key : {Qt::Key_Tab, Qt::Key_Backtab}) {
+      field->setFocus();
+      QTest::keyClick(QApplication::focusWidget(), key);
+      EXPECT_FALSE(field->hasFocus()) << ControlName(control) << " " << key;
+      EXPECT_EQ(panel_.Text(control), before) << ControlName(control);
+      EXPECT_EQ(ToU16(field->toPlainText()), before) << ControlName(control);
+    }
+  }
+}
+
+TEST_F(MainWindowTest, TabVisitsTheControlsInSightAsTheScreenShowsThem) {
+  window_.show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(&window_));
+  const auto tab_round = [this](Control from) {
+    QStringList visited;
+    Find(from)->setFocus();
+    for (int i = 0; i < 60; ++i) {
+      QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+      const QString name = QApplication::focusWidget()->objectName();
+      if (visited.contains(name)) break;
+      visited << name;
+    }
+    return visited;
+  };
+  // Row by row; of the options only the chosen one (.html); nothing parked or outside.
+  EXPECT_EQ(tab_round(Control::Command5),
+            QStringList({"RichTextBox2", "url",    "Text1",    "Text10", "Text2",    "Text3",
+                         "Text4",        "Text5",  "Text6",    "Text14", "Text17",   "Text18",
+                         "Text19",       "Text13", "Check5",   "Check3", "Command1", "Option2",
+                         "Check2",       "Check4", "Command4", "Text9",  "Check1",   "Command5"}));
+  Find(Control::Text1)->setFocus();
+  QTest::keyClick(Find(Control::Text1), Qt::Key_Backtab);
+  EXPECT_EQ(QApplication::focusWidget(), Find(Control::url));
+
+  // The shown panel takes the place of the fields it covers.
+  Click(Control::Command5);
+  window_.RefreshNow();
+  EXPECT_EQ(
+      tab_round(Control::Command5),
+      QStringList({"RichTextBox2", "url",      "Text1",    "Text10", "Text2",    "Text11",
+                   "Text15",       "Text16",   "Text20",   "Text21", "Text22",   "Check6",
+                   "Command6",     "Command2", "Check5",   "Check3", "Command1", "Option2",
+                   "Check2",       "Check4",   "Command4", "Text9",  "Check1",   "Command5"}));
+}
+
+TEST_F(MainWindowTest, TheFormAndTheStatusBarAreNeverCut) {
+  EXPECT_FALSE(window_.windowIcon().isNull());
+  window_.show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(&window_));
+  window_.resize(400, 300);
+  const QRect form = PixelsOf({0, 0, 8280, 6750});
+  auto* bar = window_.findChild<QWidget*>("statusBar");
+  EXPECT_GE(window_.width(), form.width());
+  EXPECT_EQ(bar->geometry(), QRect(0, form.height(), form.width(), bar->height()));
+  EXPECT_EQ(window_.height(), form.height() + bar->height());
+  EXPECT_TRUE(window_.rect().contains(Find(Control::Command1)->geometry()));
 }
 
 }  // namespace

@@ -31,8 +31,9 @@ class ProgramWindowTest : public ::testing::Test {
   ProgramWindowTest() {
     fs_.MakeDirectories(site_).value();
     session_ = std::move(Session::Create(fs_, clock_, SessionPaths{site_, config_}).value());
-    window_ = std::make_unique<MainWindow>(
-        session_->panel(), [this](Control command) { session_->Click(command); });
+    window_ = std::make_unique<MainWindow>(session_->panel(),
+                                           [this](Control command) { session_->Click(command); });
+    window_->ShowSession(*session_);
   }
 
   // What the program does at start-up, once the configuration directory holds what a test
@@ -182,17 +183,75 @@ TEST_F(ProgramWindowTest, ATypedMultiLineRuleIsStoredWithCrLf) {
   EXPECT_EQ(ReadBytes(config_ + "shanchu.txt"), "ad\r\nend\r\n");
 }
 
-TEST_F(ProgramWindowTest, SkippedPagesAreListedAtTheEndOfTheRun) {
+TEST_F(ProgramWindowTest, TheStatusBarKeepsTheRunSummaryAndShowsTheSkippedPagesInPlace) {
   PlainRunSettings();
+  Key(u"替换前1", u"x");
+  Key(u"替换后1", u"y");
   WriteBytes(Page("bad.htm"), "\xD6\xD0");  // not UTF-8
   WriteBytes(Page("good.htm"), "x");
+  WriteBytes(Page("same.htm"), "z");
   StartUp();
+  const auto bar_text = [this](const char* name) {
+    window_->RefreshNow();
+    return window_->findChild<QWidget*>(name)->property("text").toString().toStdU16String();
+  };
+  EXPECT_EQ(window_->findChild<QWidget*>("siteFolder")->toolTip().toStdString(),
+            "网站目录：" + session_->root_path());
+  EXPECT_TRUE(window_->findChild<QWidget*>("runSummary")->isHidden());  // no run yet
   Click(Control::Command1);
   ASSERT_TRUE(RunUntilIdle());
-  const std::u16string shown = Shown(kSkippedPages);
-  EXPECT_TRUE(shown.starts_with(u"bad.htm：")) << ToUtf8(shown);
-  EXPECT_TRUE(Find<QPlainTextEdit>(kSkippedPages)->isReadOnly());
+  session_->panel().SetText(kStatusLine, u"okle");  // whatever the status line says later
+  window_->RefreshNow();
+  EXPECT_EQ(bar_text("runSummary"), u"已处理 2 页，改动 1 页，");
+  EXPECT_EQ(bar_text("skippedCount"), u"跳过 1 页");
   EXPECT_EQ(ReadBytes(Page("bad.htm")), "\xD6\xD0");
+
+  auto* skipped = Find<QPlainTextEdit>(kSkippedPages);
+  EXPECT_TRUE(skipped->isReadOnly());
+  QTest::mouseClick(window_->findChild<QWidget*>("skippedCount"), Qt::LeftButton);
+  EXPECT_EQ(skipped->geometry(), Find(kPendingPages)->geometry());
+  EXPECT_TRUE(Find(kPendingPages)->isHidden());
+  EXPECT_TRUE(Shown(kSkippedPages).starts_with(u"bad.htm：")) << ToUtf8(Shown(kSkippedPages));
+
+  // The next Start brings the pending-page list back.
+  WriteBytes(Page("bad.htm"), "x");
+  Click(Control::Command1);
+  ASSERT_TRUE(RunUntilIdle());
+  EXPECT_FALSE(Find(kPendingPages)->isHidden());
+  EXPECT_EQ(bar_text("skippedCount"), u"跳过 0 页");
+}
+
+TEST_F(ProgramWindowTest, EnterOnAFocusedStartButtonStartsARun) {
+  PlainRunSettings();
+  StartUp();
+  const std::pair<Qt::Key, Qt::KeyboardModifiers> enters[] = {{Qt::Key_Return, Qt::NoModifier},
+                                                              {Qt::Key_Enter, Qt::KeypadModifier}};
+  for (const auto& [key, modifiers] : enters) {
+    const auto runs = session_->report().runs();
+    Find(Control::Command1)->setFocus();
+    QTest::keyClick(Find(Control::Command1), key, modifiers);
+    EXPECT_EQ(session_->report().runs(), runs + 1) << key;
+    ASSERT_TRUE(RunUntilIdle());
+  }
+}
+
+TEST_F(ProgramWindowTest, ASaveThatStoresQuestionMarksNamesTheFieldsInTheStatusBar) {
+  PlainRunSettings();
+  StartUp();
+  auto* note = window_->findChild<QWidget*>("saveNote");
+  session_->panel().SetText(field::pair2Find, u"茶\U0001F375");
+  session_->panel().SetText(field::excludedDirs, u"café|ĳ");
+  Click(Control::Command1);
+  EXPECT_EQ(ReadBytes(config_ + "tihuanqian.txt"), "\xB2\xE8?\r\n");
+  EXPECT_EQ(note->toolTip(),
+            "替换前2（Text2）、不替换目录（Text9） 含GBK无法保存的字符，已存为“?”");
+  EXPECT_FALSE(note->isHidden());
+  ASSERT_TRUE(RunUntilIdle());
+  session_->panel().SetText(field::pair2Find, u"茶");
+  session_->panel().SetText(field::excludedDirs, u"");
+  Click(Control::Command1);
+  EXPECT_TRUE(note->isHidden());
+  ASSERT_TRUE(RunUntilIdle());
 }
 
 TEST_F(ProgramWindowTest, ClosingTheWindowStopsTheRunAndSavesNothing) {
