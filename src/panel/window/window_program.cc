@@ -7,21 +7,20 @@
 #include "panel/window/app_font.h"
 #include "panel/window/main_window.h"
 #include "panel/window/qt_step_driver.h"
+#include "panel/window/window_site_folder.h"
 #include "platform/locations.h"
 
 namespace quelbo {
 
 int RunWindowProgram(int argc, char** argv, const char* name,
                      const std::function<void(Session&)>& shown) {
+  if (const auto answered = AnswerWithoutWindow(argc, argv, name)) return *answered;
   QApplication app(argc, argv);
   UseCjkApplicationFont();
 
-  const auto root = ExecutableDirectory();
-  if (!root) {
-    std::fprintf(stderr, "%s: %s\n", name, root.error().Message().c_str());
-    return 2;
-  }
   PosixFileSystem fs;
+  const auto root = WindowSiteFolder(fs, argc, argv, name);
+  if (!root) return root.error();
   SteadyClock clock;
   auto created = Session::Create(fs, clock, SessionPaths{*root, ConfigDirectory()});
   if (!created) {
