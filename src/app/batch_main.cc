@@ -37,7 +37,8 @@ void PrintUsage(std::FILE* out, const std::string& config_directory) {
                "Rewrites the pages of the site in SITE_FOLDER (and, when the stored settings say\n"
                "so, in its immediate subfolders) with the stored rules, exactly as pressing Start\n"
                "in the window does, then exits. Without SITE_FOLDER the site is the folder that\n"
-               "holds this program, which must then not be a system folder such as /usr/bin.\n"
+               "holds this program, which must then not be a system folder or a folder of\n"
+               "programs such as /usr/bin or ~/.local/bin.\n"
                "\n"
                "Settings come from %s\n"
                "(the INI file htm批处理配置.ini and its list files, in GBK), the same directory\n"
@@ -81,7 +82,7 @@ int main(int argc, char** argv) {
   }
   // An installed copy started without a folder would otherwise work on /usr/bin.
   if (!root->given && IsSystemFolder(root->path)) {
-    std::fprintf(stderr, "quelbo-batch: %s is a system folder; name the site folder: %s\n",
+    std::fprintf(stderr, "quelbo-batch: %s holds programs, not pages; name the site folder: %s\n",
                  root->path.c_str(), "quelbo-batch [--trace] SITE_FOLDER");
     return kExitNotStarted;
   }

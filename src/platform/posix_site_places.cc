@@ -26,6 +26,8 @@ bool IsInTree(std::string_view directory, std::string_view tree) {
 bool IsSystemFolder(std::string_view directory) {
   while (directory.size() > 1 && directory.back() == '/') directory.remove_suffix(1);
   if (directory == "/") return true;
+  // Where programs are installed outside those trees too: ~/.local/bin, /usr/local/bin.
+  if (directory.ends_with("/bin")) return true;
   if (IsInTree(directory, kMountedDisks) && directory != kMountedDisks) return false;
   for (const std::string_view tree : kSystemTrees) {
     if (IsInTree(directory, tree)) return true;

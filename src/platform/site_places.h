@@ -5,9 +5,9 @@
 
 namespace quelbo {
 
-// Whether a directory (absolute, links resolved) belongs to the system itself: its programs,
-// libraries, settings and devices. No site's pages live there, so a program installed in one
-// of them must be told which folder to work on.
+// Whether a directory (absolute, links resolved) belongs to the system itself (its programs,
+// libraries, settings and devices) or is any folder of installed programs ("bin"). No site's
+// pages live there, so a program installed in one of them must be told which folder to use.
 bool IsSystemFolder(std::string_view directory);
 
 // Whether pages may be kept and rewritten in a directory: not a system folder, and one this

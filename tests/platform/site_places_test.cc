@@ -14,6 +14,8 @@ TEST(SitePlaces, SystemFoldersAndPlacesForPages) {
       {"/usr/bin/", true},
       {"/opt/quelbo", true},
       {"/run/user/1000", true},
+      {"/home/u/.local/bin", true},
+      {"/home/u/cabin", false},
       {"/usrlocal", false},
       {"/home/u/site", false},
       {"/var/www/html", false},
