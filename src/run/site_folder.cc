@@ -11,12 +11,11 @@ Result<SiteFolder> SiteFolderFor(FileSystem& fs, const std::optional<std::string
     return SiteFolder{std::move(*own), false};
   }
   auto info = fs.Stat(*given);
-  if (!info && info.error().kind() == ErrorKind::kNotFound) {
-    return std::unexpected(Error(ErrorKind::kNotFound, "site folder", *given, "no such folder"));
+  if (!info) {
+    const bool missing = info.error().kind() == ErrorKind::kNotFound;
+    return std::unexpected(Error(info.error().kind(), "site folder", *given,
+                                 missing ? "no such folder" : info.error().reason()));
   }
-  if (!info)
-    return std::unexpected(
-        Error(info.error().kind(), "site folder", *given, info.error().reason()));
   if (info->type != FileType::kDirectory) {
     return std::unexpected(Error(ErrorKind::kNotFound, "site folder", *given, "not a folder"));
   }
