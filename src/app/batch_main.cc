@@ -4,15 +4,17 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
-#include <string_view>
 
 #include "app/batch_output.h"
 #include "panel/settings_fields.h"
 #include "platform/console.h"
 #include "platform/locations.h"
+#include "platform/site_places.h"
 #include "platform/text_codec.h"
+#include "run/command_line.h"
 #include "run/headless_loop.h"
 #include "run/session.h"
+#include "run/site_folder.h"
 
 namespace {
 
@@ -25,19 +27,22 @@ constexpr int kExitInterrupted = 130;
 
 void PrintUsage(std::FILE* out, const std::string& config_directory) {
   std::fprintf(out,
-               "Usage: quelbo-batch [--trace]\n"
+               "Usage: quelbo-batch [--trace] [SITE_FOLDER]\n"
                "\n"
-               "Rewrites the pages of the site in the directory that holds this program (and,\n"
-               "when the stored settings say so, its immediate subdirectories) with the stored\n"
-               "rules, exactly as pressing Start in the window does, then exits.\n"
+               "Rewrites the pages of the site in SITE_FOLDER (and, when the stored settings say\n"
+               "so, in its immediate subfolders) with the stored rules, exactly as pressing Start\n"
+               "in the window does, then exits. Without SITE_FOLDER the site is the folder that\n"
+               "holds this program, which must then not be a system folder or a folder of\n"
+               "programs such as /usr/bin or ~/.local/bin.\n"
                "\n"
                "Settings come from %s\n"
                "(the INI file htm批处理配置.ini and its list files, in GBK), the same directory\n"
                "the window uses; $XDG_CONFIG_HOME, when set to an absolute path, replaces\n"
                "~/.config. Nothing is saved after the run.\n"
                "\n"
-               "  --trace   print every status-line text, one per line, on stdout\n"
-               "  --help    print this text\n"
+               "  --trace     print every status-line text, one per line, on stdout\n"
+               "  --help      print this text\n"
+               "  --version   print the version\n"
                "\n"
                "Exit status: 0 finished, 1 finished but pages were skipped (listed on stderr),\n"
                "2 the run could not start, 130 stopped (after the page in work) by SIGINT,\n"
@@ -49,30 +54,37 @@ void PrintUsage(std::FILE* out, const std::string& config_directory) {
 
 int main(int argc, char** argv) {
   const std::string config_directory = ConfigDirectory();
-  bool trace = false;
-  for (int i = 1; i < argc; ++i) {
-    const std::string_view arg = argv[i];
-    if (arg == "--trace") {
-      trace = true;
-    } else if (arg == "--help" || arg == "-h") {
-      PrintUsage(stdout, config_directory);
-      return kExitClean;
-    } else {
-      std::fprintf(stderr, "quelbo-batch: unknown option %s\n", argv[i]);
-      PrintUsage(stderr, config_directory);
-      return kExitNotStarted;
-    }
+  const auto line = ParseCommandLine(argc, argv, CommandLineOptions{.trace = true});
+  if (!line) {
+    std::fprintf(stderr, "quelbo-batch: %s\n", line.error().c_str());
+    PrintUsage(stderr, config_directory);
+    return kExitNotStarted;
   }
+  if (line->help) {
+    PrintUsage(stdout, config_directory);
+    return kExitClean;
+  }
+  if (line->version) {
+    std::printf("%s\n", VersionLine("quelbo-batch").c_str());
+    return kExitClean;
+  }
+  const bool trace = line->trace;
 
-  const auto root = ExecutableDirectory();
+  const std::unique_ptr<FileSystem> machine_fs = NewMachineFileSystem();
+  FileSystem& fs = *machine_fs;
+  const auto root = SiteFolderFor(fs, line->site_folder);
   if (!root) {
     std::fprintf(stderr, "quelbo-batch: %s\n", root.error().Message().c_str());
     return kExitNotStarted;
   }
-  const std::unique_ptr<FileSystem> machine_fs = NewMachineFileSystem();
-  FileSystem& fs = *machine_fs;
+  // An installed copy started without a folder would otherwise work on /usr/bin.
+  if (!root->given && IsSystemFolder(root->path)) {
+    std::fprintf(stderr, "quelbo-batch: %s holds programs, not pages; name the site folder: %s\n",
+                 root->path.c_str(), "quelbo-batch [--trace] SITE_FOLDER");
+    return kExitNotStarted;
+  }
   SteadyClock clock;
-  auto created = Session::Create(fs, clock, SessionPaths{*root, config_directory});
+  auto created = Session::Create(fs, clock, SessionPaths{root->path, config_directory});
   if (!created) {
     std::fprintf(stderr, "quelbo-batch: %s\n", created.error().Message().c_str());
     return kExitNotStarted;

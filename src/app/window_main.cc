@@ -1,5 +1,6 @@
-// quelbo: the window. It works on the directory that holds the program, like quelbo-batch,
-// and keeps its settings in the same configuration directory.
+// quelbo: the window. It works on the site folder named on its command line or on the
+// directory that holds the program, like quelbo-batch, and keeps its settings in the same
+// configuration directory.
 
 #include "window/window_program.h"
 

@@ -8,21 +8,20 @@
 #include "window/app_font.h"
 #include "window/main_window.h"
 #include "window/qt_step_driver.h"
+#include "window/window_site_folder.h"
 
 namespace quelbo {
 
 int RunWindowProgram(int argc, char** argv, const char* name,
                      const std::function<void(Session&)>& shown) {
+  if (const auto answered = AnswerWithoutWindow(argc, argv, name)) return *answered;
   QApplication app(argc, argv);
   UseCjkApplicationFont();
 
-  const auto root = ExecutableDirectory();
-  if (!root) {
-    std::fprintf(stderr, "%s: %s\n", name, root.error().Message().c_str());
-    return 2;
-  }
   const std::unique_ptr<FileSystem> machine_fs = NewMachineFileSystem();
   FileSystem& fs = *machine_fs;
+  const auto root = WindowSiteFolder(fs, argc, argv, name);
+  if (!root) return root.error();
   SteadyClock clock;
   auto created = Session::Create(fs, clock, SessionPaths{*root, ConfigDirectory()});
   if (!created) {

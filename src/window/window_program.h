@@ -6,7 +6,7 @@
 
 namespace quelbo {
 
-// The window program: a session on the directory that holds the running program, its window
+// The window program: a session on the site folder (see WindowSiteFolder), its window
 // created, filled by LoadSettings and then shown, and the steps driven by Qt's event loop until
 // the window is closed (which stops them at once; nothing is saved). `shown`, when given, runs
 // once the window is shown. Returns the exit status; `name` prefixes start-up errors on stderr.

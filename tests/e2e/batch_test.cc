@@ -119,12 +119,49 @@ TEST_F(BatchTest, UnsavableSettingsGiveExitStatusTwoAndTouchNoPage) {
   EXPECT_EQ(Read("p.htm"), "x");
 }
 
-TEST_F(BatchTest, HelpAndUnknownOptions) {
-  const auto help = Run({"--help"});
-  EXPECT_EQ(help.status, 0);
-  EXPECT_NE(help.out.find("Usage: quelbo-batch"), std::string::npos);
-  EXPECT_NE(help.out.find(config_), std::string::npos);
-  EXPECT_EQ(Run({"--bogus"}).status, 2);
+TEST_F(BatchTest, CommandLineAnswersAndFaults) {
+  WriteBytes(dir_ / "file", "");
+  struct Case {
+    std::vector<std::string> args;
+    int status;
+    std::string shown;  // on stdout when the status is 0, else on stderr
+  };
+  const Case cases[] = {
+      {{"--help"}, 0, config_},
+      {{"--bogus", "--help"}, 0, "Usage: quelbo-batch [--trace] [SITE_FOLDER]"},
+      {{"--version"}, 0, "quelbo-batch " QUELBO_VERSION "\n"},
+      {{"--bogus"}, 2, "unknown option --bogus"},
+      {{site_, site_}, 2, "more than one site folder"},
+      {{dir_ / "missing"}, 2, "site folder " + (dir_ / "missing") + ": no such folder"},
+      {{dir_ / "file"}, 2, "site folder " + (dir_ / "file") + ": not a folder"},
+  };
+  for (const Case& c : cases) {
+    const auto result = Run(c.args);
+    EXPECT_EQ(result.status, c.status) << c.args[0];
+    EXPECT_NE((c.status == 0 ? result.out : result.err).find(c.shown), std::string::npos)
+        << result.out << result.err;
+  }
+}
+
+// The program where it was built, the site named through a link: links in the site are judged
+// against the folder the link leads to.
+TEST_F(BatchTest, GivenSiteFolderIsTheRoot) {
+  Key(u"子目录", u"1");
+  Key(u"替换前1", u"a");
+  Key(u"替换后1", u"b");
+  Page("p.htm", "a");
+  Page("A/q.htm", "a");
+  WriteBytes(dir_ / "outside.htm", "a");
+  ASSERT_EQ(::symlink((dir_ / "outside.htm").c_str(), (site_ + "/out.htm").c_str()), 0);
+  ASSERT_EQ(::symlink("A/q.htm", (site_ + "/in.htm").c_str()), 0);
+  ASSERT_EQ(::symlink(site_.c_str(), (dir_ / "named").c_str()), 0);
+  const auto result = testing::RunProcess({QUELBO_BATCH_PATH, dir_ / "named"}, Environment());
+  EXPECT_EQ(result.status, 1);
+  EXPECT_NE(result.err.find("skipped: out.htm:"), std::string::npos) << result.err;
+  EXPECT_EQ(Read("p.htm"), "b");
+  EXPECT_EQ(Read("A/q.htm"), "b");
+  EXPECT_TRUE(std::filesystem::is_symlink(site_ + "/in.htm"));
+  EXPECT_EQ(ReadBytes(dir_ / "outside.htm"), "a");
 }
 
 TEST_F(BatchTest, WithoutTraceStdoutStaysEmpty) {
