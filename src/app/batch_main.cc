@@ -111,6 +111,7 @@ int main(int argc, char** argv) {
     return kExitNotStarted;
   }
   const auto outcome = loop.Run([] { return g_stop_requested != 0; });
+  session.FinishWrites();
   std::fflush(stdout);
   if (show_progress) std::fputs("\r\033[K", stderr);
   PrintSummary(stderr, session.report());

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "platform/memory_limits.h"
+
 namespace quelbo {
 
 Result<SiteRoot> SiteRoot::Open(FileSystem& fs, const std::string& root) {
@@ -20,6 +22,15 @@ bool SiteRoot::Contains(std::string_view resolved) const {
 }
 
 Result<SiteRoot::Page> SiteRoot::ResolvePage(FileSystem& fs, std::u16string_view entry) const {
+  auto page = ResolveAnyPage(fs, entry);
+  if (page && page->info.size > LargestReadableFile()) {
+    return std::unexpected(
+        Error(ErrorKind::kTooLarge, "open", page->path, "too large to be held in memory"));
+  }
+  return page;
+}
+
+Result<SiteRoot::Page> SiteRoot::ResolveAnyPage(FileSystem& fs, std::u16string_view entry) const {
   std::u16string relative(entry);
   std::replace(relative.begin(), relative.end(), u'\\', u'/');
   const EncodedBytes name = EncodeUtf8(relative);

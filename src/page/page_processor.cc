@@ -1,5 +1,8 @@
 #include "page/page_processor.h"
 
+#include <algorithm>
+#include <utility>
+
 #include "page/block_replacer.h"
 #include "page/charset_tokens.h"
 #include "page/replacement_rules.h"
@@ -13,6 +16,11 @@ constexpr char16_t kByteOrderMark = u'\uFEFF';
 // Pages above this size are not held twice: their bytes are let go once decoded, and the new
 // bytes are compared with the file itself.
 constexpr size_t kKeptBytesLimit = size_t{16} << 20;
+
+// A batch of durable writes is committed at this many pages or bytes: large enough that the
+// disk's flushes are shared by many pages, small enough that few finished pages wait.
+constexpr size_t kBatchPages = 64;
+constexpr size_t kBatchBytes = size_t{16} << 20;
 
 }  // namespace
 
@@ -50,6 +58,7 @@ void PageProcessor::TakeNextPage() {
     panel_.SetText(kStatusLine, u"去空行处理完毕了");
     scheduler_.Arm(Step::quyi, 10);
   } else {
+    FinishWrites();
     panel_.SetText(kStatusLine, u"本目录内页面全部处理完毕了");
     panel_.SetProgressValue(0);
     panel_.SetText(kCurrentPage, u"");
@@ -130,13 +139,37 @@ std::optional<std::u16string> PageProcessor::RewritePage(std::u16string_view ent
     if (!same) return ReasonFor(same.error());
     unchanged = *same;
   }
-  if (!unchanged) {
-    if (auto written = fs_.ReplaceKnownFile(page.path, encoded.bytes, page.info); !written) {
-      return ReasonFor(written.error());
+  if (unchanged) {
+    report_.PageDone(false);
+    return std::nullopt;
+  }
+  // A page listed twice is written the second time over the first time's result.
+  if (std::any_of(staged_.begin(), staged_.end(),
+                  [&](const StagedPage& staged) { return staged.path == page.path; })) {
+    FinishWrites();
+  }
+  if (auto staged = fs_.StageReplacement(page.path, encoded.bytes, page.info); !staged) {
+    return ReasonFor(staged.error());
+  }
+  staged_.push_back({std::u16string(entry), page.path});
+  staged_bytes_ += encoded.bytes.size();
+  if (staged_.size() >= kBatchPages || staged_bytes_ >= kBatchBytes) FinishWrites();
+  return std::nullopt;
+}
+
+void PageProcessor::FinishWrites() {
+  if (staged_.empty()) return;
+  std::vector<StagedPage> pages = std::exchange(staged_, {});
+  staged_bytes_ = 0;
+  std::vector<Status> outcomes = fs_.CommitStaged();
+  for (size_t i = 0; i < pages.size(); ++i) {
+    if (i < outcomes.size() && outcomes[i]) {
+      report_.PageDone(true);
+    } else {
+      Skip(pages[i].entry,
+           i < outcomes.size() ? ReasonFor(outcomes[i].error()) : u"无法读写（未写入）");
     }
   }
-  report_.PageDone(!unchanged);
-  return std::nullopt;
 }
 
 Result<PageProcessor::PageBytes> PageProcessor::ReadPage(std::u16string_view entry) {
@@ -169,6 +202,13 @@ std::u16string PageProcessor::ReasonFor(const Error& error) {
       return u"指向网站目录之外";
     case ErrorKind::kBadName:
       return u"文件名无效";
+    case ErrorKind::kReadOnly:
+      return u"只读文件，未改动";
+    case ErrorKind::kChanged:
+      return u"运行期间已被改动，未改动";
+    case ErrorKind::kTooLarge:
+      return u"文件太大，未读取";
+    case ErrorKind::kBusy:
     case ErrorKind::kIo:
       break;
   }

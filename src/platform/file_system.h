@@ -3,8 +3,10 @@
 #include <sys/types.h>
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "platform/status.h"
@@ -53,19 +55,38 @@ class FileSystem {
   virtual Status CreateFileIfMissing(const std::string& path) = 0;
 
   // Replaces the file at `path` by `bytes` in one step: a temporary file in the same directory
-  // is written and renamed over it, so a reader sees either the old or the new content. The
-  // permission bits (and, where allowed, the owner) of the file replaced are kept. A link at
-  // `path` is replaced by a file; callers pass the link's target to write through it.
+  // is written, flushed to the disk and renamed over it, and the directory is flushed, so a
+  // reader (or a power cut) sees either the old or the new content. The permission bits,
+  // extended attributes and, where allowed, the owner of the file replaced are kept. A link at
+  // `path` is written through to its target. A file without write permission (kReadOnly) or
+  // that changes while being replaced (kChanged) is left alone.
   // On failure the temporary file is removed and `path` is untouched.
   virtual Status ReplaceFile(const std::string& path, std::string_view bytes) = 0;
 
   // ReplaceFile for a regular file whose information the caller has just read (its mode and
-  // owner are given to the new file), which saves looking it up again.
+  // owner are given to the new file); when the file is no longer the one described (identity,
+  // size, modification time) just before the rename, it is left alone: kChanged.
   virtual Status ReplaceKnownFile(const std::string& path, std::string_view bytes,
                                   const FileInfo& replaced) {
     (void)replaced;
     return ReplaceFile(path, bytes);
   }
+
+  // Replacement in batches, so that making many files durable costs a flush of the disk per
+  // batch instead of two per file. StageReplacement does what ReplaceKnownFile does short of
+  // the sync and the rename; CommitStaged then flushes every staged file at once, renames each
+  // over its file (unless it changed meanwhile), flushes the directories, and gives each
+  // staged file's outcome in the order staged. Until then each staged file is still its old
+  // self; a process killed meanwhile leaves only temporary files. A failed stage is not
+  // counted in the batch.
+  virtual Status StageReplacement(const std::string& path, std::string_view bytes,
+                                  const FileInfo& replaced) {
+    auto replaced_now = ReplaceKnownFile(path, bytes, replaced);
+    if (!replaced_now) return replaced_now;
+    staged_outcomes_.push_back(Ok());
+    return Ok();
+  }
+  virtual std::vector<Status> CommitStaged() { return std::exchange(staged_outcomes_, {}); }
 
   // Names the directory most of the paths to come lie under (the site). An implementation may
   // then look such paths up from that directory rather than from "/", which saves walking the
@@ -80,6 +101,7 @@ class FileSystem {
   virtual Result<std::string> RealPath(const std::string& path) = 0;
 
   // Every entry of a directory but "." and "..", in the order the file system returns them.
+  // Under the anchor, reads, listings, temporary files and renames never leave it.
   virtual Result<std::vector<DirectoryEntry>> ListDirectory(const std::string& path) = 0;
 
   // Creates a directory and every missing parent; an existing directory is fine.
@@ -94,6 +116,9 @@ class FileSystem {
     if (!content) return std::unexpected(content.error());
     return *content == bytes;
   }
+
+ private:
+  std::vector<Status> staged_outcomes_;
 };
 
 // The real file system through POSIX calls.
@@ -112,8 +137,11 @@ class PosixFileSystem final : public FileSystem {
   Status RemoveFile(const std::string& path) override;
   Result<bool> ContentEquals(const std::string& path, std::string_view bytes) override;
   void AnchorAt(const std::string& directory) override;
+  Status StageReplacement(const std::string& path, std::string_view bytes,
+                          const FileInfo& replaced) override;
+  std::vector<Status> CommitStaged() override;
 
-  PosixFileSystem() = default;
+  PosixFileSystem();
   PosixFileSystem(const PosixFileSystem&) = delete;
   PosixFileSystem& operator=(const PosixFileSystem&) = delete;
   ~PosixFileSystem() override;
@@ -126,11 +154,26 @@ class PosixFileSystem final : public FileSystem {
     const char* name;
   };
   AtPath Locate(const std::string& path) const;
+  // Opens a path; beneath the anchor when it lies under it (see OpenBeneath).
+  int Open(const std::string& path, int flags, mode_t mode = 0) const;
+  // The error of a failed Open: kOutsideRoot when the lookup would have left the anchor.
+  Error OpenError(std::string operation, const std::string& path, int errno_value) const;
 
-  // Writes `bytes` to a new temporary file beside `path` with the given mode and owner, then
-  // renames it over `path`.
+  // A new file written to its temporary file, waiting for its sync and rename.
+  struct Staged;
+  // Writes `bytes` to a new temporary file beside `path` with the given mode. With `replaced`
+  // (the file as read), the owner and extended attributes are carried over, and the file is
+  // refused when it is read-only now.
+  Result<std::unique_ptr<Staged>> Stage(const std::string& path, std::string_view bytes,
+                                        mode_t mode, const FileInfo* replaced);
+  // Syncs the staged files, renames each over its file unless it is no longer the file that
+  // was read, then syncs their directories; one outcome per staged file.
+  static std::vector<Status> Commit(std::vector<std::unique_ptr<Staged>> staged);
+  // Stage and Commit of one file.
   Status WriteAndRename(const std::string& path, std::string_view bytes, mode_t mode,
-                        const FileInfo* owner);
+                        const FileInfo* replaced);
+
+  std::vector<std::unique_ptr<Staged>> staged_;
 
   std::uint64_t temp_counter_ = 0;
   std::string anchor_;    // without a trailing slash; empty when there is none

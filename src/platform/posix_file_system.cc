@@ -3,11 +3,17 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
 #include <memory>
+#include <optional>
+#include <utility>
+#include <vector>
 
+#include "platform/beneath_root.h"
+#include "platform/extended_attributes.h"
 #include "platform/file_system.h"
 
 namespace quelbo {
@@ -76,6 +82,25 @@ std::string DirectoryOf(const std::string& path) {
   return path.substr(0, slash);
 }
 
+std::string BaseNameOf(const std::string& path) {
+  const size_t slash = path.rfind('/');
+  return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+// Whether the file may be replaced: a file without any write bit is one its owner asked to be
+// left alone, and one the running user may not write is not ours to swap for a new file.
+Status CheckWritable(int directory, const std::string& name, const FileInfo& info,
+                     const std::string& path) {
+  if ((info.mode & 0222) == 0) {
+    return std::unexpected(Error(ErrorKind::kReadOnly, "replace", path, "read-only file"));
+  }
+  if (::faccessat(directory, name.c_str(), W_OK, AT_EACCESS) != 0 && errno == EACCES) {
+    return std::unexpected(
+        Error(ErrorKind::kReadOnly, "replace", path, "no write permission for this user"));
+  }
+  return Ok();
+}
+
 Status WriteAll(int fd, std::string_view bytes, const std::string& path) {
   size_t done = 0;
   while (done < bytes.size()) {
@@ -90,6 +115,8 @@ Status WriteAll(int fd, std::string_view bytes, const std::string& path) {
 }
 
 }  // namespace
+
+PosixFileSystem::PosixFileSystem() = default;
 
 PosixFileSystem::~PosixFileSystem() {
   if (anchor_fd_ >= 0) ::close(anchor_fd_);
@@ -109,6 +136,7 @@ void PosixFileSystem::AnchorAt(const std::string& directory) {
 }
 
 PosixFileSystem::AtPath PosixFileSystem::Locate(const std::string& path) const {
+  if (anchor_fd_ >= 0 && path == anchor_) return {anchor_fd_, "."};
   if (anchor_fd_ >= 0 && path.size() > anchor_.size() + 1 && path.starts_with(anchor_) &&
       path[anchor_.size()] == '/') {
     const char* name = path.c_str() + anchor_.size() + 1;
@@ -118,11 +146,25 @@ PosixFileSystem::AtPath PosixFileSystem::Locate(const std::string& path) const {
   return {AT_FDCWD, path.c_str()};
 }
 
+int PosixFileSystem::Open(const std::string& path, int flags, mode_t mode) const {
+  const AtPath at = Locate(path);
+  if (at.directory == anchor_fd_) return OpenBeneath(anchor_fd_, at.name, flags, mode);
+  return ::openat(at.directory, at.name, flags, mode);
+}
+
+Error PosixFileSystem::OpenError(std::string operation, const std::string& path,
+                                 int errno_value) const {
+  if (Locate(path).directory == anchor_fd_ && LeftTheRoot(errno_value)) {
+    return Error(ErrorKind::kOutsideRoot, std::move(operation), path,
+                 "leads outside the site directory");
+  }
+  return Error::FromErrno(std::move(operation), path, errno_value);
+}
+
 Result<std::string> PosixFileSystem::ReadFile(const std::string& path) {
   // O_NONBLOCK so that opening a FIFO does not wait for a writer; it is refused below.
-  const AtPath at = Locate(path);
-  FileDescriptor fd(::openat(at.directory, at.name, O_RDONLY | O_CLOEXEC | O_NONBLOCK));
-  if (fd.get() < 0) return std::unexpected(Error::FromErrno("open", path, errno));
+  FileDescriptor fd(Open(path, O_RDONLY | O_CLOEXEC | O_NONBLOCK));
+  if (fd.get() < 0) return std::unexpected(OpenError("open", path, errno));
   struct stat st;
   if (::fstat(fd.get(), &st) != 0) return std::unexpected(Error::FromErrno("stat", path, errno));
   if (!S_ISREG(st.st_mode)) {
@@ -158,8 +200,19 @@ Status PosixFileSystem::CreateFileIfMissing(const std::string& path) {
 Status PosixFileSystem::ReplaceFile(const std::string& path, std::string_view bytes) {
   struct stat old_st;
   const AtPath at = Locate(path);
-  if (::fstatat(at.directory, at.name, &old_st, 0) != 0) {
+  if (::fstatat(at.directory, at.name, &old_st, AT_SYMLINK_NOFOLLOW) != 0) {
+    if (errno != ENOENT) return std::unexpected(Error::FromErrno("stat", path, errno));
     return WriteAndRename(path, bytes, 0666 & ~ProcessUmask(), nullptr);
+  }
+  if (S_ISLNK(old_st.st_mode)) {
+    // Written through: a link kept on purpose (settings under version control) stays a link.
+    auto target = RealPath(path);
+    if (!target) return std::unexpected(target.error());
+    if (at.directory == anchor_fd_ && Locate(*target).directory != anchor_fd_) {
+      return std::unexpected(
+          Error(ErrorKind::kOutsideRoot, "replace", path, "leads outside the site directory"));
+    }
+    return ReplaceFile(*target, bytes);
   }
   const FileInfo info = InfoOf(old_st);
   return WriteAndRename(path, bytes, info.mode, &info);
@@ -170,47 +223,167 @@ Status PosixFileSystem::ReplaceKnownFile(const std::string& path, std::string_vi
   return WriteAndRename(path, bytes, replaced.mode, &replaced);
 }
 
-Status PosixFileSystem::WriteAndRename(const std::string& path, std::string_view bytes,
-                                       mode_t mode, const FileInfo* owner) {
+struct PosixFileSystem::Staged {
+  std::string path;
+  std::string name;
+  std::string temp_name;
+  std::shared_ptr<FileDescriptor> directory;  // shared by the files staged in it
+  std::string directory_path;
+  std::unique_ptr<FileDescriptor> file;
+  std::optional<FileInfo> replaced;
+
+  ~Staged() {
+    // Not renamed: the temporary file goes (a killed process leaves it to the next run).
+    if (file) ::unlinkat(directory->get(), temp_name.c_str(), 0);
+  }
+  Error Changed() const {
+    return Error(ErrorKind::kChanged, "replace", path, "changed during the run");
+  }
+};
+
+Result<std::unique_ptr<PosixFileSystem::Staged>> PosixFileSystem::Stage(const std::string& path,
+                                                                        std::string_view bytes,
+                                                                        mode_t mode,
+                                                                        const FileInfo* replaced) {
   static const mode_t umask_bits = ProcessUmask();
   static const uid_t user = ::geteuid();
   static const gid_t group = ::getegid();
   static const std::string process = std::to_string(::getpid());
 
-  // Created with the final mode at once where the umask lets it through; fchmod otherwise.
-  std::string temp;
-  int raw_fd = -1;
-  for (int attempt = 0; raw_fd < 0; ++attempt) {
-    temp = DirectoryOf(path) + "/" + std::string(kTempFilePrefix) + process +
-           "-" + std::to_string(++temp_counter_);
-    const AtPath at = Locate(temp);
-    raw_fd = ::openat(at.directory, at.name, O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode);
-    // A leftover of a killed run may hold the name; any other failure is final.
-    if (raw_fd < 0 && (errno != EEXIST || attempt == 100)) {
-      return std::unexpected(Error::FromErrno("create temporary file", temp, errno));
+  auto staged = std::make_unique<Staged>();
+  staged->path = path;
+  staged->name = BaseNameOf(path);
+  staged->directory_path = DirectoryOf(path);
+  if (replaced != nullptr) staged->replaced = *replaced;
+  // Every step below works from this descriptor of the file's directory, opened beneath the
+  // site's root: a link swapped in for a directory meanwhile cannot lead the writes outside.
+  for (const auto& other : staged_) {
+    if (other->directory_path == staged->directory_path) staged->directory = other->directory;
+  }
+  if (!staged->directory) {
+    staged->directory = std::make_shared<FileDescriptor>(
+        Open(staged->directory_path, O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+  }
+  const int directory = staged->directory->get();
+  if (directory < 0) return std::unexpected(OpenError("open", staged->directory_path, errno));
+  if (replaced != nullptr) {
+    // The permissions as they are now: the user may have protected the file meanwhile.
+    struct stat now;
+    if (::fstatat(directory, staged->name.c_str(), &now, AT_SYMLINK_NOFOLLOW) != 0) {
+      return std::unexpected(staged->Changed());
+    }
+    if (auto writable = CheckWritable(directory, staged->name, InfoOf(now), path); !writable) {
+      return std::unexpected(writable.error());
     }
   }
-  FileDescriptor fd(raw_fd);
-  const AtPath temp_at = Locate(temp);
-  auto fail = [&](Error error) -> Status {
-    ::unlinkat(temp_at.directory, temp_at.name, 0);
-    return std::unexpected(std::move(error));
-  };
-  if (auto written = WriteAll(fd.get(), bytes, temp); !written) return fail(written.error());
-  if ((mode & umask_bits) != 0 && ::fchmod(fd.get(), mode) != 0) {
-    return fail(Error::FromErrno("chmod", temp, errno));
+
+  // Created with the final mode at once where the umask lets it through; fchmod otherwise.
+  int raw_fd = -1;
+  for (int attempt = 0; raw_fd < 0; ++attempt) {
+    staged->temp_name =
+        std::string(kTempFilePrefix) + process + "-" + std::to_string(++temp_counter_);
+    raw_fd = ::openat(directory, staged->temp_name.c_str(),
+                      O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, mode);
+    // A leftover of a killed run may hold the name; any other failure is final.
+    if (raw_fd < 0 && (errno != EEXIST || attempt == 100)) {
+      return std::unexpected(Error::FromErrno(
+          "create temporary file", staged->directory_path + "/" + staged->temp_name, errno));
+    }
   }
-  if (owner != nullptr && (owner->owner != user || owner->group != group) &&
-      ::fchown(fd.get(), owner->owner, owner->group) != 0) {
-    // Best effort: only a privileged process may give a file away; the mode still holds.
+  staged->file = std::make_unique<FileDescriptor>(raw_fd);
+  const std::string temp = staged->directory_path + "/" + staged->temp_name;
+  if (auto written = WriteAll(raw_fd, bytes, temp); !written) {
+    return std::unexpected(written.error());
   }
-  if (fd.Close() != 0) return fail(Error::FromErrno("write", temp, errno));
-  const AtPath path_at = Locate(path);
-  if (::renameat(temp_at.directory, temp_at.name, path_at.directory, path_at.name) != 0) {
-    return fail(Error::FromErrno("rename", path, errno));
+  if ((mode & umask_bits) != 0 && ::fchmod(raw_fd, mode) != 0) {
+    return std::unexpected(Error::FromErrno("chmod", temp, errno));
   }
+  if (replaced != nullptr) {
+    if ((replaced->owner != user || replaced->group != group) &&
+        ::fchown(raw_fd, replaced->owner, replaced->group) != 0) {
+      // Best effort: only a privileged process may give a file away; the mode still holds.
+    }
+    // After the owner: a change of owner clears some attributes (file capabilities).
+    FileDescriptor old(
+        ::openat(directory, staged->name.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
+    if (old.get() >= 0) {
+      if (auto kept = CopyExtendedAttributes(old.get(), raw_fd, path); !kept) {
+        return std::unexpected(kept.error());
+      }
+    }
+  }
+  // The disk starts on the new bytes now, so that the batch's sync finds little left to do.
+  ::sync_file_range(raw_fd, 0, 0, SYNC_FILE_RANGE_WRITE);
+  return staged;
+}
+
+std::vector<Status> PosixFileSystem::Commit(std::vector<std::unique_ptr<Staged>> staged) {
+  std::vector<Status> outcomes(staged.size());
+  // The new bytes reach the disk before any name points at them, so that a power cut leaves
+  // the old file or the new one, never an empty one.
+  for (size_t i = 0; i < staged.size(); ++i) {
+    const std::string temp = staged[i]->directory_path + "/" + staged[i]->temp_name;
+    if (::fdatasync(staged[i]->file->get()) != 0) {
+      outcomes[i] = std::unexpected(Error::FromErrno("sync", temp, errno));
+    } else if (staged[i]->file->Close() != 0) {
+      outcomes[i] = std::unexpected(Error::FromErrno("write", temp, errno));
+    }
+  }
+  std::vector<FileDescriptor*> renamed_in;
+  for (size_t i = 0; i < staged.size(); ++i) {
+    Staged& file = *staged[i];
+    if (!outcomes[i]) continue;
+    const int directory = file.directory->get();
+    if (file.replaced) {
+      // Another program's change since the file was read wins: its edit must not be lost,
+      // and a file deleted meanwhile must not come back.
+      struct stat now;
+      if (::fstatat(directory, file.name.c_str(), &now, AT_SYMLINK_NOFOLLOW) != 0 ||
+          !InfoOf(now).SameFileAs(*file.replaced)) {
+        outcomes[i] = std::unexpected(file.Changed());
+        continue;
+      }
+    }
+    if (::renameat(directory, file.temp_name.c_str(), directory, file.name.c_str()) != 0) {
+      outcomes[i] = std::unexpected(Error::FromErrno("rename", file.path, errno));
+      continue;
+    }
+    file.file.reset();  // renamed: nothing to remove
+    if (std::find(renamed_in.begin(), renamed_in.end(), file.directory.get()) == renamed_in.end()) {
+      renamed_in.push_back(file.directory.get());
+    }
+  }
+  // The new names reach the disk before the files are reported replaced.
+  for (FileDescriptor* directory : renamed_in) {
+    if (::fsync(directory->get()) == 0) continue;
+    const int error = errno;
+    for (size_t i = 0; i < staged.size(); ++i) {
+      if (outcomes[i] && staged[i]->directory.get() == directory) {
+        outcomes[i] = std::unexpected(Error::FromErrno("sync", staged[i]->directory_path, error));
+      }
+    }
+  }
+  return outcomes;
+}
+
+Status PosixFileSystem::WriteAndRename(const std::string& path, std::string_view bytes, mode_t mode,
+                                       const FileInfo* replaced) {
+  auto staged = Stage(path, bytes, mode, replaced);
+  if (!staged) return std::unexpected(staged.error());
+  std::vector<std::unique_ptr<Staged>> one;
+  one.push_back(std::move(*staged));
+  return std::move(Commit(std::move(one)).front());
+}
+
+Status PosixFileSystem::StageReplacement(const std::string& path, std::string_view bytes,
+                                         const FileInfo& replaced) {
+  auto staged = Stage(path, bytes, replaced.mode, &replaced);
+  if (!staged) return std::unexpected(staged.error());
+  staged_.push_back(std::move(*staged));
   return Ok();
 }
+
+std::vector<Status> PosixFileSystem::CommitStaged() { return Commit(std::exchange(staged_, {})); }
 
 Result<FileInfo> PosixFileSystem::Stat(const std::string& path) {
   struct stat st;
@@ -238,8 +411,14 @@ Result<std::string> PosixFileSystem::RealPath(const std::string& path) {
 }
 
 Result<std::vector<DirectoryEntry>> PosixFileSystem::ListDirectory(const std::string& path) {
-  std::unique_ptr<DIR, DirectoryCloser> dir(::opendir(path.c_str()));
-  if (!dir) return std::unexpected(Error::FromErrno("list", path, errno));
+  const int fd = Open(path, O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (fd < 0) return std::unexpected(OpenError("list", path, errno));
+  std::unique_ptr<DIR, DirectoryCloser> dir(::fdopendir(fd));
+  if (!dir) {
+    const int error = errno;
+    ::close(fd);
+    return std::unexpected(Error::FromErrno("list", path, error));
+  }
   std::vector<DirectoryEntry> entries;
   for (;;) {
     errno = 0;
@@ -257,8 +436,9 @@ Result<std::vector<DirectoryEntry>> PosixFileSystem::ListDirectory(const std::st
       case DT_LNK: type = FileType::kSymlink; break;
       case DT_UNKNOWN: {
         struct stat st;
-        const std::string full = path + "/" + name;
-        type = ::lstat(full.c_str(), &st) == 0 ? TypeOf(st.st_mode) : FileType::kOther;
+        type = ::fstatat(::dirfd(dir.get()), name.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0
+                   ? TypeOf(st.st_mode)
+                   : FileType::kOther;
         break;
       }
       default: type = FileType::kOther; break;
@@ -289,13 +469,18 @@ Status PosixFileSystem::MakeDirectories(const std::string& path) {
 }
 
 Status PosixFileSystem::RemoveFile(const std::string& path) {
-  if (::unlink(path.c_str()) != 0) return std::unexpected(Error::FromErrno("remove", path, errno));
+  const std::string directory_path = DirectoryOf(path);
+  FileDescriptor directory(Open(directory_path, O_PATH | O_DIRECTORY | O_CLOEXEC));
+  if (directory.get() < 0) return std::unexpected(OpenError("remove", path, errno));
+  if (::unlinkat(directory.get(), BaseNameOf(path).c_str(), 0) != 0) {
+    return std::unexpected(Error::FromErrno("remove", path, errno));
+  }
   return Ok();
 }
 
 Result<bool> PosixFileSystem::ContentEquals(const std::string& path, std::string_view bytes) {
-  FileDescriptor fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
-  if (fd.get() < 0) return std::unexpected(Error::FromErrno("open", path, errno));
+  FileDescriptor fd(Open(path, O_RDONLY | O_CLOEXEC | O_NONBLOCK));
+  if (fd.get() < 0) return std::unexpected(OpenError("open", path, errno));
   struct stat st;
   if (::fstat(fd.get(), &st) != 0) return std::unexpected(Error::FromErrno("stat", path, errno));
   if (!S_ISREG(st.st_mode)) {

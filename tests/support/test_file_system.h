@@ -36,6 +36,14 @@ class TestFileSystem final : public FileSystem {
     }
     return real_.ReplaceFile(path, bytes);
   }
+  Status ReplaceKnownFile(const std::string& path, std::string_view bytes,
+                          const FileInfo& replaced) override {
+    if (const int e = FaultFor(Operation::kReplace, path)) {
+      return std::unexpected(Error::FromErrno("create temporary file", path, e));
+    }
+    return real_.ReplaceKnownFile(path, bytes, replaced);
+  }
+  void AnchorAt(const std::string& directory) override { real_.AnchorAt(directory); }
   Result<FileInfo> Stat(const std::string& path) override { return real_.Stat(path); }
   Result<FileInfo> LinkStat(const std::string& path) override { return real_.LinkStat(path); }
   Result<std::string> RealPath(const std::string& path) override { return real_.RealPath(path); }
