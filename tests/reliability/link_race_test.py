@@ -2,7 +2,7 @@
 """Nothing outside the site is ever written, even when the site changes under a run.
 
 Each round runs quelbo-batch on a fresh copy of a site while another thread swaps one of its
-subdirectories, as fast as it can, with a symbolic link to a folder outside the site that
+subdirectories, every millisecond or so, with a symbolic link to a folder outside the site that
 holds pages of the same names (which the run's rules would change). The run may skip pages it
 finds changed; the outside folder must come out byte for byte as it was, with no file added.
 
@@ -17,6 +17,7 @@ import subprocess
 import sys
 import tempfile
 import threading
+import time
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 from kill_test import make_config, make_site, snapshot  # noqa: E402
@@ -28,8 +29,9 @@ HIDDEN = ".news-real"  # hidden names are never listed
 class Swapper(threading.Thread):
     """Swaps site/news with a link to the outside folder and back until stopped."""
 
-    def __init__(self, site, outside):
+    def __init__(self, site, outside, seed):
         super().__init__(daemon=True)
+        self.rng = random.Random(seed)
         self.site, self.outside = site, outside
         self.stop = threading.Event()
         self.swaps = 0
@@ -41,8 +43,10 @@ class Swapper(threading.Thread):
             os.rename(real, hidden)
             os.symlink(self.outside, link)
             os.rename(link, real)  # the link takes the directory's place in one step
+            time.sleep(self.rng.uniform(0, 0.002))
             os.unlink(real)
             os.rename(hidden, real)
+            time.sleep(self.rng.uniform(0, 0.002))
             self.swaps += 1
 
 
@@ -69,12 +73,14 @@ def main():
             shutil.rmtree(site, ignore_errors=True)
             shutil.copytree(original, site)
             shutil.copy2(args.program, os.path.join(site, "quelbo-batch"))
-            swapper = Swapper(site, outside)
+            swapper = Swapper(site, outside, args.seed + round_)
             swapper.start()
-            done = subprocess.run([os.path.join(site, "quelbo-batch")], env=env,
-                                  capture_output=True, timeout=300)
-            swapper.stop.set()
-            swapper.join()
+            try:
+                done = subprocess.run([os.path.join(site, "quelbo-batch")], env=env,
+                                      capture_output=True, timeout=300)
+            finally:
+                swapper.stop.set()
+                swapper.join()
             swaps += swapper.swaps
             skipped += done.stderr.count(b"skipped: ")
             after = snapshot(outside)

@@ -125,7 +125,7 @@ def main():
             if after:
                 process.wait()
             else:
-                time.sleep(rng.uniform(0.05, 1.5))
+                time.sleep(rng.uniform(0.0, 0.3))
                 process.send_signal(signal.SIGSTOP)
             image.cut(copy)
             if not after:
