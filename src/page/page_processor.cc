@@ -19,8 +19,8 @@ constexpr size_t kKeptBytesLimit = size_t{16} << 20;
 
 // A batch of durable writes is committed at this many pages or bytes: large enough that the
 // disk's flushes are shared by many pages, small enough that few finished pages wait.
-constexpr size_t kBatchPages = 256;
-constexpr size_t kBatchBytes = size_t{32} << 20;
+constexpr size_t kBatchPages = 1024;
+constexpr size_t kBatchBytes = size_t{64} << 20;
 
 }  // namespace
 

@@ -163,9 +163,10 @@ class PosixFileSystem final : public FileSystem {
   struct Staged;
   // Writes `bytes` to a new temporary file beside `path` with the given mode. With `replaced`
   // (the file as read), the owner and extended attributes are carried over, and the file is
-  // refused when it is read-only now.
+  // refused when it is read-only now. A `batched` file is closed at once and its writing to
+  // the disk started; otherwise it stays open for its own sync.
   Result<std::unique_ptr<Staged>> Stage(const std::string& path, std::string_view bytes,
-                                        mode_t mode, const FileInfo* replaced);
+                                        mode_t mode, const FileInfo* replaced, bool batched);
   // Syncs the staged files, renames each over its file unless it is no longer the file that
   // was read, then syncs their directories; one outcome per staged file.
   static std::vector<Status> Commit(std::vector<std::unique_ptr<Staged>> staged);

@@ -229,22 +229,24 @@ struct PosixFileSystem::Staged {
   std::string temp_name;
   std::shared_ptr<FileDescriptor> directory;  // shared by the files staged in it
   std::string directory_path;
+  // Open until the commit for a file committed alone (synced by itself); a batch's files are
+  // closed once written, so that a batch is not bounded by the number of open files.
   std::unique_ptr<FileDescriptor> file;
+  bool temp_exists = false;
   std::optional<FileInfo> replaced;
 
   ~Staged() {
     // Not renamed: the temporary file goes (a killed process leaves it to the next run).
-    if (file) ::unlinkat(directory->get(), temp_name.c_str(), 0);
+    if (temp_exists) ::unlinkat(directory->get(), temp_name.c_str(), 0);
   }
   Error Changed() const {
     return Error(ErrorKind::kChanged, "replace", path, "changed during the run");
   }
 };
 
-Result<std::unique_ptr<PosixFileSystem::Staged>> PosixFileSystem::Stage(const std::string& path,
-                                                                        std::string_view bytes,
-                                                                        mode_t mode,
-                                                                        const FileInfo* replaced) {
+Result<std::unique_ptr<PosixFileSystem::Staged>> PosixFileSystem::Stage(
+    const std::string& path, std::string_view bytes, mode_t mode, const FileInfo* replaced,
+    bool batched) {
   static const mode_t umask_bits = ProcessUmask();
   static const uid_t user = ::geteuid();
   static const gid_t group = ::getegid();
@@ -291,6 +293,7 @@ Result<std::unique_ptr<PosixFileSystem::Staged>> PosixFileSystem::Stage(const st
     }
   }
   staged->file = std::make_unique<FileDescriptor>(raw_fd);
+  staged->temp_exists = true;
   const std::string temp = staged->directory_path + "/" + staged->temp_name;
   if (auto written = WriteAll(raw_fd, bytes, temp); !written) {
     return std::unexpected(written.error());
@@ -312,44 +315,62 @@ Result<std::unique_ptr<PosixFileSystem::Staged>> PosixFileSystem::Stage(const st
       }
     }
   }
-  // The disk starts on the new bytes now, so that the batch's sync finds little left to do.
-  ::sync_file_range(raw_fd, 0, 0, SYNC_FILE_RANGE_WRITE);
+  if (batched) {
+    // The disk starts on the new bytes now, so that the batch's sync finds little left to do.
+    ::sync_file_range(raw_fd, 0, 0, SYNC_FILE_RANGE_WRITE);
+    if (staged->file->Close() != 0) return std::unexpected(Error::FromErrno("write", temp, errno));
+  }
   return staged;
 }
+
+namespace {
+
+// One sync per file system of the directories given, instead of one per file or directory:
+// each costs a flush of the disk's cache. The outcome (an errno value) per directory.
+std::vector<int> SyncFileSystemsOf(const std::vector<int>& directories) {
+  std::vector<std::pair<dev_t, int>> synced;  // file system, and the outcome of its sync
+  std::vector<int> outcomes;
+  for (const int directory : directories) {
+    struct stat st;
+    if (::fstat(directory, &st) != 0) {
+      outcomes.push_back(errno);
+      continue;
+    }
+    auto known = std::find_if(synced.begin(), synced.end(),
+                              [&](const auto& entry) { return entry.first == st.st_dev; });
+    if (known == synced.end()) {
+      synced.emplace_back(st.st_dev, ::syncfs(directory) == 0 ? 0 : errno);
+      known = synced.end() - 1;
+    }
+    outcomes.push_back(known->second);
+  }
+  return outcomes;
+}
+
+}  // namespace
 
 std::vector<Status> PosixFileSystem::Commit(std::vector<std::unique_ptr<Staged>> staged) {
   std::vector<Status> outcomes(staged.size());
   // The new bytes reach the disk before any name points at them, so that a power cut leaves
-  // the old file or the new one, never an empty one. A batch is flushed with one sync of each
-  // file system it lies on: syncing file by file costs a flush of the disk's cache per file.
-  std::vector<std::pair<dev_t, int>> synced;  // file system, and the outcome of its sync
+  // the old file or the new one, never an empty one.
+  std::vector<int> directories;
+  for (const auto& file : staged) directories.push_back(file->directory->get());
+  std::vector<int> data_synced;
+  if (staged.size() > 1 || !staged.front()->file || staged.front()->file->get() < 0) {
+    data_synced = SyncFileSystemsOf(directories);
+  }
   for (size_t i = 0; i < staged.size(); ++i) {
-    const std::string temp = staged[i]->directory_path + "/" + staged[i]->temp_name;
-    const int fd = staged[i]->file->get();
-    int error = 0;
-    if (staged.size() == 1) {
-      if (::fdatasync(fd) != 0) error = errno;
-    } else {
-      struct stat st;
-      if (::fstat(fd, &st) != 0) {
-        error = errno;
-      } else {
-        auto known = std::find_if(synced.begin(), synced.end(),
-                                  [&](const auto& entry) { return entry.first == st.st_dev; });
-        if (known == synced.end()) {
-          synced.emplace_back(st.st_dev, ::syncfs(fd) == 0 ? 0 : errno);
-          known = synced.end() - 1;
-        }
-        error = known->second;
-      }
-    }
+    Staged& file = *staged[i];
+    const std::string temp = file.directory_path + "/" + file.temp_name;
+    int error = data_synced.empty() ? 0 : data_synced[i];
+    if (data_synced.empty() && ::fdatasync(file.file->get()) != 0) error = errno;
     if (error != 0) {
       outcomes[i] = std::unexpected(Error::FromErrno("sync", temp, error));
-    } else if (staged[i]->file->Close() != 0) {
+    } else if (file.file && file.file->get() >= 0 && file.file->Close() != 0) {
       outcomes[i] = std::unexpected(Error::FromErrno("write", temp, errno));
     }
   }
-  std::vector<FileDescriptor*> renamed_in;
+  std::vector<int> renamed_in;
   for (size_t i = 0; i < staged.size(); ++i) {
     Staged& file = *staged[i];
     if (!outcomes[i]) continue;
@@ -368,18 +389,24 @@ std::vector<Status> PosixFileSystem::Commit(std::vector<std::unique_ptr<Staged>>
       outcomes[i] = std::unexpected(Error::FromErrno("rename", file.path, errno));
       continue;
     }
-    file.file.reset();  // renamed: nothing to remove
-    if (std::find(renamed_in.begin(), renamed_in.end(), file.directory.get()) == renamed_in.end()) {
-      renamed_in.push_back(file.directory.get());
+    file.temp_exists = false;
+    if (std::find(renamed_in.begin(), renamed_in.end(), directory) == renamed_in.end()) {
+      renamed_in.push_back(directory);
     }
   }
   // The new names reach the disk before the files are reported replaced.
-  for (FileDescriptor* directory : renamed_in) {
-    if (::fsync(directory->get()) == 0) continue;
-    const int error = errno;
+  std::vector<int> names_synced;
+  if (renamed_in.size() == 1) {
+    names_synced.push_back(::fsync(renamed_in.front()) == 0 ? 0 : errno);
+  } else {
+    names_synced = SyncFileSystemsOf(renamed_in);
+  }
+  for (size_t d = 0; d < renamed_in.size(); ++d) {
+    if (names_synced[d] == 0) continue;
     for (size_t i = 0; i < staged.size(); ++i) {
-      if (outcomes[i] && staged[i]->directory.get() == directory) {
-        outcomes[i] = std::unexpected(Error::FromErrno("sync", staged[i]->directory_path, error));
+      if (outcomes[i] && staged[i]->directory->get() == renamed_in[d]) {
+        outcomes[i] = std::unexpected(
+            Error::FromErrno("sync", staged[i]->directory_path, names_synced[d]));
       }
     }
   }
@@ -388,7 +415,7 @@ std::vector<Status> PosixFileSystem::Commit(std::vector<std::unique_ptr<Staged>>
 
 Status PosixFileSystem::WriteAndRename(const std::string& path, std::string_view bytes, mode_t mode,
                                        const FileInfo* replaced) {
-  auto staged = Stage(path, bytes, mode, replaced);
+  auto staged = Stage(path, bytes, mode, replaced, /*batched=*/false);
   if (!staged) return std::unexpected(staged.error());
   std::vector<std::unique_ptr<Staged>> one;
   one.push_back(std::move(*staged));
@@ -397,7 +424,7 @@ Status PosixFileSystem::WriteAndRename(const std::string& path, std::string_view
 
 Status PosixFileSystem::StageReplacement(const std::string& path, std::string_view bytes,
                                          const FileInfo& replaced) {
-  auto staged = Stage(path, bytes, replaced.mode, &replaced);
+  auto staged = Stage(path, bytes, replaced.mode, &replaced, /*batched=*/true);
   if (!staged) return std::unexpected(staged.error());
   staged_.push_back(std::move(*staged));
   return Ok();
