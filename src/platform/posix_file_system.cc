@@ -244,9 +244,11 @@ struct PosixFileSystem::Staged {
   }
 };
 
-Result<std::unique_ptr<PosixFileSystem::Staged>> PosixFileSystem::Stage(
-    const std::string& path, std::string_view bytes, mode_t mode, const FileInfo* replaced,
-    bool batched) {
+Result<std::unique_ptr<PosixFileSystem::Staged>> PosixFileSystem::Stage(const std::string& path,
+                                                                        std::string_view bytes,
+                                                                        mode_t mode,
+                                                                        const FileInfo* replaced,
+                                                                        bool batched) {
   static const mode_t umask_bits = ProcessUmask();
   static const uid_t user = ::geteuid();
   static const gid_t group = ::getegid();
@@ -405,8 +407,8 @@ std::vector<Status> PosixFileSystem::Commit(std::vector<std::unique_ptr<Staged>>
     if (names_synced[d] == 0) continue;
     for (size_t i = 0; i < staged.size(); ++i) {
       if (outcomes[i] && staged[i]->directory->get() == renamed_in[d]) {
-        outcomes[i] = std::unexpected(
-            Error::FromErrno("sync", staged[i]->directory_path, names_synced[d]));
+        outcomes[i] =
+            std::unexpected(Error::FromErrno("sync", staged[i]->directory_path, names_synced[d]));
       }
     }
   }
