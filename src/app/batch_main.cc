@@ -134,6 +134,7 @@ int main(int argc, char** argv) {
     return kExitNotStarted;
   }
   const auto outcome = loop.Run([&console] { return console->StopRequested(); });
+  session.FinishWrites();
   errno = 0;
   if (!trace_failed && std::fflush(stdout) != 0) trace_write_failed(errno);
   if (show_progress) console->ClearProgress();

@@ -1,5 +1,6 @@
 #include "page/page_files.h"
 
+#include "platform/memory_limits.h"
 #include "platform/paths.h"
 
 namespace quelbo {
@@ -19,6 +20,15 @@ bool SiteRoot::Contains(std::string_view resolved) const {
 }
 
 Result<SiteRoot::Page> SiteRoot::ResolvePage(FileSystem& fs, std::u16string_view entry) const {
+  auto page = ResolveAnyPage(fs, entry);
+  if (page && page->info.size > LargestReadableFile()) {
+    return std::unexpected(
+        Error(ErrorKind::kTooLarge, "open", page->path, "too large to be held in memory"));
+  }
+  return page;
+}
+
+Result<SiteRoot::Page> SiteRoot::ResolveAnyPage(FileSystem& fs, std::u16string_view entry) const {
   const EncodedBytes name = EntryPath(entry);
   const std::string path = JoinPath(path_, name.bytes);
   if (!name.complete || name.bytes.find('\0') != std::string::npos) {

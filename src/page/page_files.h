@@ -22,7 +22,7 @@ class SiteRoot {
   // The resolved path of an entry's page (the root, "/", the entry, where "\" counts as "/")
   // and what the file system says of the file there. The entry must name a regular file (a
   // link is followed) whose resolved path lies inside the root: kNotFound, kNotRegularFile,
-  // kOutsideRoot or kBadName otherwise.
+  // kOutsideRoot or kBadName otherwise; kTooLarge for a page too large to be read safely.
   struct Page {
     std::string path;
     FileInfo info;
@@ -34,6 +34,7 @@ class SiteRoot {
 
  private:
   explicit SiteRoot(std::string path) : path_(std::move(path)) {}
+  Result<Page> ResolveAnyPage(FileSystem& fs, std::u16string_view entry) const;
   // Walks the entry's components without following anything; nothing when a component is a
   // link, ".", ".." or empty, which only a full resolution can judge.
   std::optional<Result<Page>> ResolvePlainPath(FileSystem& fs, std::string_view relative) const;

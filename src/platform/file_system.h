@@ -52,16 +52,30 @@ class FileSystem {
   [[nodiscard]] virtual Status CreateFileIfMissing(const std::string& path) = 0;
 
   // Replaces the file at `path` by `bytes` in one step: a temporary file in the same directory
-  // is written and renamed over it, so a reader sees either the old or the new content. The
-  // permission bits (and, where allowed, the owner) of the file replaced are kept. A link at
-  // `path` is replaced by a file; callers pass the link's target to write through it.
+  // is written, flushed to the disk and renamed over it, and the directory is flushed, so a
+  // reader (or a power cut) sees either the old or the new content. The permission bits,
+  // extended attributes and, where allowed, the owner of the file replaced are kept. A link at
+  // `path` is written through to its target. A file without write permission (kReadOnly) or
+  // that changes while being replaced (kChanged) is left alone.
   // On failure the temporary file is removed and `path` is untouched.
   [[nodiscard]] virtual Status ReplaceFile(const std::string& path, std::string_view bytes) = 0;
 
   // ReplaceFile for a regular file whose information the caller has just read (its mode and
-  // owner are given to the new file), which saves looking it up again.
+  // owner are given to the new file); when the file is no longer the one described (identity,
+  // size, modification time) just before the rename, it is left alone: kChanged.
   [[nodiscard]] virtual Status ReplaceKnownFile(const std::string& path, std::string_view bytes,
                                                 const FileInfo& replaced) = 0;
+
+  // Replacement in batches, so that making many files durable costs a flush of the disk per
+  // batch instead of two per file. StageReplacement does what ReplaceKnownFile does short of
+  // the sync and the rename; CommitStaged then flushes every staged file at once, renames each
+  // over its file (unless it changed meanwhile), flushes the directories, and gives each
+  // staged file's outcome in the order staged. Until then each staged file is still its old
+  // self; a process killed meanwhile leaves only temporary files. A failed stage is not
+  // counted in the batch.
+  [[nodiscard]] virtual Status StageReplacement(const std::string& path, std::string_view bytes,
+                                                const FileInfo& replaced) = 0;
+  [[nodiscard]] virtual std::vector<Status> CommitStaged() = 0;
 
   // Names the directory most of the paths to come lie under (the site). An implementation may
   // then look such paths up from that directory rather than from "/", which saves walking the
@@ -76,6 +90,7 @@ class FileSystem {
   [[nodiscard]] virtual Result<std::string> RealPath(const std::string& path) = 0;
 
   // Every entry of a directory but "." and "..", in the order the file system returns them.
+  // Under the anchor, reads, listings, temporary files and renames never leave it.
   [[nodiscard]] virtual Result<std::vector<DirectoryEntry>> ListDirectory(
       const std::string& path) = 0;
 

@@ -3,24 +3,22 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
-#include <cstring>
 #include <memory>
+#include <optional>
+#include <utility>
+#include <vector>
 
+#include "platform/beneath_root.h"
+#include "platform/extended_attributes.h"
 #include "platform/file_system.h"
+#include "platform/posix_errors.h"
 
 namespace quelbo {
 namespace {
-
-// The one place where an errno value becomes an Error: ENOENT and ENOTDIR count as kNotFound.
-Error ErrnoError(std::string operation, std::string path, int errno_value) {
-  const ErrorKind kind = (errno_value == ENOENT || errno_value == ENOTDIR) ? ErrorKind::kNotFound
-                         : (errno_value == EISDIR) ? ErrorKind::kNotRegularFile
-                                                   : ErrorKind::kIo;
-  return Error(kind, std::move(operation), std::move(path), std::strerror(errno_value));
-}
 
 // Closes a descriptor on every path out of a function.
 class FileDescriptor {
@@ -85,7 +83,26 @@ std::string DirectoryOf(const std::string& path) {
   return path.substr(0, slash);
 }
 
-[[nodiscard]] Status WriteAll(int fd, std::string_view bytes, const std::string& path) {
+std::string BaseNameOf(const std::string& path) {
+  const size_t slash = path.rfind('/');
+  return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+// Whether the file may be replaced: a file without any write bit is one its owner asked to be
+// left alone, and one the running user may not write is not ours to swap for a new file.
+Status CheckWritable(int directory, const std::string& name, const FileInfo& info,
+                     const std::string& path) {
+  if ((info.mode & 0222) == 0) {
+    return std::unexpected(Error(ErrorKind::kReadOnly, "replace", path, "read-only file"));
+  }
+  if (::faccessat(directory, name.c_str(), W_OK, AT_EACCESS) != 0 && errno == EACCES) {
+    return std::unexpected(
+        Error(ErrorKind::kReadOnly, "replace", path, "no write permission for this user"));
+  }
+  return Ok();
+}
+
+Status WriteAll(int fd, std::string_view bytes, const std::string& path) {
   size_t done = 0;
   while (done < bytes.size()) {
     const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
@@ -98,7 +115,7 @@ std::string DirectoryOf(const std::string& path) {
   return Ok();
 }
 
-// The file system through Linux calls (O_PATH anchors, *at calls).
+// The file system through Linux calls (O_PATH anchors, openat2 beneath the site, *at calls).
 class LinuxFileSystem final : public FileSystem {
  public:
   Result<std::string> ReadFile(const std::string& path) override;
@@ -114,8 +131,11 @@ class LinuxFileSystem final : public FileSystem {
   Status RemoveFile(const std::string& path) override;
   Result<bool> ContentEquals(const std::string& path, std::string_view bytes) override;
   void AnchorAt(const std::string& directory) override;
+  Status StageReplacement(const std::string& path, std::string_view bytes,
+                          const FileInfo& replaced) override;
+  std::vector<Status> CommitStaged() override;
 
-  LinuxFileSystem() = default;
+  LinuxFileSystem();
   LinuxFileSystem(const LinuxFileSystem&) = delete;
   LinuxFileSystem& operator=(const LinuxFileSystem&) = delete;
   ~LinuxFileSystem() override;
@@ -128,21 +148,40 @@ class LinuxFileSystem final : public FileSystem {
     const char* name;
   };
   AtPath Locate(const std::string& path) const;
+  // Opens a path; beneath the anchor when it lies under it (see OpenBeneath).
+  int Open(const std::string& path, int flags, mode_t mode = 0) const;
+  // The error of a failed Open: kOutsideRoot when the lookup would have left the anchor.
+  Error OpenError(std::string operation, const std::string& path, int errno_value) const;
 
-  // Writes `bytes` to a new temporary file beside `path` with the given mode and owner, then
-  // renames it over `path`.
+  // A new file written to its temporary file, waiting for its sync and rename.
+  struct Staged;
+  // Writes `bytes` to a new temporary file beside `path` with the given mode. With `replaced`
+  // (the file as read), the owner and extended attributes are carried over, and the file is
+  // refused when it is read-only now. A `batched` file is closed at once and its writing to
+  // the disk started; otherwise it stays open for its own sync.
+  Result<std::unique_ptr<Staged>> Stage(const std::string& path, std::string_view bytes,
+                                        mode_t mode, const FileInfo* replaced, bool batched);
+  // Syncs the staged files, renames each over its file unless it is no longer the file that
+  // was read, then syncs their directories; one outcome per staged file.
+  static std::vector<Status> Commit(std::vector<std::unique_ptr<Staged>> staged);
+  // Stage and Commit of one file.
   Status WriteAndRename(const std::string& path, std::string_view bytes, mode_t mode,
-                        const FileInfo* owner);
+                        const FileInfo* replaced);
+
+  std::vector<std::unique_ptr<Staged>> staged_;
 
   const mode_t umask_ = ProcessUmask();
+
   std::uint64_t temp_counter_ = 0;
-  std::string anchor_;  // without a trailing slash; empty when there is none
+  std::string anchor_;    // without a trailing slash; empty when there is none
   int anchor_fd_ = -1;
 };
 
 }  // namespace
 
 std::unique_ptr<FileSystem> NewMachineFileSystem() { return std::make_unique<LinuxFileSystem>(); }
+
+LinuxFileSystem::LinuxFileSystem() = default;
 
 LinuxFileSystem::~LinuxFileSystem() {
   if (anchor_fd_ >= 0) ::close(anchor_fd_);
@@ -162,6 +201,7 @@ void LinuxFileSystem::AnchorAt(const std::string& directory) {
 }
 
 LinuxFileSystem::AtPath LinuxFileSystem::Locate(const std::string& path) const {
+  if (anchor_fd_ >= 0 && path == anchor_) return {anchor_fd_, "."};
   if (anchor_fd_ >= 0 && path.size() > anchor_.size() + 1 && path.starts_with(anchor_) &&
       path[anchor_.size()] == '/') {
     const char* name = path.c_str() + anchor_.size() + 1;
@@ -171,11 +211,25 @@ LinuxFileSystem::AtPath LinuxFileSystem::Locate(const std::string& path) const {
   return {AT_FDCWD, path.c_str()};
 }
 
+int LinuxFileSystem::Open(const std::string& path, int flags, mode_t mode) const {
+  const AtPath at = Locate(path);
+  if (at.directory == anchor_fd_) return OpenBeneath(anchor_fd_, at.name, flags, mode);
+  return ::openat(at.directory, at.name, flags, mode);
+}
+
+Error LinuxFileSystem::OpenError(std::string operation, const std::string& path,
+                                 int errno_value) const {
+  if (Locate(path).directory == anchor_fd_ && LeftTheRoot(errno_value)) {
+    return Error(ErrorKind::kOutsideRoot, std::move(operation), path,
+                 "leads outside the site directory");
+  }
+  return ErrnoError(std::move(operation), path, errno_value);
+}
+
 Result<std::string> LinuxFileSystem::ReadFile(const std::string& path) {
   // O_NONBLOCK so that opening a FIFO does not wait for a writer; it is refused below.
-  const AtPath at = Locate(path);
-  FileDescriptor fd(::openat(at.directory, at.name, O_RDONLY | O_CLOEXEC | O_NONBLOCK));
-  if (fd.get() < 0) return std::unexpected(ErrnoError("open", path, errno));
+  FileDescriptor fd(Open(path, O_RDONLY | O_CLOEXEC | O_NONBLOCK));
+  if (fd.get() < 0) return std::unexpected(OpenError("open", path, errno));
   struct stat st;
   if (::fstat(fd.get(), &st) != 0) return std::unexpected(ErrnoError("stat", path, errno));
   if (!S_ISREG(st.st_mode)) {
@@ -211,8 +265,19 @@ Status LinuxFileSystem::CreateFileIfMissing(const std::string& path) {
 Status LinuxFileSystem::ReplaceFile(const std::string& path, std::string_view bytes) {
   struct stat old_st;
   const AtPath at = Locate(path);
-  if (::fstatat(at.directory, at.name, &old_st, 0) != 0) {
+  if (::fstatat(at.directory, at.name, &old_st, AT_SYMLINK_NOFOLLOW) != 0) {
+    if (errno != ENOENT) return std::unexpected(ErrnoError("stat", path, errno));
     return WriteAndRename(path, bytes, 0666 & ~umask_, nullptr);
+  }
+  if (S_ISLNK(old_st.st_mode)) {
+    // Written through: a link kept on purpose (settings under version control) stays a link.
+    auto target = RealPath(path);
+    if (!target) return std::unexpected(target.error());
+    if (at.directory == anchor_fd_ && Locate(*target).directory != anchor_fd_) {
+      return std::unexpected(
+          Error(ErrorKind::kOutsideRoot, "replace", path, "leads outside the site directory"));
+    }
+    return ReplaceFile(*target, bytes);
   }
   const FileInfo info = InfoOf(old_st);
   return WriteAndRename(path, bytes, info.mode, &info);
@@ -223,46 +288,215 @@ Status LinuxFileSystem::ReplaceKnownFile(const std::string& path, std::string_vi
   return WriteAndRename(path, bytes, replaced.mode, &replaced);
 }
 
-Status LinuxFileSystem::WriteAndRename(const std::string& path, std::string_view bytes,
-                                       mode_t mode, const FileInfo* owner) {
+struct LinuxFileSystem::Staged {
+  std::string path;
+  std::string name;
+  std::string temp_name;
+  std::shared_ptr<FileDescriptor> directory;  // shared by the files staged in it
+  std::string directory_path;
+  // Open until the commit for a file committed alone (synced by itself); a batch's files are
+  // closed once written, so that a batch is not bounded by the number of open files.
+  std::unique_ptr<FileDescriptor> file;
+  bool temp_exists = false;
+  std::optional<FileInfo> replaced;
+
+  ~Staged() {
+    // Not renamed: the temporary file goes (a killed process leaves it to the next run).
+    if (temp_exists) ::unlinkat(directory->get(), temp_name.c_str(), 0);
+  }
+  Error Changed() const {
+    return Error(ErrorKind::kChanged, "replace", path, "changed during the run");
+  }
+};
+
+Result<std::unique_ptr<LinuxFileSystem::Staged>> LinuxFileSystem::Stage(const std::string& path,
+                                                                        std::string_view bytes,
+                                                                        mode_t mode,
+                                                                        const FileInfo* replaced,
+                                                                        bool batched) {
   static const uid_t user = ::geteuid();
   static const gid_t group = ::getegid();
   static const std::string process = std::to_string(::getpid());
 
-  // Created with the final mode at once where the umask lets it through; fchmod otherwise.
-  std::string temp;
-  int raw_fd = -1;
-  for (int attempt = 0; raw_fd < 0; ++attempt) {
-    temp = DirectoryOf(path) + "/" + std::string(kTempFilePrefix) + process +
-           "-" + std::to_string(++temp_counter_);
-    const AtPath at = Locate(temp);
-    raw_fd = ::openat(at.directory, at.name, O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode);
-    // A leftover of a killed run may hold the name; any other failure is final.
-    if (raw_fd < 0 && (errno != EEXIST || attempt == 100)) {
-      return std::unexpected(ErrnoError("create temporary file", temp, errno));
+  auto staged = std::make_unique<Staged>();
+  staged->path = path;
+  staged->name = BaseNameOf(path);
+  staged->directory_path = DirectoryOf(path);
+  if (replaced != nullptr) staged->replaced = *replaced;
+  // Every step below works from this descriptor of the file's directory, opened beneath the
+  // site's root: a link swapped in for a directory meanwhile cannot lead the writes outside.
+  for (const auto& other : staged_) {
+    if (other->directory_path == staged->directory_path) staged->directory = other->directory;
+  }
+  if (!staged->directory) {
+    staged->directory = std::make_shared<FileDescriptor>(
+        Open(staged->directory_path, O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+  }
+  const int directory = staged->directory->get();
+  if (directory < 0) return std::unexpected(OpenError("open", staged->directory_path, errno));
+  if (replaced != nullptr) {
+    // The permissions as they are now: the user may have protected the file meanwhile.
+    struct stat now;
+    if (::fstatat(directory, staged->name.c_str(), &now, AT_SYMLINK_NOFOLLOW) != 0) {
+      return std::unexpected(staged->Changed());
+    }
+    if (auto writable = CheckWritable(directory, staged->name, InfoOf(now), path); !writable) {
+      return std::unexpected(writable.error());
     }
   }
-  FileDescriptor fd(raw_fd);
-  const AtPath temp_at = Locate(temp);
-  auto fail = [&](Error error) -> Status {
-    ::unlinkat(temp_at.directory, temp_at.name, 0);
-    return std::unexpected(std::move(error));
-  };
-  if (auto written = WriteAll(fd.get(), bytes, temp); !written) return fail(written.error());
-  if ((mode & umask_) != 0 && ::fchmod(fd.get(), mode) != 0) {
-    return fail(ErrnoError("chmod", temp, errno));
+
+  // Created with the final mode at once where the umask lets it through; fchmod otherwise.
+  int raw_fd = -1;
+  for (int attempt = 0; raw_fd < 0; ++attempt) {
+    staged->temp_name =
+        std::string(kTempFilePrefix) + process + "-" + std::to_string(++temp_counter_);
+    raw_fd = ::openat(directory, staged->temp_name.c_str(),
+                      O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, mode);
+    // A leftover of a killed run may hold the name; any other failure is final.
+    if (raw_fd < 0 && (errno != EEXIST || attempt == 100)) {
+      return std::unexpected(ErrnoError(
+          "create temporary file", staged->directory_path + "/" + staged->temp_name, errno));
+    }
   }
-  if (owner != nullptr && (owner->owner != user || owner->group != group) &&
-      ::fchown(fd.get(), owner->owner, owner->group) != 0) {
-    // Best effort: only a privileged process may give a file away; the mode still holds.
+  staged->file = std::make_unique<FileDescriptor>(raw_fd);
+  staged->temp_exists = true;
+  const std::string temp = staged->directory_path + "/" + staged->temp_name;
+  if (auto written = WriteAll(raw_fd, bytes, temp); !written) {
+    return std::unexpected(written.error());
   }
-  if (fd.Close() != 0) return fail(ErrnoError("write", temp, errno));
-  const AtPath path_at = Locate(path);
-  if (::renameat(temp_at.directory, temp_at.name, path_at.directory, path_at.name) != 0) {
-    return fail(ErrnoError("rename", path, errno));
+  if ((mode & umask_) != 0 && ::fchmod(raw_fd, mode) != 0) {
+    return std::unexpected(ErrnoError("chmod", temp, errno));
   }
+  if (replaced != nullptr) {
+    if ((replaced->owner != user || replaced->group != group) &&
+        ::fchown(raw_fd, replaced->owner, replaced->group) != 0) {
+      // Best effort: only a privileged process may give a file away; the mode still holds.
+    }
+    // After the owner: a change of owner clears some attributes (file capabilities).
+    FileDescriptor old(
+        ::openat(directory, staged->name.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
+    if (old.get() >= 0) {
+      if (auto kept = CopyExtendedAttributes(old.get(), raw_fd, path); !kept) {
+        return std::unexpected(kept.error());
+      }
+    }
+  }
+  if (batched) {
+    // The disk starts on the new bytes now, so that the batch's sync finds little left to do.
+    ::sync_file_range(raw_fd, 0, 0, SYNC_FILE_RANGE_WRITE);
+    if (staged->file->Close() != 0) return std::unexpected(ErrnoError("write", temp, errno));
+  }
+  return staged;
+}
+
+namespace {
+
+// One sync per file system of the directories given, instead of one per file or directory:
+// each costs a flush of the disk's cache. The outcome (an errno value) per directory.
+std::vector<int> SyncFileSystemsOf(const std::vector<int>& directories) {
+  std::vector<std::pair<dev_t, int>> synced;  // file system, and the outcome of its sync
+  std::vector<int> outcomes;
+  for (const int directory : directories) {
+    struct stat st;
+    if (::fstat(directory, &st) != 0) {
+      outcomes.push_back(errno);
+      continue;
+    }
+    auto known = std::find_if(synced.begin(), synced.end(),
+                              [&](const auto& entry) { return entry.first == st.st_dev; });
+    if (known == synced.end()) {
+      synced.emplace_back(st.st_dev, ::syncfs(directory) == 0 ? 0 : errno);
+      known = synced.end() - 1;
+    }
+    outcomes.push_back(known->second);
+  }
+  return outcomes;
+}
+
+}  // namespace
+
+std::vector<Status> LinuxFileSystem::Commit(std::vector<std::unique_ptr<Staged>> staged) {
+  std::vector<Status> outcomes(staged.size());
+  // The new bytes reach the disk before any name points at them, so that a power cut leaves
+  // the old file or the new one, never an empty one.
+  std::vector<int> directories;
+  for (const auto& file : staged) directories.push_back(file->directory->get());
+  std::vector<int> data_synced;
+  if (staged.size() > 1 || !staged.front()->file || staged.front()->file->get() < 0) {
+    data_synced = SyncFileSystemsOf(directories);
+  }
+  for (size_t i = 0; i < staged.size(); ++i) {
+    Staged& file = *staged[i];
+    const std::string temp = file.directory_path + "/" + file.temp_name;
+    int error = data_synced.empty() ? 0 : data_synced[i];
+    if (data_synced.empty() && ::fdatasync(file.file->get()) != 0) error = errno;
+    if (error != 0) {
+      outcomes[i] = std::unexpected(ErrnoError("sync", temp, error));
+    } else if (file.file && file.file->get() >= 0 && file.file->Close() != 0) {
+      outcomes[i] = std::unexpected(ErrnoError("write", temp, errno));
+    }
+  }
+  std::vector<int> renamed_in;
+  for (size_t i = 0; i < staged.size(); ++i) {
+    Staged& file = *staged[i];
+    if (!outcomes[i]) continue;
+    const int directory = file.directory->get();
+    if (file.replaced) {
+      // Another program's change since the file was read wins: its edit must not be lost,
+      // and a file deleted meanwhile must not come back.
+      struct stat now;
+      if (::fstatat(directory, file.name.c_str(), &now, AT_SYMLINK_NOFOLLOW) != 0 ||
+          !InfoOf(now).SameFileAs(*file.replaced)) {
+        outcomes[i] = std::unexpected(file.Changed());
+        continue;
+      }
+    }
+    if (::renameat(directory, file.temp_name.c_str(), directory, file.name.c_str()) != 0) {
+      outcomes[i] = std::unexpected(ErrnoError("rename", file.path, errno));
+      continue;
+    }
+    file.temp_exists = false;
+    if (std::find(renamed_in.begin(), renamed_in.end(), directory) == renamed_in.end()) {
+      renamed_in.push_back(directory);
+    }
+  }
+  // The new names reach the disk before the files are reported replaced.
+  std::vector<int> names_synced;
+  if (renamed_in.size() == 1) {
+    names_synced.push_back(::fsync(renamed_in.front()) == 0 ? 0 : errno);
+  } else {
+    names_synced = SyncFileSystemsOf(renamed_in);
+  }
+  for (size_t d = 0; d < renamed_in.size(); ++d) {
+    if (names_synced[d] == 0) continue;
+    for (size_t i = 0; i < staged.size(); ++i) {
+      if (outcomes[i] && staged[i]->directory->get() == renamed_in[d]) {
+        outcomes[i] =
+            std::unexpected(ErrnoError("sync", staged[i]->directory_path, names_synced[d]));
+      }
+    }
+  }
+  return outcomes;
+}
+
+Status LinuxFileSystem::WriteAndRename(const std::string& path, std::string_view bytes, mode_t mode,
+                                       const FileInfo* replaced) {
+  auto staged = Stage(path, bytes, mode, replaced, /*batched=*/false);
+  if (!staged) return std::unexpected(staged.error());
+  std::vector<std::unique_ptr<Staged>> one;
+  one.push_back(std::move(*staged));
+  return std::move(Commit(std::move(one)).front());
+}
+
+Status LinuxFileSystem::StageReplacement(const std::string& path, std::string_view bytes,
+                                         const FileInfo& replaced) {
+  auto staged = Stage(path, bytes, replaced.mode, &replaced, /*batched=*/true);
+  if (!staged) return std::unexpected(staged.error());
+  staged_.push_back(std::move(*staged));
   return Ok();
 }
+
+std::vector<Status> LinuxFileSystem::CommitStaged() { return Commit(std::exchange(staged_, {})); }
 
 Result<FileInfo> LinuxFileSystem::Stat(const std::string& path) {
   struct stat st;
@@ -290,8 +524,14 @@ Result<std::string> LinuxFileSystem::RealPath(const std::string& path) {
 }
 
 Result<std::vector<DirectoryEntry>> LinuxFileSystem::ListDirectory(const std::string& path) {
-  std::unique_ptr<DIR, DirectoryCloser> dir(::opendir(path.c_str()));
-  if (!dir) return std::unexpected(ErrnoError("list", path, errno));
+  const int fd = Open(path, O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (fd < 0) return std::unexpected(OpenError("list", path, errno));
+  std::unique_ptr<DIR, DirectoryCloser> dir(::fdopendir(fd));
+  if (!dir) {
+    const int error = errno;
+    ::close(fd);
+    return std::unexpected(ErrnoError("list", path, error));
+  }
   std::vector<DirectoryEntry> entries;
   for (;;) {
     errno = 0;
@@ -309,8 +549,9 @@ Result<std::vector<DirectoryEntry>> LinuxFileSystem::ListDirectory(const std::st
       case DT_LNK: type = FileType::kSymlink; break;
       case DT_UNKNOWN: {
         struct stat st;
-        const std::string full = path + "/" + name;
-        type = ::lstat(full.c_str(), &st) == 0 ? TypeOf(st.st_mode) : FileType::kOther;
+        type = ::fstatat(::dirfd(dir.get()), name.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0
+                   ? TypeOf(st.st_mode)
+                   : FileType::kOther;
         break;
       }
       default: type = FileType::kOther; break;
@@ -341,13 +582,18 @@ Status LinuxFileSystem::MakeDirectories(const std::string& path) {
 }
 
 Status LinuxFileSystem::RemoveFile(const std::string& path) {
-  if (::unlink(path.c_str()) != 0) return std::unexpected(ErrnoError("remove", path, errno));
+  const std::string directory_path = DirectoryOf(path);
+  FileDescriptor directory(Open(directory_path, O_PATH | O_DIRECTORY | O_CLOEXEC));
+  if (directory.get() < 0) return std::unexpected(OpenError("remove", path, errno));
+  if (::unlinkat(directory.get(), BaseNameOf(path).c_str(), 0) != 0) {
+    return std::unexpected(ErrnoError("remove", path, errno));
+  }
   return Ok();
 }
 
 Result<bool> LinuxFileSystem::ContentEquals(const std::string& path, std::string_view bytes) {
-  FileDescriptor fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
-  if (fd.get() < 0) return std::unexpected(ErrnoError("open", path, errno));
+  FileDescriptor fd(Open(path, O_RDONLY | O_CLOEXEC | O_NONBLOCK));
+  if (fd.get() < 0) return std::unexpected(OpenError("open", path, errno));
   struct stat st;
   if (::fstat(fd.get(), &st) != 0) return std::unexpected(ErrnoError("stat", path, errno));
   if (!S_ISREG(st.st_mode)) {

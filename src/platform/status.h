@@ -13,6 +13,10 @@ enum class ErrorKind {
   kNotRegularFile,  // a directory, FIFO, socket or device where a file was expected
   kOutsideRoot,     // the path leads out of the site directory
   kBadName,         // a name that is not valid UTF-8
+  kReadOnly,        // a file without write permission, left alone
+  kChanged,         // a file changed or removed by someone else while being replaced
+  kTooLarge,        // a file too large to be held in memory safely
+  kBusy,            // another run holds the site
   kIo,              // anything else the system reported
 };
 

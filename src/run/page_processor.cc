@@ -1,11 +1,22 @@
 #include "run/page_processor.h"
 
+#include <algorithm>
+#include <utility>
+
 #include "page/charset_declarations.h"
 #include "page/page_rewrite.h"
 #include "panel/settings_fields.h"
 #include "platform/text_codec.h"
 
 namespace quelbo {
+namespace {
+
+// A batch of durable writes is committed at this many pages or bytes: large enough that the
+// disk's flushes are shared by many pages, small enough that few finished pages wait.
+constexpr size_t kBatchPages = 1024;
+constexpr size_t kBatchBytes = size_t{64} << 20;
+
+}  // namespace
 
 PageProcessor::PageProcessor(ControlPanel& panel, StepScheduler& scheduler, FileSystem& fs,
                              const SiteRoot& root, RunReport& report)
@@ -41,6 +52,7 @@ void PageProcessor::TakeNextPage() {
     panel_.SetText(kStatusLine, u"去空行处理完毕了");
     scheduler_.Arm(Step::quyi, 10);
   } else {
+    FinishWrites();
     panel_.SetText(kStatusLine, u"本目录内页面全部处理完毕了");
     panel_.SetProgressValue(0);
     panel_.SetText(kCurrentPage, u"");
@@ -114,13 +126,37 @@ std::optional<std::u16string> PageProcessor::RewritePage(std::u16string_view ent
     if (!same) return ReasonFor(same.error());
     unchanged = *same;
   }
-  if (!unchanged) {
-    if (auto written = fs_.ReplaceKnownFile(page.path, new_bytes, page.info); !written) {
-      return ReasonFor(written.error());
+  if (unchanged) {
+    report_.PageDone(false);
+    return std::nullopt;
+  }
+  // A page listed twice is written the second time over the first time's result.
+  if (std::any_of(staged_.begin(), staged_.end(),
+                  [&](const StagedPage& staged) { return staged.path == page.path; })) {
+    FinishWrites();
+  }
+  if (auto staged = fs_.StageReplacement(page.path, new_bytes, page.info); !staged) {
+    return ReasonFor(staged.error());
+  }
+  staged_.push_back({std::u16string(entry), page.path});
+  staged_bytes_ += new_bytes.size();
+  if (staged_.size() >= kBatchPages || staged_bytes_ >= kBatchBytes) FinishWrites();
+  return std::nullopt;
+}
+
+void PageProcessor::FinishWrites() {
+  if (staged_.empty()) return;
+  std::vector<StagedPage> pages = std::exchange(staged_, {});
+  staged_bytes_ = 0;
+  std::vector<Status> outcomes = fs_.CommitStaged();
+  for (size_t i = 0; i < pages.size(); ++i) {
+    if (i < outcomes.size() && outcomes[i]) {
+      report_.PageDone(true);
+    } else {
+      Skip(pages[i].entry,
+           i < outcomes.size() ? ReasonFor(outcomes[i].error()) : u"无法读写（未写入）");
     }
   }
-  report_.PageDone(!unchanged);
-  return std::nullopt;
 }
 
 Result<PageProcessor::PageBytes> PageProcessor::ReadPage(std::u16string_view entry) {
@@ -153,6 +189,13 @@ std::u16string PageProcessor::ReasonFor(const Error& error) {
       return u"指向网站目录之外";
     case ErrorKind::kBadName:
       return u"文件名无效";
+    case ErrorKind::kReadOnly:
+      return u"只读文件，未改动";
+    case ErrorKind::kChanged:
+      return u"运行期间已被改动，未改动";
+    case ErrorKind::kTooLarge:
+      return u"文件太大，未读取";
+    case ErrorKind::kBusy:
     case ErrorKind::kIo:
       break;
   }

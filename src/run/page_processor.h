@@ -2,6 +2,7 @@
 
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "page/page_files.h"
 #include "panel/control_panel.h"
@@ -24,8 +25,8 @@ namespace quelbo {
 class PageProcessor {
  public:
   // REQUIRES: everything given outlives the processor.
-  PageProcessor(ControlPanel& panel, StepScheduler& scheduler, FileSystem& fs,
-                const SiteRoot& root, RunReport& report);
+  PageProcessor(ControlPanel& panel, StepScheduler& scheduler, FileSystem& fs, const SiteRoot& root,
+                RunReport& report);
 
   // Registers the four steps with the scheduler.
   void InstallSteps();
@@ -34,6 +35,11 @@ class PageProcessor {
   void SkipPendingLine();  // quyi
   void DetectCharset();    // Timer3
   void TransformPage();    // Timer2
+
+  // Finishes the pages whose new content waits in the batch of durable writes (see
+  // FileSystem::StageReplacement): each is replaced and reported, or reported skipped. The run
+  // calls it when a batch is full and at its end; the owner calls it when the run is stopped.
+  void FinishWrites();
 
  private:
   // Reads, transforms and writes one page; the reason it was left untouched, if it was.
@@ -62,6 +68,13 @@ class PageProcessor {
     PageBytes read;
   };
   std::optional<DetectedPage> detected_;
+  // The pages staged for replacement and not yet committed, in order, and their bytes.
+  struct StagedPage {
+    std::u16string entry;
+    std::string path;
+  };
+  std::vector<StagedPage> staged_;
+  size_t staged_bytes_ = 0;
 };
 
 }  // namespace quelbo

@@ -25,6 +25,16 @@ RunController::RunController(ControlPanel& panel, StepScheduler& scheduler,
     : panel_(panel), scheduler_(scheduler), store_(store), report_(report) {}
 
 bool RunController::StartRun() {
+  if (start_guard_) {
+    if (auto guarded = start_guard_(); !guarded) {
+      panel_.SetText(
+          kStatusLine,
+          guarded.error().kind() == ErrorKind::kBusy
+              ? u"另一个运行正在处理这个网站，没有开始：" + FromUtf8(guarded.error().path())
+              : u"无法锁定网站，没有开始：" + FromUtf8(guarded.error().Message()));
+      return false;
+    }
+  }
   if (auto saved = SaveSettings(panel_, store_); !saved) {
     panel_.SetText(kStatusLine, u"配置保存失败，没有开始：" + FromUtf8(saved.error().Message()));
     return false;

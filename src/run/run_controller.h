@@ -1,5 +1,7 @@
 #pragma once
 
+#include <functional>
+
 #include "panel/control_panel.h"
 #include "run/run_report.h"
 #include "run/step_scheduler.h"
@@ -18,6 +20,10 @@ class RunController {
   // status line says why and nothing is started; returns whether the run was started.
   bool StartRun();
 
+  // Called first by StartRun: a failure (another run holds the site) is shown on the status
+  // line and nothing is saved or started.
+  void SetStartGuard(std::function<Status()> guard) { start_guard_ = std::move(guard); }
+
   // Continue/Stop by Command4's caption: "继续" re-enables the seven steps and arms
   // TakeNextPage; anything else disables and disarms them. NextDirectory is never touched.
   void ToggleRun();
@@ -30,6 +36,7 @@ class RunController {
   StepScheduler& scheduler_;
   const ConfigStore& store_;
   RunReport& report_;
+  std::function<Status()> start_guard_;
 };
 
 }  // namespace quelbo

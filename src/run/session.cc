@@ -17,7 +17,7 @@ Result<std::unique_ptr<Session>> Session::Create(FileSystem& fs, const Clock& cl
 }
 
 Session::Session(FileSystem& fs, const Clock& clock, SiteRoot root, std::string config_directory)
-    : store_(fs, std::move(config_directory)),
+    : store_(fs, config_directory),
       scheduler_(clock),
       root_(std::move(root)),
       walker_(panel_, scheduler_, fs, root_, report_),
@@ -30,6 +30,10 @@ Session::Session(FileSystem& fs, const Clock& clock, SiteRoot root, std::string 
   });
   walker_.InstallSteps();
   pages_.InstallSteps();
+  // In the configuration directory, so that nothing is ever made in the site for it.
+  controller_.SetStartGuard([this, locks = std::move(config_directory) + "locks"] {
+    return site_lock_.Acquire(locks, root_.path());
+  });
 }
 
 void Session::LoadSettings() { quelbo::LoadSettings(panel_, store_); }
@@ -50,6 +54,7 @@ void Session::Click(Control command) {
       break;
     case Control::Command4:
       controller_.ToggleRun();
+      pages_.FinishWrites();  // a stopped run leaves no page waiting
       break;
     case Control::Command5:
       ClickCommand5(panel_);

@@ -7,6 +7,7 @@
 #include "panel/control_panel.h"
 #include "platform/clock.h"
 #include "platform/file_system.h"
+#include "platform/run_lock.h"
 #include "run/directory_walker.h"
 #include "run/page_processor.h"
 #include "run/run_controller.h"
@@ -37,6 +38,10 @@ class Session {
   // A click of one of the command buttons Command1 to Command7.
   void Click(Control command);
 
+  // Replaces (or reports) the pages whose new content still waits to be made durable; for a
+  // front end that ends the run itself. Stop and the run's end do it on their own.
+  void FinishWrites() { pages_.FinishWrites(); }
+
   ControlPanel& panel() { return panel_; }
   StepScheduler& scheduler() { return scheduler_; }
   RunReport& report() { return report_; }
@@ -61,6 +66,8 @@ class Session {
   PageProcessor pages_;
   RunController controller_;
   std::vector<Control> substituted_;
+  // Held from the first Start until the session ends.
+  SiteRunLock site_lock_;
 };
 
 }  // namespace quelbo

@@ -6,7 +6,10 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <functional>
+
 #include "e2e/batch_fixture.h"
+#include "platform/run_lock.h"
 
 namespace quelbo {
 namespace {
@@ -91,14 +94,44 @@ TEST_F(BatchBadInputTest, FileSizeLimitFailsTheWriteInsteadOfKillingTheRun) {
   EXPECT_TRUE(TemporaryFiles().empty());
 }
 
-TEST_F(BatchBadInputTest, IniFileThatIsADirectoryStopsTheStart) {
-  std::filesystem::remove(config_ + "htm批处理配置.ini");
-  std::filesystem::create_directory(config_ + "htm批处理配置.ini");
-  Page("p.htm", "a");
-  const auto result = Run({});
-  EXPECT_EQ(result.status, 2);
-  EXPECT_NE(result.err.find("htm批处理配置.ini"), std::string::npos) << result.err;
-  EXPECT_EQ(Read("p.htm"), "a");
+// Each keeps the run from starting (exit status 2), says why, and leaves the pages and the
+// site as they were.
+TEST_F(BatchBadInputTest, WhatStopsTheStart) {
+  const std::string ini = config_ + "htm批处理配置.ini";
+  SiteRunLock other_run;
+  struct Case {
+    const char* what;
+    std::function<void()> arrange;
+    std::string said;
+  };
+  const Case cases[] = {
+      {"an INI file that is a directory",
+       [&] {
+         std::filesystem::remove(ini);
+         std::filesystem::create_directory(ini);
+       },
+       "htm批处理配置.ini"},
+      {"a read-only INI file", [&] { ::chmod(ini.c_str(), 0444); }, "htm批处理配置.ini: read-only"},
+      {"a read-only list file", [&] { ::chmod((config_ + "shanchu.txt").c_str(), 0444); },
+       "shanchu.txt: read-only"},
+      {"another run on the site",
+       [&] { ASSERT_TRUE(other_run.Acquire(config_ + "locks", fs_.RealPath(site_).value())); },
+       "另一个运行正在处理这个网站，没有开始"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    List("shanchu.txt", u"");
+    c.arrange();
+    Page("p.htm", "a");
+    const auto result = Run({});
+    EXPECT_EQ(result.status, 2);
+    EXPECT_NE(result.err.find(c.said), std::string::npos) << result.err;
+    EXPECT_EQ(Read("p.htm"), "a");
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(site_), {}), 2);  // page, program
+    std::filesystem::remove_all(ini);
+    ::chmod((config_ + "shanchu.txt").c_str(), 0644);
+    Key(u"替换前1", u"a");
+  }
 }
 
 TEST_F(BatchBadInputTest, ListFileThatCannotBeReadIsNotWrittenOverAndTheRunDoesNotStart) {

@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "platform/memory_limits.h"
 #include "support/temp_dir.h"
 
 namespace quelbo {
@@ -39,6 +40,11 @@ TEST_F(PageFilesTest, EntriesThatMustNotBeProcessed) {
   ASSERT_EQ(::symlink((dir_ / "outside.htm").c_str(), (dir_ / "site/out.htm").c_str()), 0);
   ASSERT_EQ(::symlink("sub/b.htm", (dir_ / "site/in.htm").c_str()), 0);
   ASSERT_EQ(::mkdir((dir_ / "site/dir.htm").c_str(), 0755), 0);
+  // Sparse: refused by its size, never read.
+  WriteBytes(dir_ / "site/huge.htm", "");
+  ASSERT_EQ(
+      ::truncate((dir_ / "site/huge.htm").c_str(), static_cast<off_t>(LargestReadableFile() + 1)),
+      0);
   const SiteRoot root = Root();
   const std::pair<std::u16string, ErrorKind> refused[] = {
       {u"missing.htm", ErrorKind::kNotFound},
@@ -46,6 +52,7 @@ TEST_F(PageFilesTest, EntriesThatMustNotBeProcessed) {
       {u"../outside.htm", ErrorKind::kOutsideRoot},
       {u"sub/../../outside.htm", ErrorKind::kOutsideRoot},
       {u"dir.htm", ErrorKind::kNotRegularFile},
+      {u"huge.htm", ErrorKind::kTooLarge},
       {u"", ErrorKind::kOutsideRoot},  // the root itself
       {u"bad\xD800.htm", ErrorKind::kBadName},
   };

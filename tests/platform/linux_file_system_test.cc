@@ -1,11 +1,16 @@
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/un.h>
+#include <sys/xattr.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <functional>
+#include <optional>
 
+#include "platform/beneath_root.h"
 #include "platform/file_system.h"
 #include "support/temp_dir.h"
 
@@ -40,13 +45,160 @@ TEST_F(PosixFileSystemTest, ReplaceKeepsPermissionBitsAndLeavesNoTemporaryFile) 
   EXPECT_EQ(NamesIn(dir_.path()), std::vector<std::string>{"page.htm"});
 }
 
-TEST_F(PosixFileSystemTest, ReplaceOverALinkReplacesTheLinkNotItsTarget) {
-  // Callers that write through a link pass its resolved target instead.
+TEST_F(PosixFileSystemTest, ReplaceOverALinkWritesThroughToItsTarget) {
+  // Settings kept under version control through links stay links.
   WriteBytes(dir_ / "target.htm", "target");
   ASSERT_EQ(::symlink("target.htm", (dir_ / "link.htm").c_str()), 0);
-  ASSERT_TRUE(fs_.ReplaceFile(fs_.RealPath(dir_ / "link.htm").value(), "new").has_value());
+  ASSERT_TRUE(fs_.ReplaceFile(dir_ / "link.htm", "new").has_value());
   EXPECT_EQ(ReadBytes(dir_ / "target.htm"), "new");
   EXPECT_EQ(fs_.LinkStat(dir_ / "link.htm")->type, FileType::kSymlink);
+}
+
+TEST_F(PosixFileSystemTest, ReplaceKeepsExtendedAttributes) {
+  const std::string path = dir_ / "page.htm";
+  WriteBytes(path, "old");
+  if (::setxattr(path.c_str(), "user.origin", "kept", 4, 0) != 0) {
+    GTEST_SKIP() << "no user attributes on this file system";
+  }
+  ASSERT_TRUE(fs_.ReplaceKnownFile(path, "new", fs_.Stat(path).value()).has_value());
+  char value[16] = {};
+  EXPECT_EQ(::getxattr(path.c_str(), "user.origin", value, sizeof value), 4);
+  EXPECT_STREQ(value, "kept");
+}
+
+// What another program or the user did to a page after it was read; each leaves the page as
+// they left it, and no temporary file.
+TEST_F(PosixFileSystemTest, PagesThatAreNotOursToReplaceAreLeftAlone) {
+  const std::string path = dir_ / "page.htm";
+  struct Case {
+    const char* what;
+    std::function<void()> after_read;
+    ErrorKind kind;
+    const char* left;  // nullptr: no file
+  };
+  const Case cases[] = {
+      {"no write bit for anyone", [&] { ::chmod(path.c_str(), 0444); }, ErrorKind::kReadOnly,
+       "old"},
+      {"no permission at all", [&] { ::chmod(path.c_str(), 0); }, ErrorKind::kReadOnly, "old"},
+      {"appended to", [&] { WriteBytes(path, "old+theirs"); }, ErrorKind::kChanged, "old+theirs"},
+      {"deleted", [&] { ::unlink(path.c_str()); }, ErrorKind::kChanged, nullptr},
+      {"replaced by another file",
+       [&] {
+         WriteBytes(dir_ / "other", "oth");
+         ::rename((dir_ / "other").c_str(), path.c_str());
+       },
+       ErrorKind::kChanged, "oth"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    ::unlink(path.c_str());
+    WriteBytes(path, "old");
+    const FileInfo read = fs_.Stat(path).value();
+    c.after_read();
+    const auto result = fs_.ReplaceKnownFile(path, "new", read);
+    ASSERT_FALSE(result.has_value());
+    EXPECT_EQ(result.error().kind(), c.kind);
+    if (c.left == nullptr) {
+      EXPECT_FALSE(testing::Exists(path));
+    } else {
+      ::chmod(path.c_str(), 0644);
+      EXPECT_EQ(ReadBytes(path), c.left);
+    }
+    EXPECT_LE(NamesIn(dir_.path()).size(), 1u);
+  }
+}
+
+// A batch: nothing is replaced before the commit; then each file is, unless it changed.
+TEST_F(PosixFileSystemTest, StagedReplacementsTakeEffectTogetherAtTheCommit) {
+  const std::string names[] = {"a.htm", "b.htm", "c.htm"};
+  for (const std::string& name : names) WriteBytes(dir_ / name, "old");
+  {
+    const std::unique_ptr<FileSystem> machine = NewMachineFileSystem();
+    FileSystem& batch = *machine;
+    for (const std::string& name : names) {
+      ASSERT_TRUE(batch.StageReplacement(dir_ / name, "new", batch.Stat(dir_ / name).value()));
+    }
+    WriteBytes(dir_ / "b.htm", "theirs");
+    for (const std::string& name : names) EXPECT_NE(ReadBytes(dir_ / name), "new") << name;
+    const std::vector<Status> outcomes = batch.CommitStaged();
+    ASSERT_EQ(outcomes.size(), 3u);
+    EXPECT_TRUE(outcomes[0] && outcomes[2]);
+    EXPECT_EQ(outcomes[1].error().kind(), ErrorKind::kChanged);
+    ASSERT_TRUE(
+        batch.StageReplacement(dir_ / "c.htm", "never", batch.Stat(dir_ / "c.htm").value()));
+  }  // dropped uncommitted: the file stays as it was
+  EXPECT_EQ(ReadBytes(dir_ / "a.htm"), "new");
+  EXPECT_EQ(ReadBytes(dir_ / "b.htm"), "theirs");
+  EXPECT_EQ(ReadBytes(dir_ / "c.htm"), "new");
+  EXPECT_EQ(NamesIn(dir_.path()).size(), 3u);
+}
+
+// A directory of the site swapped for a link to a folder outside after it was checked: no
+// read, listing, temporary file, rename or removal may reach the outside folder.
+TEST(PosixFileSystemBeneathTest, LinksSwappedInCannotLeadOutsideTheAnchor) {
+  testing::TempDir dir;
+  const std::string site = dir / "site";
+  const std::string outside = dir / "outside";
+  ASSERT_EQ(::mkdir(site.c_str(), 0755), 0);
+  ASSERT_EQ(::mkdir(outside.c_str(), 0755), 0);
+  WriteBytes(outside + "/p.htm", "outside");
+  WriteBytes(outside + "/.quelbo-tmp-1-1", "theirs");
+  ASSERT_EQ(::symlink(outside.c_str(), (site + "/sub").c_str()), 0);
+  const std::unique_ptr<FileSystem> machine = NewMachineFileSystem();
+  FileSystem& fs = *machine;
+  fs.AnchorAt(site);
+  const FileInfo info = fs.Stat(outside + "/p.htm").value();
+  const auto kind = [](const auto& result) -> std::optional<ErrorKind> {
+    if (result) return std::nullopt;
+    return result.error().kind();
+  };
+  const std::string page = site + "/sub/p.htm";
+  const std::pair<const char*, std::optional<ErrorKind>> uses[] = {
+      {"read", kind(fs.ReadFile(page))},
+      {"replace", kind(fs.ReplaceKnownFile(page, "x", info))},
+      {"list", kind(fs.ListDirectory(site + "/sub"))},
+      {"compare", kind(fs.ContentEquals(page, "x"))},
+      {"remove", kind(fs.RemoveFile(site + "/sub/.quelbo-tmp-1-1"))},
+  };
+  for (const auto& [what, failure] : uses) {
+    EXPECT_EQ(failure, ErrorKind::kOutsideRoot) << what;
+  }
+  EXPECT_EQ(ReadBytes(outside + "/p.htm"), "outside");
+  EXPECT_EQ(ReadBytes(outside + "/.quelbo-tmp-1-1"), "theirs");
+  EXPECT_EQ(fs.ListDirectory(outside)->size(), 2u);
+}
+
+// Both ways of opening beneath a directory refuse a way out; the kernel's also follows a
+// link that stays inside, the walk refuses every link.
+TEST(PosixFileSystemBeneathTest, OpeningBeneathADirectory) {
+  testing::TempDir dir;
+  ASSERT_EQ(::mkdir((dir / "root").c_str(), 0755), 0);
+  ASSERT_EQ(::mkdir((dir / "root/in").c_str(), 0755), 0);
+  WriteBytes(dir / "root/in/p.htm", "in");
+  WriteBytes(dir / "secret", "out");
+  ASSERT_EQ(::symlink("in", (dir / "root/inside").c_str()), 0);
+  ASSERT_EQ(::symlink("../secret", (dir / "root/up").c_str()), 0);
+  ASSERT_EQ(::symlink((dir / "secret").c_str(), (dir / "root/absolute").c_str()), 0);
+  const int root = ::open((dir / "root").c_str(), O_PATH | O_DIRECTORY);
+  ASSERT_GE(root, 0);
+  struct Case {
+    const char* path;
+    bool opens_with_openat2;
+    bool opens_by_walk;
+  };
+  const Case cases[] = {{"in/p.htm", true, true},    {"inside/p.htm", true, false},
+                        {"up", false, false},        {"absolute", false, false},
+                        {"../secret", false, false}, {"in/../../secret", false, false}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.path);
+    for (const bool walk : {false, true}) {
+      const int fd =
+          walk ? OpenBeneathByWalk(root, c.path, O_RDONLY) : OpenBeneath(root, c.path, O_RDONLY);
+      EXPECT_EQ(fd >= 0, walk ? c.opens_by_walk : c.opens_with_openat2) << walk;
+      if (fd >= 0) ::close(fd);
+    }
+  }
+  ::close(root);
 }
 
 TEST_F(PosixFileSystemTest, ReplaceInAMissingDirectoryFailsWithoutLeavingAnything) {

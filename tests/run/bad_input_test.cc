@@ -58,6 +58,24 @@ TEST_F(BadInputTest, FileSystemFailuresLeaveThePageAndTheRunGoesOn) {
   EXPECT_EQ(session_->report().skipped().size(), std::size(cases));
 }
 
+TEST_F(BadInputTest, PagesWithoutAWriteBitAreLeftAloneAndReported) {
+  session_->panel().SetText(field::pair1Find, u"old");
+  session_->panel().SetText(field::pair1Replace, u"new");
+  const std::pair<const char*, mode_t> pages[] = {{"r.htm", 0444}, {"rx.htm", 0555}};
+  for (const auto& [page, mode] : pages) {
+    PageFile(page, "old");
+    ASSERT_EQ(::chmod(Site(page).c_str(), mode), 0);
+  }
+  Start();
+  for (const auto& [page, mode] : pages) {
+    EXPECT_EQ(Read(page), "old") << page;
+    EXPECT_EQ(ReasonFor(FromUtf8(page)), u"只读文件，未改动") << page;
+    struct stat st;
+    ASSERT_EQ(::stat(Site(page).c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 07777, mode) << page;
+  }
+}
+
 TEST_F(BadInputTest, PageThatVanishesBetweenListingAndProcessing) {
   PageFile("gone.htm", "x");
   PageFile("stays.htm", "x");

@@ -26,6 +26,11 @@ class ForwardingFileSystem : public FileSystem {
                           const FileInfo& replaced) override {
     return target_->ReplaceKnownFile(path, bytes, replaced);
   }
+  Status StageReplacement(const std::string& path, std::string_view bytes,
+                          const FileInfo& replaced) override {
+    return target_->StageReplacement(path, bytes, replaced);
+  }
+  std::vector<Status> CommitStaged() override { return target_->CommitStaged(); }
   void AnchorAt(const std::string& directory) override { target_->AnchorAt(directory); }
   Result<FileInfo> Stat(const std::string& path) override { return target_->Stat(path); }
   Result<FileInfo> LinkStat(const std::string& path) override { return target_->LinkStat(path); }

@@ -2,6 +2,8 @@
 
 #include <map>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "platform/file_system.h"
 
@@ -23,6 +25,14 @@ class MemoryFileSystem final : public FileSystem {
                           const FileInfo&) override {
     return ReplaceFile(path, bytes);
   }
+  // Memory has no power to lose: a staged file is replaced at once.
+  Status StageReplacement(const std::string& path, std::string_view bytes,
+                          const FileInfo& replaced) override {
+    auto replaced_now = ReplaceKnownFile(path, bytes, replaced);
+    if (replaced_now) staged_outcomes_.push_back(Ok());
+    return replaced_now;
+  }
+  std::vector<Status> CommitStaged() override { return std::exchange(staged_outcomes_, {}); }
   void AnchorAt(const std::string&) override {}
   Result<FileInfo> Stat(const std::string& path) override;
   Result<FileInfo> LinkStat(const std::string& path) override;
@@ -34,6 +44,7 @@ class MemoryFileSystem final : public FileSystem {
 
  private:
   std::map<std::string, std::string> files_;
+  std::vector<Status> staged_outcomes_;
 };
 
 }  // namespace quelbo::testing

@@ -40,6 +40,13 @@ class TestFileSystem final : public ForwardingFileSystem {
     }
     return ForwardingFileSystem::ReplaceKnownFile(path, bytes, replaced);
   }
+  Status StageReplacement(const std::string& path, std::string_view bytes,
+                          const FileInfo& replaced) override {
+    if (const int e = FaultFor(Operation::kReplace, path)) {
+      return Failure("create temporary file", path, e);
+    }
+    return ForwardingFileSystem::StageReplacement(path, bytes, replaced);
+  }
   Result<std::vector<DirectoryEntry>> ListDirectory(const std::string& path) override {
     if (const int e = FaultFor(Operation::kList, path)) return Failure("list", path, e);
     auto entries = ForwardingFileSystem::ListDirectory(path);

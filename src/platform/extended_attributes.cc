@@ -1,0 +1,65 @@
+#include "platform/extended_attributes.h"
+
+#include <sys/xattr.h>
+
+#include <cerrno>
+#include <expected>
+#include <string_view>
+
+#include "platform/posix_errors.h"
+
+namespace quelbo {
+namespace {
+
+// Failures that mean "this file system or this user cannot carry the attribute", not "the
+// copy went wrong".
+bool CannotCarry(int errno_value) {
+  return errno_value == ENOTSUP || errno_value == EPERM || errno_value == EACCES;
+}
+
+// A list or a value of unknown size, read by asking for its size first; one that grows
+// between the two calls is asked for again. The errno value on failure.
+template <typename Read>
+std::expected<std::string, int> ReadSized(Read read) {
+  for (;;) {
+    const ssize_t size = read(nullptr, 0);
+    if (size < 0) return std::unexpected(errno);
+    std::string buffer(static_cast<size_t>(size), '\0');
+    const ssize_t got = read(buffer.data(), buffer.size());
+    if (got >= 0) {
+      buffer.resize(static_cast<size_t>(got));
+      return buffer;
+    }
+    if (errno != ERANGE) return std::unexpected(errno);
+  }
+}
+
+}  // namespace
+
+Status CopyExtendedAttributes(int from, int to, const std::string& path) {
+  auto names = ReadSized([from](char* b, size_t n) { return ::flistxattr(from, b, n); });
+  if (!names) {
+    // A file system without attributes has none to keep.
+    if (CannotCarry(names.error())) return Ok();
+    return std::unexpected(ErrnoError("list attributes of", path, names.error()));
+  }
+  for (size_t start = 0; start < names->size();) {
+    const std::string name(names->c_str() + start);
+    start += name.size() + 1;
+    if (name.empty()) continue;
+    auto value = ReadSized(
+        [from, &name](char* b, size_t n) { return ::fgetxattr(from, name.c_str(), b, n); });
+    if (!value) {
+      if (value.error() == ENODATA || CannotCarry(value.error())) continue;  // gone, or hidden
+      return std::unexpected(
+          ErrnoError("read attribute " + name + " of", path, value.error()));
+    }
+    if (::fsetxattr(to, name.c_str(), value->data(), value->size(), 0) != 0 &&
+        !CannotCarry(errno)) {
+      return std::unexpected(ErrnoError("keep attribute " + name + " of", path, errno));
+    }
+  }
+  return Ok();
+}
+
+}  // namespace quelbo
