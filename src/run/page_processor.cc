@@ -1,6 +1,5 @@
 #include "run/page_processor.h"
 
-#include <algorithm>
 #include <utility>
 
 #include "page/charset_declarations.h"
@@ -131,29 +130,28 @@ std::optional<std::u16string> PageProcessor::RewritePage(std::u16string_view ent
     return std::nullopt;
   }
   // A page listed twice is written the second time over the first time's result.
-  if (std::any_of(staged_.begin(), staged_.end(),
-                  [&](const StagedPage& staged) { return staged.path == page.path; })) {
-    FinishWrites();
-  }
+  if (staged_paths_.contains(page.path)) FinishWrites();
   if (auto staged = fs_.StageReplacement(page.path, new_bytes, page.info); !staged) {
     return ReasonFor(staged.error());
   }
-  staged_.push_back({std::u16string(entry), page.path});
+  staged_entries_.emplace_back(entry);
+  staged_paths_.insert(page.path);
   staged_bytes_ += new_bytes.size();
-  if (staged_.size() >= kBatchPages || staged_bytes_ >= kBatchBytes) FinishWrites();
+  if (staged_entries_.size() >= kBatchPages || staged_bytes_ >= kBatchBytes) FinishWrites();
   return std::nullopt;
 }
 
 void PageProcessor::FinishWrites() {
-  if (staged_.empty()) return;
-  std::vector<StagedPage> pages = std::exchange(staged_, {});
+  if (staged_entries_.empty()) return;
+  const std::vector<std::u16string> entries = std::exchange(staged_entries_, {});
+  staged_paths_.clear();
   staged_bytes_ = 0;
   std::vector<Status> outcomes = fs_.CommitStaged();
-  for (size_t i = 0; i < pages.size(); ++i) {
+  for (size_t i = 0; i < entries.size(); ++i) {
     if (i < outcomes.size() && outcomes[i]) {
       report_.PageDone(true);
     } else {
-      Skip(pages[i].entry,
+      Skip(entries[i],
            i < outcomes.size() ? ReasonFor(outcomes[i].error()) : u"无法读写（未写入）");
     }
   }

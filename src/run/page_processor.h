@@ -2,6 +2,7 @@
 
 #include <optional>
 #include <string>
+#include <unordered_set>
 #include <vector>
 
 #include "page/page_files.h"
@@ -68,12 +69,10 @@ class PageProcessor {
     PageBytes read;
   };
   std::optional<DetectedPage> detected_;
-  // The pages staged for replacement and not yet committed, in order, and their bytes.
-  struct StagedPage {
-    std::u16string entry;
-    std::string path;
-  };
-  std::vector<StagedPage> staged_;
+  // The pages staged for replacement and not yet committed: their entries in order, their
+  // paths (looked up once per page, so a set) and their bytes.
+  std::vector<std::u16string> staged_entries_;
+  std::unordered_set<std::string> staged_paths_;
   size_t staged_bytes_ = 0;
 };
 
