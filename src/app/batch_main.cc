@@ -8,6 +8,7 @@
 #include <cstring>
 #include <string_view>
 
+#include "app/batch_journal.h"
 #include "app/batch_output.h"
 #include "panel/settings_fields.h"
 #include "platform/locations.h"
@@ -30,7 +31,8 @@ void RequestStop(int) { g_stop_requested = 1; }
 
 void PrintUsage(std::FILE* out, const std::string& config_directory) {
   std::fprintf(out,
-               "Usage: quelbo-batch [--trace]\n"
+               "Usage: quelbo-batch [--trace] [--dry-run [--diff]]\n"
+               "       quelbo-batch --list-runs | --undo [RUN] | --journal=on|off\n"
                "\n"
                "Rewrites the pages of the site in the directory that holds this program (and,\n"
                "when the stored settings say so, its immediate subdirectories) with the stored\n"
@@ -42,6 +44,13 @@ void PrintUsage(std::FILE* out, const std::string& config_directory) {
                "~/.config. Nothing is saved after the run.\n"
                "\n"
                "  --trace   print every status-line text, one per line, on stdout\n"
+               "  --dry-run change nothing: print each page that would change, with how often\n"
+               "            each rule applied, then the total, on stdout\n"
+               "  --diff    with --dry-run, also print each page's changes as a unified diff\n"
+               "  --list-runs  list the journaled runs that can be undone, and their disk use\n"
+               "  --undo [RUN] restore the pages of the last run on this site (or of RUN)\n"
+               "            that nobody changed since; an undo can itself be undone\n"
+               "  --journal=on|off  keep (the default) or stop keeping the run journal\n"
                "  --help    print this text\n"
                "\n"
                "Exit status: 0 finished, 1 finished but pages were skipped (listed on stderr),\n"
@@ -54,8 +63,10 @@ void PrintUsage(std::FILE* out, const std::string& config_directory) {
 int main(int argc, char** argv) {
   const std::string config_directory = ConfigDirectory();
   bool trace = false;
+  BatchMode mode;
   for (int i = 1; i < argc; ++i) {
     const std::string_view arg = argv[i];
+    if (ParseBatchModeOption(argc, argv, i, mode)) continue;
     if (arg == "--trace") {
       trace = true;
     } else if (arg == "--help" || arg == "-h") {
@@ -82,6 +93,10 @@ int main(int argc, char** argv) {
     return kExitNotStarted;
   }
   Session& session = **created;
+  if (mode.list_runs) return ListRuns(stdout, session);
+  if (mode.undo) return UndoRunFromCommandLine(session, mode.undo_id);
+  if (mode.journal_on) return SwitchJournal(session, *mode.journal_on);
+  if (mode.dry_run) ShowPreviewPages(stdout, session.preview(), mode.diff);
   ControlPanel& panel = session.panel();
   HeadlessLoop loop(session.scheduler(), clock);
 
@@ -92,8 +107,8 @@ int main(int argc, char** argv) {
     if (control == kStatusLine && trace) PrintTraceLine(stdout, panel.Text(kStatusLine));
     if (control == kCurrentPage && show_progress) {
       const RunReport& report = session.report();
-      PrintProgress(stderr, report.processed() + report.skipped().size(),
-                    panel.ProgressBar().max, panel.Text(kCurrentPage));
+      PrintProgress(stderr, report.processed() + report.skipped().size(), panel.ProgressBar().max,
+                    panel.Text(kCurrentPage));
     }
   });
   session.report().AddSkipListener([&](const SkippedPage& page) {
@@ -107,11 +122,12 @@ int main(int argc, char** argv) {
   std::signal(SIGXFSZ, SIG_IGN);
 
   session.LoadSettings();
-  if (!session.controller().StartRun()) {
+  if (!session.StartRun(mode.dry_run)) {
     std::fprintf(stderr, "quelbo-batch: %s\n", ToUtf8(panel.Text(kStatusLine)).c_str());
     return kExitNotStarted;
   }
   const auto outcome = loop.Run([] { return g_stop_requested != 0; });
+  if (mode.dry_run) PrintPreviewTotal(stdout, session.preview());
   std::fflush(stdout);
   if (show_progress) std::fputs("\r\033[K", stderr);
   PrintSummary(stderr, session.report());

@@ -3,6 +3,7 @@
 #include <string>
 #include <string_view>
 
+#include "page/rewrite_counts.h"
 #include "panel/control_panel.h"
 
 namespace quelbo {
@@ -18,7 +19,9 @@ std::u16string CutBlock(std::u16string_view page, std::u16string_view start,
                         std::u16string_view end);
 
 // Block set 0 if Check1 is ticked, then sets 1 and 2 if Check6 is: where both markers occur,
-// every copy of the set's block is replaced by the set's replacement text.
-std::u16string ApplyBlockSets(std::u16string page, const ControlPanel& panel);
+// every copy of the set's block is replaced by the set's replacement text. Each set's
+// replacements are added to `*counts` when given.
+std::u16string ApplyBlockSets(std::u16string page, const ControlPanel& panel,
+                              RewriteCounts* counts = nullptr);
 
 }  // namespace quelbo

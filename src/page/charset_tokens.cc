@@ -65,8 +65,9 @@ bool DeclaresCharset(std::string_view bytes, std::initializer_list<std::string_v
     const size_t at = FindBytes(bytes, kName, from);
     if (at == std::string_view::npos) return false;
     const std::string_view rest = bytes.substr(at + kName.size());
-    const bool declared = std::any_of(values.begin(), values.end(),
-                                      [&](std::string_view value) { return rest.starts_with(value); });
+    const bool declared = std::any_of(values.begin(), values.end(), [&](std::string_view value) {
+      return rest.starts_with(value);
+    });
     if (declared && StartsCharacter(bytes, at)) return true;
     from = at + 1;
   }
@@ -75,11 +76,12 @@ bool DeclaresCharset(std::string_view bytes, std::initializer_list<std::string_v
 
 }  // namespace
 
-std::u16string RewriteCharsetTokens(std::u16string page, bool read_utf8, bool write_utf8) {
-  if (read_utf8 && !write_utf8) return ReplaceAll(std::move(page), u"utf-8", u"gb2312");
+std::u16string RewriteCharsetTokens(std::u16string page, bool read_utf8, bool write_utf8,
+                                    size_t* rewritten) {
+  if (read_utf8 && !write_utf8) return ReplaceAll(std::move(page), u"utf-8", u"gb2312", rewritten);
   if (!read_utf8 && write_utf8) {
-    page = ReplaceAll(std::move(page), u"gb2312", u"utf-8");
-    return ReplaceAll(std::move(page), u"gbk", u"utf-8");
+    page = ReplaceAll(std::move(page), u"gb2312", u"utf-8", rewritten);
+    return ReplaceAll(std::move(page), u"gbk", u"utf-8", rewritten);
   }
   return page;
 }

@@ -14,7 +14,8 @@ constexpr char16_t kByteOrderMark = u'\uFEFF';
 
 std::expected<std::string, std::u16string> RewritePageBytes(std::string bytes,
                                                             PageEncodings encodings,
-                                                            const ControlPanel& rules) {
+                                                            const ControlPanel& rules,
+                                                            RewriteCounts* counts) {
   const bool read_utf8 = encodings.read_utf8;
   const bool write_utf8 = encodings.write_utf8;
   DecodedText decoded = read_utf8 ? DecodeUtf8(bytes) : DecodeGbk(bytes);
@@ -24,9 +25,11 @@ std::expected<std::string, std::u16string> RewritePageBytes(std::string bytes,
   }
   std::string().swap(bytes);
 
-  std::u16string text = RewriteCharsetTokens(std::move(decoded.text), read_utf8, write_utf8);
-  text = ApplyReplacementRules(std::move(text), rules);
-  text = ApplyBlockSets(std::move(text), rules);
+  std::u16string text =
+      RewriteCharsetTokens(std::move(decoded.text), read_utf8, write_utf8,
+                           counts != nullptr ? &(*counts)[RewriteRule::kCharsetNames] : nullptr);
+  text = ApplyReplacementRules(std::move(text), rules, counts);
+  text = ApplyBlockSets(std::move(text), rules, counts);
 
   // A byte-order mark carried over from a UTF-8 page has no code page 936 form.
   if (!write_utf8 && !text.empty() && text.front() == kByteOrderMark) text.erase(0, 1);

@@ -114,6 +114,9 @@ class LinuxFileSystem final : public FileSystem {
   Status RemoveFile(const std::string& path) override;
   Result<bool> ContentEquals(const std::string& path, std::string_view bytes) override;
   void AnchorAt(const std::string& directory) override;
+  Status KeepCopy(const std::string& from, const std::string& to) override;
+  Status AppendToFile(const std::string& path, std::string_view bytes) override;
+  Status RemoveDirectory(const std::string& path) override;
 
   LinuxFileSystem() = default;
   LinuxFileSystem(const LinuxFileSystem&) = delete;
@@ -179,8 +182,7 @@ Result<std::string> LinuxFileSystem::ReadFile(const std::string& path) {
   struct stat st;
   if (::fstat(fd.get(), &st) != 0) return std::unexpected(ErrnoError("stat", path, errno));
   if (!S_ISREG(st.st_mode)) {
-    return std::unexpected(
-        Error(ErrorKind::kNotRegularFile, "open", path, "not a regular file"));
+    return std::unexpected(Error(ErrorKind::kNotRegularFile, "open", path, "not a regular file"));
   }
   // One byte of room past the size the file had, so that the read which meets the end
   // normally finds it without growing the buffer; a file that grew meanwhile is read whole.
@@ -223,8 +225,8 @@ Status LinuxFileSystem::ReplaceKnownFile(const std::string& path, std::string_vi
   return WriteAndRename(path, bytes, replaced.mode, &replaced);
 }
 
-Status LinuxFileSystem::WriteAndRename(const std::string& path, std::string_view bytes,
-                                       mode_t mode, const FileInfo* owner) {
+Status LinuxFileSystem::WriteAndRename(const std::string& path, std::string_view bytes, mode_t mode,
+                                       const FileInfo* owner) {
   static const uid_t user = ::geteuid();
   static const gid_t group = ::getegid();
   static const std::string process = std::to_string(::getpid());
@@ -233,8 +235,8 @@ Status LinuxFileSystem::WriteAndRename(const std::string& path, std::string_view
   std::string temp;
   int raw_fd = -1;
   for (int attempt = 0; raw_fd < 0; ++attempt) {
-    temp = DirectoryOf(path) + "/" + std::string(kTempFilePrefix) + process +
-           "-" + std::to_string(++temp_counter_);
+    temp = DirectoryOf(path) + "/" + std::string(kTempFilePrefix) + process + "-" +
+           std::to_string(++temp_counter_);
     const AtPath at = Locate(temp);
     raw_fd = ::openat(at.directory, at.name, O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode);
     // A leftover of a killed run may hold the name; any other failure is final.
@@ -304,16 +306,24 @@ Result<std::vector<DirectoryEntry>> LinuxFileSystem::ListDirectory(const std::st
     if (name == "." || name == "..") continue;
     FileType type;
     switch (entry->d_type) {
-      case DT_REG: type = FileType::kRegular; break;
-      case DT_DIR: type = FileType::kDirectory; break;
-      case DT_LNK: type = FileType::kSymlink; break;
+      case DT_REG:
+        type = FileType::kRegular;
+        break;
+      case DT_DIR:
+        type = FileType::kDirectory;
+        break;
+      case DT_LNK:
+        type = FileType::kSymlink;
+        break;
       case DT_UNKNOWN: {
         struct stat st;
         const std::string full = path + "/" + name;
         type = ::lstat(full.c_str(), &st) == 0 ? TypeOf(st.st_mode) : FileType::kOther;
         break;
       }
-      default: type = FileType::kOther; break;
+      default:
+        type = FileType::kOther;
+        break;
     }
     entries.push_back(DirectoryEntry{name, type});
   }
@@ -370,6 +380,35 @@ Result<bool> LinuxFileSystem::ContentEquals(const std::string& path, std::string
     }
     compared += count;
   }
+}
+
+Status LinuxFileSystem::KeepCopy(const std::string& from, const std::string& to) {
+  if (::link(from.c_str(), to.c_str()) == 0) return Ok();
+  // Another file system, or one without hard links: the bytes are copied instead.
+  if (errno == EXDEV || errno == EPERM || errno == EMLINK || errno == EOPNOTSUPP) {
+    return FileSystem::KeepCopy(from, to);
+  }
+  return std::unexpected(ErrnoError("link", to, errno));
+}
+
+Status LinuxFileSystem::AppendToFile(const std::string& path, std::string_view bytes) {
+  FileDescriptor fd(::open(path.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0666));
+  if (fd.get() < 0) return std::unexpected(ErrnoError("open", path, errno));
+  while (!bytes.empty()) {
+    const ssize_t written = ::write(fd.get(), bytes.data(), bytes.size());
+    if (written < 0) {
+      if (errno == EINTR) continue;
+      return std::unexpected(ErrnoError("write", path, errno));
+    }
+    bytes.remove_prefix(static_cast<size_t>(written));
+  }
+  if (fd.Close() != 0) return std::unexpected(ErrnoError("close", path, errno));
+  return Ok();
+}
+
+Status LinuxFileSystem::RemoveDirectory(const std::string& path) {
+  if (::rmdir(path.c_str()) != 0) return std::unexpected(ErrnoError("rmdir", path, errno));
+  return Ok();
 }
 
 }  // namespace quelbo

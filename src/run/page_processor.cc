@@ -3,6 +3,7 @@
 #include "page/charset_tokens.h"
 #include "page/page_rewrite.h"
 #include "panel/settings_fields.h"
+#include "platform/text_codec.h"
 
 namespace quelbo {
 namespace {
@@ -99,10 +100,12 @@ std::optional<std::u16string> PageProcessor::RewritePage(std::u16string_view ent
   const SiteRoot::Page& page = read->page;
   std::string& old_bytes = read->bytes;
 
-  const bool compare_with_file = old_bytes.size() > kKeptBytesLimit;
-  auto rewritten =
-      RewritePageBytes(compare_with_file ? std::move(old_bytes) : old_bytes,
-                       {panel_.Ticked(field::readUtf8), panel_.Ticked(field::writeUtf8)}, panel_);
+  // A preview keeps the old bytes whatever their size: its diff shows them.
+  const bool compare_with_file = old_bytes.size() > kKeptBytesLimit && preview_ == nullptr;
+  const PageEncodings encodings{panel_.Ticked(field::readUtf8), panel_.Ticked(field::writeUtf8)};
+  RewriteCounts counts;
+  auto rewritten = RewritePageBytes(compare_with_file ? std::move(old_bytes) : old_bytes, encodings,
+                                    panel_, &counts);
   if (!rewritten) return std::move(rewritten.error());
   const std::string& new_bytes = *rewritten;
 
@@ -114,11 +117,27 @@ std::optional<std::u16string> PageProcessor::RewritePage(std::u16string_view ent
     unchanged = *same;
   }
   if (!unchanged) {
-    if (auto written = fs_.ReplaceKnownFile(page.path, new_bytes, page.info); !written) {
-      return ReasonFor(written.error());
+    if (preview_ != nullptr) {
+      preview_->PageWouldChange({{std::u16string(entry), counts}, old_bytes, new_bytes, encodings});
+    } else if (auto problem = WritePage(entry, page, new_bytes)) {
+      return problem;
     }
   }
   report_.PageDone(!unchanged);
+  return std::nullopt;
+}
+
+std::optional<std::u16string> PageProcessor::WritePage(std::u16string_view entry,
+                                                       const SiteRoot::Page& page,
+                                                       std::string_view new_bytes) {
+  if (journal_ != nullptr && journal_->active()) {
+    if (auto kept = journal_->KeepPage(entry, page.path, new_bytes); !kept) {
+      return u"无法保存撤销记录，未改动（" + FromUtf8(kept.error().Message()) + u"）";
+    }
+  }
+  if (auto written = fs_.ReplaceKnownFile(page.path, new_bytes, page.info); !written) {
+    return ReasonFor(written.error());
+  }
   return std::nullopt;
 }
 

@@ -8,8 +8,11 @@
 #include "platform/file_system.h"
 #include "run/directory_walker.h"
 #include "run/page_processor.h"
+#include "run/preview_report.h"
 #include "run/run_controller.h"
+#include "run/run_journal.h"
 #include "run/run_report.h"
+#include "run/run_undo.h"
 #include "run/step_scheduler.h"
 #include "settings/config_store.h"
 
@@ -29,6 +32,7 @@ class Session {
                                                  SessionPaths paths);
   Session(const Session&) = delete;
   Session& operator=(const Session&) = delete;
+  ~Session();
 
   // The start-up load of every setting (before the window is shown).
   void LoadSettings();
@@ -36,14 +40,33 @@ class Session {
   // A click of one of the command buttons Command1 to Command7.
   void Click(Control command);
 
+  // Start, or a preview: the same walk and page steps, but a page that would change is only
+  // reported in preview() and never written. A run (not a preview) opens a journal first when
+  // the journal is on; when it cannot, the status line says why and nothing starts. Returns
+  // whether the run was started.
+  bool StartRun(bool preview = false);
+
+  // Takes back run `id`, or the newest run on this site when `id` is empty; the outcome is
+  // also summed up on the status line. The open run's journal is closed first.
+  Result<UndoOutcome> Undo(const std::string& id = {});
+  // The newest run on this site that can be taken back.
+  std::optional<JournaledRun> LastRun();
+  // Closes the journal of the last run, if one is open (a run ends when the next starts).
+  void EndJournal() { journal_.End(); }
+
   ControlPanel& panel() { return panel_; }
   StepScheduler& scheduler() { return scheduler_; }
   RunReport& report() { return report_; }
   RunController& controller() { return controller_; }
+  PreviewReport& preview() { return preview_; }
+  RunJournal& journal() { return journal_; }
   const ConfigStore& store() const { return store_; }
 
  private:
   Session(FileSystem& fs, const Clock& clock, SiteRoot root, std::string config_directory);
+  // Opens a journal for the pages about to be written, unless one is open or the journal is
+  // off; false (the status line says why) when it cannot be opened.
+  bool OpenJournal();
 
   ControlPanel panel_;
   ConfigStore store_;
@@ -53,6 +76,9 @@ class Session {
   DirectoryWalker walker_;
   PageProcessor pages_;
   RunController controller_;
+  FileSystem& fs_;
+  PreviewReport preview_;
+  RunJournal journal_;
 };
 
 }  // namespace quelbo
