@@ -50,6 +50,8 @@ class RunJournal {
                std::string_view settings, std::chrono::system_clock::time_point now);
   bool active() const { return !run_.empty(); }
   const std::string& run_id() const { return run_; }
+  // Pages the open run has replaced so far.
+  size_t pages() const { return pages_; }
 
   // Keeps the bytes of the page at `path` before `new_bytes` replace them. REQUIRES: active().
   // On failure the page must not be replaced.

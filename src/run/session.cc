@@ -59,6 +59,10 @@ bool Session::OpenJournal() {
 }
 
 Result<UndoOutcome> Session::Undo(const std::string& id) {
+  if (!scheduler_.Idle()) {
+    panel_.SetText(kStatusLine, u"运行中，不能撤销");
+    return std::unexpected(Error(ErrorKind::kIo, "undo", root_.path(), "a run is going on"));
+  }
   journal_.End();
   std::string chosen = id;
   if (chosen.empty()) {

@@ -47,7 +47,8 @@ class Session {
   bool StartRun(bool preview = false);
 
   // Takes back run `id`, or the newest run on this site when `id` is empty; the outcome is
-  // also summed up on the status line. The open run's journal is closed first.
+  // also summed up on the status line. The open run's journal is closed first. Refused while
+  // a run is going on.
   Result<UndoOutcome> Undo(const std::string& id = {});
   // The newest run on this site that can be taken back.
   std::optional<JournaledRun> LastRun();
