@@ -131,7 +131,7 @@ std::optional<std::u16string> PageProcessor::WritePage(std::u16string_view entry
                                                        const SiteRoot::Page& page,
                                                        std::string_view new_bytes) {
   if (journal_ != nullptr && journal_->active()) {
-    if (auto kept = journal_->KeepPage(entry, page.path, new_bytes); !kept) {
+    if (auto kept = journal_->KeepPage(entry, page.path, page.info.size, new_bytes); !kept) {
       return u"无法保存撤销记录，未改动（" + FromUtf8(kept.error().Message()) + u"）";
     }
   }

@@ -1,7 +1,9 @@
 #include "run/run_journal.h"
 
 #include <algorithm>
+#include <charconv>
 #include <ctime>
+#include <optional>
 
 #include "platform/digest.h"
 #include "platform/text_codec.h"
@@ -37,6 +39,14 @@ std::string ValueOf(std::string_view text, std::string_view key) {
   return {};
 }
 
+// A decimal count of a run.txt, or nothing when it is not one.
+std::optional<std::uint64_t> Count(std::string_view text) {
+  std::uint64_t value = 0;
+  const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+  if (error != std::errc() || end != text.data() + text.size() || text.empty()) return {};
+  return value;
+}
+
 }  // namespace
 
 RunJournal::RunJournal(FileSystem& fs, std::string runs_directory)
@@ -50,6 +60,7 @@ Status RunJournal::Begin(const std::string& site, std::string_view kind, std::st
                          std::string_view settings, std::chrono::system_clock::time_point now) {
   run_.clear();
   pages_ = 0;
+  bytes_ = 0;
   const std::string stamp = FormatTime(now, "%Y%m%d-%H%M%S");
   std::string id;
   for (int sequence = 0; id.empty() && sequence < 100; ++sequence) {
@@ -77,7 +88,7 @@ Status RunJournal::Begin(const std::string& site, std::string_view kind, std::st
 }
 
 Status RunJournal::KeepPage(std::u16string_view entry, const std::string& path,
-                            std::string_view new_bytes) {
+                            std::uint64_t old_size, std::string_view new_bytes) {
   const std::string folder = RunFolder(run_);
   const std::string number = std::to_string(pages_);
   if (auto kept = fs_.KeepCopy(path, folder + kOldFolder + number); !kept) return kept;
@@ -89,12 +100,20 @@ Status RunJournal::KeepPage(std::u16string_view entry, const std::string& path,
     return recorded;
   }
   ++pages_;
+  bytes_ += old_size;
   return Ok();
 }
 
 void RunJournal::End() {
   if (!active()) return;
-  if (pages_ == 0) RemoveRun(run_);
+  if (pages_ == 0) {
+    RemoveRun(run_);
+  } else {
+    // Without these lines (a run killed midway) the listing counts the pages and sizes itself.
+    (void)fs_.AppendToFile(
+        RunFolder(run_) + kRunFile,
+        "pages=" + std::to_string(pages_) + "\nbytes=" + std::to_string(bytes_) + "\n");
+  }
   run_.clear();
   Prune();
 }
@@ -110,13 +129,13 @@ std::vector<JournaledRun> RunJournal::ListRuns() const {
     if (!header) continue;
     JournaledRun run{entry.name, ValueOf(*header, "site"), ValueOf(*header, "started"),
                      ValueOf(*header, "kind"), ValueOf(*header, "undoes")};
-    if (auto pages = fs_.ReadFile(folder + kPagesFile)) {
-      run.pages = static_cast<size_t>(std::count(pages->begin(), pages->end(), '\n'));
-    }
-    if (auto kept = fs_.ListDirectory(folder + kOldFolder)) {
-      for (const DirectoryEntry& old : *kept) {
-        if (auto info = fs_.LinkStat(folder + kOldFolder + old.name)) run.bytes += info->size;
-      }
+    const auto pages = Count(ValueOf(*header, "pages"));
+    const auto bytes = Count(ValueOf(*header, "bytes"));
+    if (pages && bytes) {
+      run.pages = static_cast<size_t>(*pages);
+      run.bytes = *bytes;
+    } else {
+      CountKeptPages(folder, run);
     }
     runs.push_back(std::move(run));
   }
@@ -143,6 +162,17 @@ Result<std::vector<JournaledPage>> RunJournal::ReadPages(const std::string& id) 
                      folder + kOldFolder + std::string(line.substr(0, tab1))});
   }
   return pages;
+}
+
+void RunJournal::CountKeptPages(const std::string& folder, JournaledRun& run) const {
+  if (auto pages = fs_.ReadFile(folder + kPagesFile)) {
+    run.pages = static_cast<size_t>(std::count(pages->begin(), pages->end(), '\n'));
+  }
+  if (auto kept = fs_.ListDirectory(folder + kOldFolder)) {
+    for (const DirectoryEntry& old : *kept) {
+      if (auto info = fs_.LinkStat(folder + kOldFolder + old.name)) run.bytes += info->size;
+    }
+  }
 }
 
 void RunJournal::RemoveRun(const std::string& id) const {

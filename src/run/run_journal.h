@@ -53,12 +53,13 @@ class RunJournal {
   // Pages the open run has replaced so far.
   size_t pages() const { return pages_; }
 
-  // Keeps the bytes of the page at `path` before `new_bytes` replace them. REQUIRES: active().
-  // On failure the page must not be replaced.
-  Status KeepPage(std::u16string_view entry, const std::string& path, std::string_view new_bytes);
+  // Keeps the bytes of the page at `path` (`old_size` of them) before `new_bytes` replace
+  // them. REQUIRES: active(). On failure the page must not be replaced.
+  Status KeepPage(std::u16string_view entry, const std::string& path, std::uint64_t old_size,
+                  std::string_view new_bytes);
 
-  // Closes the open journal: a run that replaced no page leaves none. Then the oldest runs
-  // past the retention limits are removed.
+  // Closes the open journal, noting its size in run.txt: a run that replaced no page leaves
+  // none. Then the oldest runs past the retention limits are removed.
   void End();
 
   // Every complete journal, oldest first.
@@ -69,12 +70,15 @@ class RunJournal {
  private:
   std::string RunFolder(std::string_view id) const;
   void RemoveRun(const std::string& id) const;
+  // The pages and bytes of a run whose run.txt does not say them.
+  void CountKeptPages(const std::string& folder, JournaledRun& run) const;
   void Prune() const;
 
   FileSystem& fs_;
   std::string directory_;
   std::string run_;  // the open run's id, empty when none is open
   size_t pages_ = 0;
+  std::uint64_t bytes_ = 0;
 };
 
 }  // namespace quelbo

@@ -55,7 +55,8 @@ Result<UndoOutcome> UndoRun(FileSystem& fs, const SiteRoot& root, RunJournal& jo
       ++outcome.already_restored;
     } else if (Sha256Hex(*current) != page->new_digest) {
       outcome.changed_since.push_back(page->entry);
-    } else if (auto kept = journal.KeepPage(page->entry, target->path, *old_bytes); !kept) {
+    } else if (auto kept = journal.KeepPage(page->entry, target->path, current->size(), *old_bytes);
+               !kept) {
       leave(u"无法保存撤销记录（" + FromUtf8(kept.error().Message()) + u"）");
     } else if (auto written = fs.ReplaceKnownFile(target->path, *old_bytes, target->info);
                !written) {

@@ -44,7 +44,7 @@ TEST(RunJournalTest, KeepsTheNewestRunsThatReplacedPages) {
                                 Clock::from_time_t(static_cast<std::time_t>(1000 + 60 * i))));
       ids.push_back(journal.run_id());
       for (size_t p = 0; p < c.pages[i]; ++p) {
-        ASSERT_TRUE(journal.KeepPage(u"page.htm", dir / "page.htm", "y"));
+        ASSERT_TRUE(journal.KeepPage(u"page.htm", dir / "page.htm", 1, "y"));
       }
       journal.End();
     }
@@ -77,7 +77,7 @@ TEST(RunJournalTest, KeepsOldBytesByLinkOrCopyAndUndoRestoresThem) {
     RunJournal journal(*fs, runs);
     ASSERT_TRUE(journal.Begin(root.path(), "run", "", "", Clock::now()));
     const std::string id = journal.run_id();
-    ASSERT_TRUE(journal.KeepPage(u"a.htm", page, "new bytes"));
+    ASSERT_TRUE(journal.KeepPage(u"a.htm", page, 9, "new bytes"));
     EXPECT_EQ(Inode(runs + id + "/old/0") == Inode(page), same_fs);
     ASSERT_TRUE(fs->ReplaceFile(page, "new bytes"));
     journal.End();
