@@ -10,6 +10,7 @@ in --work (default: a folder beside SITES_DIR), so the journal lies on the site'
 
 import argparse
 import os
+import resource
 import shutil
 import statistics
 import subprocess
@@ -24,12 +25,18 @@ def fresh_copy(sites, name, work, program):
     shutil.copy2(program, os.path.join(work, "site"))
 
 
+def cpu_seconds():
+    usage = resource.getrusage(resource.RUSAGE_CHILDREN)
+    return usage.ru_utime + usage.ru_stime
+
+
 def run(work, *args):
+    """Wall and CPU seconds of one quelbo-batch run."""
     env = dict(os.environ, XDG_CONFIG_HOME=os.path.join(work, "config"))
-    started = time.monotonic()
+    started, cpu = time.monotonic(), cpu_seconds()
     subprocess.run([os.path.join(work, "site", "quelbo-batch"), *args], cwd=work, env=env,
                    check=True, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-    return time.monotonic() - started
+    return time.monotonic() - started, cpu_seconds() - cpu
 
 
 def disk_use(path):
@@ -55,21 +62,26 @@ def main():
     work = args.work or os.path.join(os.path.dirname(os.path.abspath(args.sites)), "journal-work")
     for name in args.names:
         times = {"on": [], "off": []}
+        cpu = {"on": [], "off": []}
         journal_bytes = 0
         for _ in range(args.runs):
             for mode in ("on", "off"):
                 fresh_copy(args.sites, name, work, args.program)
                 if mode == "off":
                     run(work, "--journal=off")
-                times[mode].append(run(work))
+                wall, used = run(work)
+                times[mode].append(wall)
+                cpu[mode].append(used)
                 if mode == "on":
                     journal_bytes = disk_use(os.path.join(work, "config"))
                     journal_bytes -= disk_use(os.path.join(args.sites, name, "config"))
-        on, off = statistics.median(times["on"]), statistics.median(times["off"])
-        print(f"{name}: journal on {on:.2f} s, off {off:.2f} s (medians of {args.runs}), "
-              f"ratio {on / off:.3f}; runs {' '.join(f'{t:.2f}' for t in times['on'])} / "
-              f"{' '.join(f'{t:.2f}' for t in times['off'])}; journal disk use "
-              f"{journal_bytes / 1e6:.1f} MB")
+        for label, values in (("wall", times), ("CPU", cpu)):
+            on, off = statistics.median(values["on"]), statistics.median(values["off"])
+            print(f"{name} {label}: journal on {on:.2f} s, off {off:.2f} s (medians of "
+                  f"{args.runs}), ratio {on / off:.3f}; runs "
+                  f"{' '.join(f'{t:.2f}' for t in values['on'])} / "
+                  f"{' '.join(f'{t:.2f}' for t in values['off'])}")
+        print(f"{name}: journal disk use {journal_bytes / 1e6:.1f} MB")
     shutil.rmtree(work, ignore_errors=True)
 
 

@@ -82,7 +82,7 @@ JournalBar::JournalBar(Session& session, QWidget& window)
       RefreshUndoButton();
     }
   });
-  has_journaled_run_ = session_.LastRun().has_value();
+  FindJournaledRuns();
   SetListShown(false);
   RefreshUndoButton();
 }
@@ -100,7 +100,7 @@ void JournalBar::Preview() {
 void JournalBar::Undo() {
   SetListShown(false);
   (void)session_.Undo();  // the outcome is on the status line
-  has_journaled_run_ = session_.LastRun().has_value();
+  FindJournaledRuns();
   RefreshUndoButton();
 }
 
@@ -120,6 +120,16 @@ void JournalBar::SetListShown(bool shown) {
 
 void JournalBar::RefreshUndoButton() {
   undo_button_->setEnabled(has_journaled_run_ || session_.journal().pages() > 0);
+}
+
+void JournalBar::FindJournaledRuns() {
+  has_journaled_run_ = session_.LastRun().has_value();
+  std::uint64_t bytes = 0;
+  const std::vector<JournaledRun> runs = session_.journal().ListRuns();
+  for (const JournaledRun& run : runs) bytes += run.bytes;
+  undo_button_->setToolTip(QStringLiteral("撤销上一次运行（撤销记录：%1 次运行，%2 MB）")
+                               .arg(runs.size())
+                               .arg(static_cast<double>(bytes) / 1e6, 0, 'f', 1));
 }
 
 }  // namespace quelbo

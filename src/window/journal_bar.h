@@ -32,6 +32,8 @@ class JournalBar final : public QWidget {
   void ShowDiff(int row);
   void SetListShown(bool shown);
   void RefreshUndoButton();
+  // Whether a closed run can be taken back, and the journal's size on the button's tip.
+  void FindJournaledRuns();
 
   Session& session_;
   QWidget& window_;
