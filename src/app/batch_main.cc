@@ -4,7 +4,10 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <string_view>
+#include <vector>
 
+#include "app/batch_journal.h"
 #include "app/batch_output.h"
 #include "panel/settings_fields.h"
 #include "platform/console.h"
@@ -27,7 +30,8 @@ constexpr int kExitInterrupted = 130;
 
 void PrintUsage(std::FILE* out, const std::string& config_directory) {
   std::fprintf(out,
-               "Usage: quelbo-batch [--trace] [SITE_FOLDER]\n"
+               "Usage: quelbo-batch [--trace] [--dry-run [--diff]] [SITE_FOLDER]\n"
+               "       quelbo-batch --list-runs | --undo [RUN] | --journal=on|off [SITE_FOLDER]\n"
                "\n"
                "Rewrites the pages of the site in SITE_FOLDER (and, when the stored settings say\n"
                "so, in its immediate subfolders) with the stored rules, exactly as pressing Start\n"
@@ -40,9 +44,16 @@ void PrintUsage(std::FILE* out, const std::string& config_directory) {
                "the window uses; $XDG_CONFIG_HOME, when set to an absolute path, replaces\n"
                "~/.config. Nothing is saved after the run.\n"
                "\n"
-               "  --trace     print every status-line text, one per line, on stdout\n"
-               "  --help      print this text\n"
-               "  --version   print the version\n"
+               "  --trace      print every status-line text, one per line, on stdout\n"
+               "  --dry-run    change nothing: print each page that would change, with how often\n"
+               "               each rule applied, then the total, on stdout\n"
+               "  --diff       with --dry-run, also print each page's changes as a unified diff\n"
+               "  --list-runs  list the journaled runs that can be undone, and their disk use\n"
+               "  --undo [RUN] restore the pages of the last run on this site (or of RUN)\n"
+               "               that nobody changed since; an undo can itself be undone\n"
+               "  --journal=on|off  keep (the default) or stop keeping the run journal\n"
+               "  --help       print this text\n"
+               "  --version    print the version\n"
                "\n"
                "Exit status: 0 finished, 1 finished but pages were skipped (listed on stderr),\n"
                "2 the run could not start, 130 stopped (after the page in work) by SIGINT,\n"
@@ -54,7 +65,18 @@ void PrintUsage(std::FILE* out, const std::string& config_directory) {
 
 int main(int argc, char** argv) {
   const std::string config_directory = ConfigDirectory();
-  const auto line = ParseCommandLine(argc, argv, CommandLineOptions{.trace = true});
+  // The journal's options first; what is left is the common command line.
+  BatchMode mode;
+  std::vector<char*> rest = {argv[0]};
+  for (int i = 1; i < argc; ++i) {
+    if (std::string_view(argv[i]) == "--") {
+      rest.insert(rest.end(), argv + i, argv + argc);
+      break;
+    }
+    if (!ParseBatchModeOption(argc, argv, i, mode)) rest.push_back(argv[i]);
+  }
+  const auto line = ParseCommandLine(static_cast<int>(rest.size()), rest.data(),
+                                     CommandLineOptions{.trace = true});
   if (!line) {
     std::fprintf(stderr, "quelbo-batch: %s\n", line.error().c_str());
     PrintUsage(stderr, config_directory);
@@ -90,6 +112,10 @@ int main(int argc, char** argv) {
     return kExitNotStarted;
   }
   Session& session = **created;
+  if (mode.list_runs) return ListRuns(stdout, session);
+  if (mode.undo) return UndoRunFromCommandLine(session, mode.undo_id);
+  if (mode.journal_on) return SwitchJournal(session, *mode.journal_on);
+  if (mode.dry_run) ShowPreviewPages(stdout, session.preview(), mode.diff);
   ControlPanel& panel = session.panel();
   HeadlessLoop loop(session.scheduler(), clock);
 
@@ -129,7 +155,7 @@ int main(int argc, char** argv) {
   console->CatchStopRequests();
 
   session.LoadSettings();
-  if (!session.controller().StartRun()) {
+  if (!session.StartRun(mode.dry_run)) {
     std::fprintf(stderr, "quelbo-batch: %s\n", ToUtf8(panel.Text(kStatusLine)).c_str());
     return kExitNotStarted;
   }
@@ -138,6 +164,7 @@ int main(int argc, char** argv) {
   errno = 0;
   if (!trace_failed && std::fflush(stdout) != 0) trace_write_failed(errno);
   if (show_progress) console->ClearProgress();
+  if (mode.dry_run) PrintPreviewTotal(stdout, session.preview());
   PrintSummary(stderr, session.report());
   if (outcome == HeadlessLoop::Outcome::kStopRequested || trace_failed) return kExitInterrupted;
   return session.report().skipped().empty() ? kExitClean : kExitPagesSkipped;

@@ -50,8 +50,10 @@ std::u16string CutBlock(std::u16string_view page, std::u16string_view start,
   return std::u16string(page.substr(place->at, place->length));
 }
 
-std::u16string ApplyBlockSets(std::u16string page, const ControlPanel& panel) {
-  for (const BlockSet& set : kBlockSets) {
+std::u16string ApplyBlockSets(std::u16string page, const ControlPanel& panel,
+                              RewriteCounts* counts) {
+  for (size_t index = 0; index < kBlockSets.size(); ++index) {
+    const BlockSet& set = kBlockSets[index];
     if (!panel.Ticked(set.enabled)) continue;
     const std::u16string_view start = panel.Text(set.start);
     const std::u16string_view end = panel.Text(set.end);
@@ -69,7 +71,12 @@ std::u16string ApplyBlockSets(std::u16string page, const ControlPanel& panel) {
     const std::u16string block(view.substr(place->at, place->length));
     // A block that begins with the start marker cannot occur before its first occurrence.
     const size_t search_from = block.size() >= start.size() ? place->at : 0;
-    page = ReplaceAllFrom(std::move(page), block, panel.Text(set.replacement), search_from);
+    size_t* replaced = counts != nullptr
+                           ? &(*counts)[static_cast<RewriteRule>(
+                                 static_cast<size_t>(RewriteRule::kBlockSet0) + index)]
+                           : nullptr;
+    page =
+        ReplaceAllFrom(std::move(page), block, panel.Text(set.replacement), search_from, replaced);
   }
   return page;
 }

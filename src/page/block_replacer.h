@@ -3,6 +3,7 @@
 #include <string>
 #include <string_view>
 
+#include "page/rewrite_counts.h"
 #include "panel/control_panel.h"
 
 namespace quelbo {
@@ -20,6 +21,8 @@ std::u16string CutBlock(std::u16string_view page, std::u16string_view start,
 // Block set 0 if Check1 is ticked, then sets 1 and 2 if Check6 is: where both markers occur,
 // every copy of the set's block is replaced by the set's replacement text. A set whose end
 // marker is empty does nothing; an empty start marker cuts from the page's first character.
-std::u16string ApplyBlockSets(std::u16string page, const ControlPanel& panel);
+// Each set's replacements are added to `*counts` when given.
+std::u16string ApplyBlockSets(std::u16string page, const ControlPanel& panel,
+                              RewriteCounts* counts = nullptr);
 
 }  // namespace quelbo

@@ -169,7 +169,7 @@ bool IsAscii(std::string_view bytes) {
   return true;
 }
 
-std::u16string RewriteCharsetDeclarations(std::u16string page, bool to_utf8) {
+std::u16string RewriteCharsetDeclarations(std::u16string page, bool to_utf8, size_t* rewritten_names) {
   const Charset other = to_utf8 ? Charset::kGbk : Charset::kUtf8;
   const std::u16string_view name = to_utf8 ? u"utf-8" : u"gb2312";
   const std::u16string_view text = page;
@@ -182,6 +182,7 @@ std::u16string RewriteCharsetDeclarations(std::u16string page, bool to_utf8) {
     if (copied == 0) rewritten.reserve(text.size() + 16);
     rewritten.append(text.substr(copied, declaration.name_at - copied));
     rewritten.append(name);
+    if (rewritten_names != nullptr) ++*rewritten_names;
     copied = declaration.name_at + declaration.name_length;
     at = copied - 1;
   }

@@ -33,6 +33,7 @@ bool IsAscii(std::string_view bytes);
 // Renames every declaration of the other family to the one the page is written in: its name
 // becomes "utf-8" (`to_utf8`) or "gb2312", whatever case it had. One pass; the text comes back
 // unchanged when no declaration names the other family.
-std::u16string RewriteCharsetDeclarations(std::u16string page, bool to_utf8);
+std::u16string RewriteCharsetDeclarations(std::u16string page, bool to_utf8,
+                                          size_t* rewritten_names = nullptr);
 
 }  // namespace quelbo

@@ -8,7 +8,9 @@ namespace quelbo {
 // writing code page 936 turns every "utf-8" into "gb2312"; the opposite turns every "gb2312",
 // then every "gbk", into "utf-8". Exact and case-sensitive, over the whole page. Then, so that
 // no converted page declares the encoding it no longer has, the names inside its charset
-// declarations are renamed whatever their case (RewriteCharsetDeclarations).
-std::u16string RewriteCharsetTokens(std::u16string page, bool read_utf8, bool write_utf8);
+// declarations are renamed whatever their case (RewriteCharsetDeclarations). The number of
+// names rewritten is added to `*rewritten` when given.
+std::u16string RewriteCharsetTokens(std::u16string page, bool read_utf8, bool write_utf8,
+                                    size_t* rewritten = nullptr);
 
 }  // namespace quelbo

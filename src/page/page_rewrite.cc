@@ -15,7 +15,8 @@ constexpr char16_t kByteOrderMark = u'\uFEFF';
 
 std::expected<RewrittenPage, std::u16string> RewritePageBytes(std::string bytes,
                                                               PageEncodings encodings,
-                                                              const ControlPanel& rules) {
+                                                              const ControlPanel& rules,
+                                                              RewriteCounts* counts) {
   auto decoded = DecodePage(bytes, encodings);
   if (!decoded) return std::unexpected(std::move(decoded.error()));
   const bool read_utf8 = decoded->utf8;
@@ -25,9 +26,11 @@ std::expected<RewrittenPage, std::u16string> RewritePageBytes(std::string bytes,
   const bool kept = bytes.size() <= kKeptBytesLimit;
   if (!kept) std::string().swap(bytes);
 
-  std::u16string text = RewriteCharsetTokens(std::move(decoded->text), read_utf8, write_utf8);
-  text = ApplyReplacementRules(std::move(text), rules);
-  text = ApplyBlockSets(std::move(text), rules);
+  std::u16string text =
+      RewriteCharsetTokens(std::move(decoded->text), read_utf8, write_utf8,
+                           counts != nullptr ? &(*counts)[RewriteRule::kCharsetNames] : nullptr);
+  text = ApplyReplacementRules(std::move(text), rules, counts);
+  text = ApplyBlockSets(std::move(text), rules, counts);
 
   // A byte-order mark carried over from a UTF-8 page has no code page 936 form.
   if (!write_utf8 && !text.empty() && text.front() == kByteOrderMark) text.erase(0, 1);

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "page/page_decoding.h"
+#include "page/rewrite_counts.h"
 #include "panel/control_panel.h"
 
 namespace quelbo {
@@ -24,9 +25,10 @@ struct RewrittenPage {
 // encoding, the replacement rules and the block sets of `rules` applied, encoded. Or, where
 // that cannot be done without altering what the page holds, the reason (a status-line text):
 // bytes not valid in the input encoding, a page that would be garbled, or a character the
-// output encoding cannot hold.
+// output encoding cannot hold. Each rule's replacements are added to `*counts` when given.
 std::expected<RewrittenPage, std::u16string> RewritePageBytes(std::string bytes,
                                                               PageEncodings encodings,
-                                                              const ControlPanel& rules);
+                                                              const ControlPanel& rules,
+                                                              RewriteCounts* counts = nullptr);
 
 }  // namespace quelbo

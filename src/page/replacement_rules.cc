@@ -8,12 +8,12 @@
 namespace quelbo {
 
 std::u16string ReplaceAll(std::u16string text, std::u16string_view find,
-                          std::u16string_view replacement) {
-  return ReplaceAllFrom(std::move(text), find, replacement, 0);
+                          std::u16string_view replacement, size_t* replaced) {
+  return ReplaceAllFrom(std::move(text), find, replacement, 0, replaced);
 }
 
 std::u16string ReplaceAllFrom(std::u16string text, std::u16string_view find,
-                              std::u16string_view replacement, size_t from) {
+                              std::u16string_view replacement, size_t from, size_t* replaced) {
   if (find.empty() || text.empty()) return text;
   const TextSearcher searcher(find);
   size_t at = searcher.FindIn(text, from);
@@ -25,7 +25,9 @@ std::u16string ReplaceAllFrom(std::u16string text, std::u16string_view find,
     char16_t* data = text.data();
     size_t written = at;
     size_t read = at;
+    size_t found = 0;
     while (at != std::u16string::npos) {
+      ++found;
       std::char_traits<char16_t>::move(data + written, data + read, at - read);
       written += at - read;
       std::char_traits<char16_t>::copy(data + written, replacement.data(), replacement.size());
@@ -35,6 +37,7 @@ std::u16string ReplaceAllFrom(std::u16string text, std::u16string_view find,
     }
     std::char_traits<char16_t>::move(data + written, data + read, text.size() - read);
     text.resize(written + text.size() - read);
+    if (replaced != nullptr) *replaced += found;
     return text;
   }
 
@@ -44,6 +47,7 @@ std::u16string ReplaceAllFrom(std::u16string text, std::u16string_view find,
     matches.push_back(at);
     at = searcher.FindIn(text, at + find.size());
   }
+  if (replaced != nullptr) *replaced += matches.size();
   const size_t size = text.size() + matches.size() * (replacement.size() - find.size());
   std::u16string result;
   result.resize_and_overwrite(size, [&](char16_t* out, size_t) {
@@ -74,13 +78,21 @@ std::u16string StripLineBreaks(std::u16string_view text) {
   return result.substr(first, last - first + 1);
 }
 
-std::u16string ApplyReplacementRules(std::u16string page, const ControlPanel& panel) {
-  page = ReplaceAll(std::move(page), u"</li>\n", u"</li>\r\n");
-  page = ReplaceAll(std::move(page), panel.Text(field::pair1Find), panel.Text(field::pair1Replace));
-  page = ReplaceAll(std::move(page), panel.Text(field::pair2Find), panel.Text(field::pair2Replace));
-  page = ReplaceAll(std::move(page), panel.Text(field::pair3Find), panel.Text(field::pair3Replace));
-  page = ReplaceAll(std::move(page), panel.Text(field::deleteText), u"");
-  page = ReplaceAll(std::move(page), panel.Text(field::pair4Find), panel.Text(field::pair4Replace));
+std::u16string ApplyReplacementRules(std::u16string page, const ControlPanel& panel,
+                                     RewriteCounts* counts) {
+  RewriteCounts unused;
+  RewriteCounts& n = counts != nullptr ? *counts : unused;
+  page = ReplaceAll(std::move(page), u"</li>\n", u"</li>\r\n", &n[RewriteRule::kListItemBreak]);
+  page = ReplaceAll(std::move(page), panel.Text(field::pair1Find), panel.Text(field::pair1Replace),
+                    &n[RewriteRule::kPair1]);
+  page = ReplaceAll(std::move(page), panel.Text(field::pair2Find), panel.Text(field::pair2Replace),
+                    &n[RewriteRule::kPair2]);
+  page = ReplaceAll(std::move(page), panel.Text(field::pair3Find), panel.Text(field::pair3Replace),
+                    &n[RewriteRule::kPair3]);
+  page =
+      ReplaceAll(std::move(page), panel.Text(field::deleteText), u"", &n[RewriteRule::kDeletion]);
+  page = ReplaceAll(std::move(page), panel.Text(field::pair4Find), panel.Text(field::pair4Replace),
+                    &n[RewriteRule::kPair4]);
   return page;
 }
 

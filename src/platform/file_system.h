@@ -99,6 +99,29 @@ class FileSystem {
 
   [[nodiscard]] virtual Status RemoveFile(const std::string& path) = 0;
 
+  // Makes a new file `to` hold what `from` holds now, cheaply where it can: a second name for
+  // the same file (a hard link) when both lie on one file system, else a copy. A link is
+  // enough for a file that is later replaced by a rename, never for one written in place.
+  [[nodiscard]] virtual Status KeepCopy(const std::string& from, const std::string& to) {
+    auto bytes = ReadFile(from);
+    if (!bytes) return std::unexpected(bytes.error());
+    return ReplaceFile(to, *bytes);
+  }
+
+  // Adds `bytes` at the end of a file, which is created when missing.
+  [[nodiscard]] virtual Status AppendToFile(const std::string& path, std::string_view bytes) {
+    auto content = ReadFile(path);
+    if (!content && content.error().kind() != ErrorKind::kNotFound) {
+      return std::unexpected(content.error());
+    }
+    return ReplaceFile(path, (content ? *content : std::string()) + std::string(bytes));
+  }
+
+  // Removes an empty directory.
+  [[nodiscard]] virtual Status RemoveDirectory(const std::string& path) {
+    return std::unexpected(Error(ErrorKind::kIo, "rmdir", path, "not supported"));
+  }
+
   // Whether the file holds exactly `bytes`, without holding the whole file in memory at once
   // where the file system allows it.
   [[nodiscard]] virtual Result<bool> ContentEquals(const std::string& path,

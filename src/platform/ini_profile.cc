@@ -40,7 +40,9 @@ std::string_view Trim(std::string_view s) {
   return s;
 }
 
-char16_t FoldAscii(char16_t c) { return (c >= u'A' && c <= u'Z') ? static_cast<char16_t>(c + 32) : c; }
+char16_t FoldAscii(char16_t c) {
+  return (c >= u'A' && c <= u'Z') ? static_cast<char16_t>(c + 32) : c;
+}
 
 // Compared as text, not bytes: a GBK trail byte can look like an ASCII letter.
 bool SameName(std::string_view stored_bytes, std::u16string_view wanted) {
@@ -87,7 +89,7 @@ std::optional<KeyLine> ParseKeyLine(std::string_view content) {
 // Where a section lies among the lines: its header and the line after its last non-blank line.
 struct SectionSpan {
   size_t header;
-  size_t end;       // one past the last line that belongs to the section
+  size_t end;          // one past the last line that belongs to the section
   size_t content_end;  // one past its last non-blank line (at least header + 1)
 };
 
@@ -212,6 +214,26 @@ Status WriteIniValue(FileSystem& fs, std::u16string_view section, std::u16string
       if (i + 1 == span->content_end && lines[i].ending.empty()) out.append("\r\n");
     }
     if (span->content_end == lines.size()) append_key(key_bytes);
+  }
+  return fs.ReplaceFile(path, out);
+}
+
+Status RemoveIniValue(FileSystem& fs, std::u16string_view section, std::u16string_view key,
+                      const std::string& path) {
+  auto bytes = fs.ReadFile(path);
+  if (!bytes)
+    return bytes.error().kind() == ErrorKind::kNotFound ? Ok()
+                                                        : Status(std::unexpected(bytes.error()));
+  const std::vector<Line> lines = SplitLines(*bytes);
+  const auto span = FindSection(lines, section);
+  const auto index = span ? FindKey(lines, *span, key) : std::nullopt;
+  if (!index) return Ok();
+  std::string out;
+  out.reserve(bytes->size());
+  for (size_t i = 0; i < lines.size(); ++i) {
+    if (i == *index) continue;
+    out.append(lines[i].content);
+    out.append(lines[i].ending);
   }
   return fs.ReplaceFile(path, out);
 }

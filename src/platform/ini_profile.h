@@ -28,4 +28,9 @@ std::u16string ReadIniValue(FileSystem& fs, std::u16string_view section, std::u1
                                    std::u16string_view key, std::u16string_view value,
                                    const std::string& path);
 
+// Removes `key` from `section`, every other line kept byte for byte; a missing file, section
+// or key is left as it is.
+Status RemoveIniValue(FileSystem& fs, std::u16string_view section, std::u16string_view key,
+                      const std::string& path);
+
 }  // namespace quelbo

@@ -134,6 +134,9 @@ class LinuxFileSystem final : public FileSystem {
   Status StageReplacement(const std::string& path, std::string_view bytes,
                           const FileInfo& replaced) override;
   std::vector<Status> CommitStaged() override;
+  Status KeepCopy(const std::string& from, const std::string& to) override;
+  Status AppendToFile(const std::string& path, std::string_view bytes) override;
+  Status RemoveDirectory(const std::string& path) override;
 
   LinuxFileSystem();
   LinuxFileSystem(const LinuxFileSystem&) = delete;
@@ -616,6 +619,35 @@ Result<bool> LinuxFileSystem::ContentEquals(const std::string& path, std::string
     }
     compared += count;
   }
+}
+
+Status LinuxFileSystem::KeepCopy(const std::string& from, const std::string& to) {
+  if (::link(from.c_str(), to.c_str()) == 0) return Ok();
+  // Another file system, or one without hard links: the bytes are copied instead.
+  if (errno == EXDEV || errno == EPERM || errno == EMLINK || errno == EOPNOTSUPP) {
+    return FileSystem::KeepCopy(from, to);
+  }
+  return std::unexpected(ErrnoError("link", to, errno));
+}
+
+Status LinuxFileSystem::AppendToFile(const std::string& path, std::string_view bytes) {
+  FileDescriptor fd(::open(path.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0666));
+  if (fd.get() < 0) return std::unexpected(ErrnoError("open", path, errno));
+  while (!bytes.empty()) {
+    const ssize_t written = ::write(fd.get(), bytes.data(), bytes.size());
+    if (written < 0) {
+      if (errno == EINTR) continue;
+      return std::unexpected(ErrnoError("write", path, errno));
+    }
+    bytes.remove_prefix(static_cast<size_t>(written));
+  }
+  if (fd.Close() != 0) return std::unexpected(ErrnoError("close", path, errno));
+  return Ok();
+}
+
+Status LinuxFileSystem::RemoveDirectory(const std::string& path) {
+  if (::rmdir(path.c_str()) != 0) return std::unexpected(ErrnoError("rmdir", path, errno));
+  return Ok();
 }
 
 }  // namespace quelbo

@@ -104,12 +104,14 @@ std::optional<std::u16string> PageProcessor::RewritePage(std::u16string_view ent
   const SiteRoot::Page& page = read->page;
   std::string& old_bytes = read->bytes;
 
-  const bool compare_with_file = old_bytes.size() > kKeptBytesLimit;
+  // A preview keeps the old bytes whatever their size: its diff shows them.
+  const bool compare_with_file = old_bytes.size() > kKeptBytesLimit && preview_ == nullptr;
   const bool read_utf8 = panel_.Ticked(field::readUtf8);
   const bool write_utf8 = panel_.Ticked(field::writeUtf8);
   const bool detect = panel_.Ticked(field::autoDetectCharset) && read_utf8 == write_utf8;
+  RewriteCounts counts;
   auto rewritten = RewritePageBytes(compare_with_file ? std::move(old_bytes) : old_bytes,
-                                    {read_utf8, write_utf8, detect}, panel_);
+                                    {read_utf8, write_utf8, detect}, panel_, &counts);
   if (!rewritten) return std::move(rewritten.error());
   if (rewritten->read_utf8 != read_utf8) {
     // Detection went by the bytes, not the declaration: the switches show what was used.
@@ -129,8 +131,26 @@ std::optional<std::u16string> PageProcessor::RewritePage(std::u16string_view ent
     report_.PageDone(false);
     return std::nullopt;
   }
+  if (preview_ != nullptr) {
+    const PageEncodings used{rewritten->read_utf8, rewritten->write_utf8, detect};
+    preview_->PageWouldChange({{std::u16string(entry), counts}, old_bytes, new_bytes, used});
+    report_.PageDone(true);
+    return std::nullopt;
+  }
+  return WritePage(entry, page, new_bytes);
+}
+
+std::optional<std::u16string> PageProcessor::WritePage(std::u16string_view entry,
+                                                       const SiteRoot::Page& page,
+                                                       std::string_view new_bytes) {
   // A page listed twice is written the second time over the first time's result.
   if (staged_paths_.contains(page.path)) FinishWrites();
+  // The old bytes are kept before the new ones are staged, so no page is replaced unkept.
+  if (journal_ != nullptr && journal_->active()) {
+    if (auto kept = journal_->KeepPage(entry, page.path, page.info.size, new_bytes); !kept) {
+      return u"无法保存撤销记录，未改动（" + FromUtf8(kept.error().Message()) + u"）";
+    }
+  }
   if (auto staged = fs_.StageReplacement(page.path, new_bytes, page.info); !staged) {
     return ReasonFor(staged.error());
   }

@@ -9,6 +9,8 @@
 #include "panel/control_panel.h"
 #include "platform/file_system.h"
 #include "run/pending_page_list.h"
+#include "run/preview_report.h"
+#include "run/run_journal.h"
 #include "run/run_report.h"
 #include "run/step_scheduler.h"
 
@@ -32,6 +34,12 @@ class PageProcessor {
   // Registers the four steps with the scheduler.
   void InstallSteps();
 
+  // With a preview report, a page that would change is reported there and not written.
+  void SetPreview(PreviewReport* preview) { preview_ = preview; }
+  // With an open journal, a page's old bytes are kept there before it is replaced; a page
+  // whose old bytes cannot be kept is not replaced.
+  void SetJournal(RunJournal* journal) { journal_ = journal; }
+
   void TakeNextPage();     // Timer1
   void SkipPendingLine();  // quyi
   void DetectCharset();    // Timer3
@@ -45,6 +53,9 @@ class PageProcessor {
  private:
   // Reads, transforms and writes one page; the reason it was left untouched, if it was.
   std::optional<std::u16string> RewritePage(std::u16string_view entry);
+  // Replaces a page whose bytes change, its old bytes kept first when a journal is open.
+  std::optional<std::u16string> WritePage(std::u16string_view entry, const SiteRoot::Page& page,
+                                          std::string_view new_bytes);
   // Reports a page left untouched and shows it on the status line.
   void Skip(std::u16string_view entry, std::u16string reason);
   // The status-line reason for a file error.
@@ -69,6 +80,8 @@ class PageProcessor {
     PageBytes read;
   };
   std::optional<DetectedPage> detected_;
+  PreviewReport* preview_ = nullptr;
+  RunJournal* journal_ = nullptr;
   // The pages staged for replacement and not yet committed: their entries in order, their
   // paths (looked up once per page, so a set) and their bytes.
   std::vector<std::u16string> staged_entries_;

@@ -3,6 +3,8 @@
 #include "panel/panel_reactions.h"
 #include "platform/text_codec.h"
 #include "run/excluded_dir_filter.h"
+#include "run/settings_text.h"
+#include "settings/journal_switch.h"
 #include "settings/save_substitutes.h"
 #include "settings/settings_io.h"
 
@@ -22,7 +24,9 @@ Session::Session(FileSystem& fs, const Clock& clock, SiteRoot root, std::string 
       root_(std::move(root)),
       walker_(panel_, scheduler_, fs, root_, report_),
       pages_(panel_, scheduler_, fs, root_, report_),
-      controller_(panel_, scheduler_, store_, report_) {
+      controller_(panel_, scheduler_, store_, report_),
+      fs_(fs),
+      journal_(fs, RunsDirectory(store_)) {
   ConnectPanelToStore(panel_, store_);
   // The window shows the report from the panel, as it shows everything else.
   report_.AddSkipListener([this](const SkippedPage& page) {
@@ -36,15 +40,71 @@ Session::Session(FileSystem& fs, const Clock& clock, SiteRoot root, std::string 
   });
 }
 
+Session::~Session() { journal_.End(); }
+
+bool Session::StartRun(bool preview) {
+  journal_.End();
+  preview_.Reset();
+  pages_.SetPreview(preview ? &preview_ : nullptr);
+  if (!preview && !OpenJournal()) return false;
+  const bool started = controller_.StartRun();
+  if (!started) journal_.End();
+  return started;
+}
+
+bool Session::OpenJournal() {
+  pages_.SetJournal(&journal_);
+  if (journal_.active() || !JournalOn(store_)) return true;
+  const auto begun = journal_.Begin(root_.path(), "run", "", SettingsText(panel_),
+                                    std::chrono::system_clock::now());
+  if (!begun) {
+    panel_.SetText(kStatusLine, u"撤销记录无法写入，未开始：" + FromUtf8(begun.error().Message()));
+  }
+  return begun.has_value();
+}
+
+Result<UndoOutcome> Session::Undo(const std::string& id) {
+  if (!scheduler_.Idle()) {
+    panel_.SetText(kStatusLine, u"运行中，不能撤销");
+    return std::unexpected(Error(ErrorKind::kIo, "undo", root_.path(), "a run is going on"));
+  }
+  journal_.End();
+  std::string chosen = id;
+  if (chosen.empty()) {
+    const auto last = LastRun();
+    if (!last) {
+      panel_.SetText(kStatusLine, u"没有可撤销的运行");
+      return std::unexpected(Error(ErrorKind::kNotFound, "undo", root_.path(), "no run to undo"));
+    }
+    chosen = last->id;
+  }
+  auto outcome = UndoRun(fs_, root_, journal_, chosen, std::chrono::system_clock::now());
+  if (!outcome) {
+    panel_.SetText(kStatusLine, u"撤销失败：" + FromUtf8(outcome.error().Message()));
+    return outcome;
+  }
+  std::u16string summary =
+      u"撤销完毕：恢复 " + FromUtf8(std::to_string(outcome->restored)) + u" 个页面";
+  if (!outcome->changed_since.empty()) {
+    summary += u"，" + FromUtf8(std::to_string(outcome->changed_since.size())) +
+               u" 个页面运行后已被改动，未恢复";
+  }
+  if (!outcome->failed.empty()) {
+    summary += u"，" + FromUtf8(std::to_string(outcome->failed.size())) + u" 个页面无法恢复";
+  }
+  panel_.SetText(kStatusLine, summary);
+  return outcome;
+}
+
+std::optional<JournaledRun> Session::LastRun() { return LastRunOn(journal_, root_.path()); }
+
 void Session::LoadSettings() { quelbo::LoadSettings(panel_, store_); }
 
 void Session::Click(Control command) {
   switch (command) {
     case Control::Command1:
       // Start cleans line breaks and spaces after its save, which code page 936 always holds.
-      if (controller_.StartRun()) {
-        substituted_ = FieldsSavedWithSubstitutes(panel_, SaveKind::kEverySetting);
-      }
+      if (StartRun()) substituted_ = FieldsSavedWithSubstitutes(panel_, SaveKind::kEverySetting);
       break;
     case Control::Command2:
       ClickCommand2(panel_);
@@ -67,7 +127,8 @@ void Session::Click(Control command) {
       }
       break;
     case Control::Command7:
-      controller_.RerunCurrentPage();
+      pages_.SetPreview(nullptr);
+      if (OpenJournal()) controller_.RerunCurrentPage();
       break;
     default:
       break;

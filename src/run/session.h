@@ -10,8 +10,11 @@
 #include "platform/run_lock.h"
 #include "run/directory_walker.h"
 #include "run/page_processor.h"
+#include "run/preview_report.h"
 #include "run/run_controller.h"
+#include "run/run_journal.h"
 #include "run/run_report.h"
+#include "run/run_undo.h"
 #include "run/step_scheduler.h"
 #include "settings/config_store.h"
 
@@ -31,6 +34,7 @@ class Session {
                                                                SessionPaths paths);
   Session(const Session&) = delete;
   Session& operator=(const Session&) = delete;
+  ~Session();
 
   // The start-up load of every setting (before the window is shown).
   void LoadSettings();
@@ -41,6 +45,20 @@ class Session {
   // Replaces (or reports) the pages whose new content still waits to be made durable; for a
   // front end that ends the run itself. Stop and the run's end do it on their own.
   void FinishWrites() { pages_.FinishWrites(); }
+  // Start, or a preview: the same walk and page steps, but a page that would change is only
+  // reported in preview() and never written. A run (not a preview) opens a journal first when
+  // the journal is on; when it cannot, the status line says why and nothing starts. Returns
+  // whether the run was started.
+  bool StartRun(bool preview = false);
+
+  // Takes back run `id`, or the newest run on this site when `id` is empty; the outcome is
+  // also summed up on the status line. The open run's journal is closed first. Refused while
+  // a run is going on.
+  Result<UndoOutcome> Undo(const std::string& id = {});
+  // The newest run on this site that can be taken back.
+  std::optional<JournaledRun> LastRun();
+  // Closes the journal of the last run, if one is open (a run ends when the next starts).
+  void EndJournal() { journal_.End(); }
 
   ControlPanel& panel() { return panel_; }
   StepScheduler& scheduler() { return scheduler_; }
@@ -52,10 +70,15 @@ class Session {
   // code page 936 cannot hold: the next start reads "?" there.
   const std::vector<Control>& fields_saved_with_substitutes() const { return substituted_; }
   RunController& controller() { return controller_; }
+  PreviewReport& preview() { return preview_; }
+  RunJournal& journal() { return journal_; }
   const ConfigStore& store() const { return store_; }
 
  private:
   Session(FileSystem& fs, const Clock& clock, SiteRoot root, std::string config_directory);
+  // Opens a journal for the pages about to be written, unless one is open or the journal is
+  // off; false (the status line says why) when it cannot be opened.
+  bool OpenJournal();
 
   ControlPanel panel_;
   ConfigStore store_;
@@ -68,6 +91,9 @@ class Session {
   std::vector<Control> substituted_;
   // Held from the first Start until the session ends.
   SiteRunLock site_lock_;
+  FileSystem& fs_;
+  PreviewReport preview_;
+  RunJournal journal_;
 };
 
 }  // namespace quelbo

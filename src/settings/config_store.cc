@@ -24,6 +24,10 @@ Status ConfigStore::WriteKey(std::u16string_view key, std::u16string_view value)
   return WriteIniValue(fs_, kIniSection, key, value, PathOf(kIniFileName));
 }
 
+Status ConfigStore::RemoveKey(std::u16string_view key) const {
+  return RemoveIniValue(fs_, kIniSection, key, PathOf(kIniFileName));
+}
+
 Result<std::u16string> ConfigStore::ReadList(std::string_view file_name) const {
   auto text = ReadTextFile(fs_, PathOf(file_name));
   if (text) {

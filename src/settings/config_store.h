@@ -71,6 +71,7 @@ class ConfigStore {
   std::u16string ReadKey(std::u16string_view key, std::u16string_view default_value) const;
   // On failure the stored value stays as it was.
   [[nodiscard]] Status WriteKey(std::u16string_view key, std::u16string_view value) const;
+  [[nodiscard]] Status RemoveKey(std::u16string_view key) const;
 
   // A list file's whole text (created empty when missing), and its replacement by a text
   // followed by CR LF. A file that exists but cannot be read is remembered as unreadable until

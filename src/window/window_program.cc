@@ -6,6 +6,7 @@
 
 #include "platform/locations.h"
 #include "window/app_font.h"
+#include "window/journal_bar.h"
 #include "window/main_window.h"
 #include "window/qt_step_driver.h"
 #include "window/window_site_folder.h"
@@ -33,6 +34,8 @@ int RunWindowProgram(int argc, char** argv, const char* name,
   // The window exists before the settings fill it, and is shown only after.
   MainWindow window(session.panel(), [&session](Control command) { session.Click(command); });
   window.ShowSession(session);
+  // Preview and undo sit below the designed area, which stays as it is.
+  JournalBar journal_bar(session, window);
   session.LoadSettings();
   QtStepDriver driver(session.scheduler(), clock);
   // Closing the window ends the program: no step runs after it, and nothing is saved.

@@ -128,7 +128,7 @@ TEST_F(BatchTest, CommandLineAnswersAndFaults) {
   };
   const Case cases[] = {
       {{"--help"}, 0, config_},
-      {{"--bogus", "--help"}, 0, "Usage: quelbo-batch [--trace] [SITE_FOLDER]"},
+      {{"--bogus", "--help"}, 0, "Usage: quelbo-batch [--trace] [--dry-run [--diff]] [SITE_FOLDER]"},
       {{"--version"}, 0, "quelbo-batch " QUELBO_VERSION "\n"},
       {{"--bogus"}, 2, "unknown option --bogus"},
       {{site_, site_}, 2, "more than one site folder"},

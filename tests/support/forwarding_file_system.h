@@ -45,6 +45,15 @@ class ForwardingFileSystem : public FileSystem {
   Result<bool> ContentEquals(const std::string& path, std::string_view bytes) override {
     return target_->ContentEquals(path, bytes);
   }
+  Status KeepCopy(const std::string& from, const std::string& to) override {
+    return target_->KeepCopy(from, to);
+  }
+  Status AppendToFile(const std::string& path, std::string_view bytes) override {
+    return target_->AppendToFile(path, bytes);
+  }
+  Status RemoveDirectory(const std::string& path) override {
+    return target_->RemoveDirectory(path);
+  }
 
  private:
   std::unique_ptr<FileSystem> target_;

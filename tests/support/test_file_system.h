@@ -14,7 +14,7 @@ namespace quelbo::testing {
 // chosen paths fail as a disk, a permission or a read-only mount would make them fail.
 class TestFileSystem final : public ForwardingFileSystem {
  public:
-  enum class Operation { kRead, kReplace, kList };
+  enum class Operation { kRead, kReplace, kList, kKeepCopy };
 
   TestFileSystem() : ForwardingFileSystem(NewMachineFileSystem()) {}
 
@@ -22,7 +22,12 @@ class TestFileSystem final : public ForwardingFileSystem {
   void Fail(Operation operation, std::string path_part, int errno_value) {
     faults_.push_back({operation, std::move(path_part), errno_value});
   }
+  void ClearFaults() { faults_.clear(); }
 
+  Status KeepCopy(const std::string& from, const std::string& to) override {
+    if (const int e = FaultFor(Operation::kKeepCopy, to)) return Failure("link", to, e);
+    return ForwardingFileSystem::KeepCopy(from, to);
+  }
   Result<std::string> ReadFile(const std::string& path) override {
     if (const int e = FaultFor(Operation::kRead, path)) return Failure("open", path, e);
     return ForwardingFileSystem::ReadFile(path);

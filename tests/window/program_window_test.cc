@@ -8,6 +8,7 @@
 #include <QElapsedTimer>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTest>
@@ -17,6 +18,7 @@
 #include "platform/text_codec.h"
 #include "run/session.h"
 #include "support/temp_dir.h"
+#include "window/journal_bar.h"
 #include "window/main_window.h"
 #include "window/qt_step_driver.h"
 
@@ -122,6 +124,38 @@ TEST_F(ProgramWindowTest, AWholeRunStartedWithCommand1RewritesThePages) {
   }
   EXPECT_EQ(Shown(Control::Label1), u"本目录内页面全部处理完毕了");
   EXPECT_EQ(Shown(Control::url), u"");
+}
+
+TEST_F(ProgramWindowTest, PreviewListsWhatARunWouldChangeAndUndoTakesTheRunBack) {
+  PlainRunSettings();
+  Key(u"替换前1", u"a");
+  Key(u"替换后1", u"b");
+  for (int i = 0; i < 3; ++i) WriteBytes(Page("p" + std::to_string(i) + ".htm"), "a\n");
+  StartUp();
+  const int designed_height = window_->height();
+  JournalBar bar(*session_, *window_);
+  EXPECT_GT(window_->height(), designed_height);
+  auto* pages = window_->findChild<QListWidget*>(QStringLiteral("previewPages"));
+  auto* undo = window_->findChild<QPushButton*>(QStringLiteral("undoButton"));
+  EXPECT_FALSE(undo->isEnabled());
+
+  QTest::mouseClick(window_->findChild<QPushButton*>(QStringLiteral("previewButton")),
+                    Qt::LeftButton);
+  ASSERT_TRUE(RunUntilIdle());
+  ASSERT_EQ(pages->count(), 3);
+  pages->setCurrentRow(1);
+  EXPECT_TRUE(window_->findChild<QPlainTextEdit*>(QStringLiteral("previewDiff"))
+                  ->toPlainText()
+                  .contains(QStringLiteral("\n-a\n+b\n")));
+  EXPECT_EQ(ReadBytes(Page("p1.htm")), "a\n");
+
+  Click(Control::Command1);
+  ASSERT_TRUE(RunUntilIdle());
+  EXPECT_EQ(ReadBytes(Page("p1.htm")), "b\n");
+  ASSERT_TRUE(undo->isEnabled());
+  QTest::mouseClick(undo, Qt::LeftButton);
+  for (int i = 0; i < 3; ++i) EXPECT_EQ(ReadBytes(Page("p" + std::to_string(i) + ".htm")), "a\n");
+  EXPECT_EQ(Shown(Control::Label1), u"撤销完毕：恢复 3 个页面");
 }
 
 TEST_F(ProgramWindowTest, StopAndContinueInTheMiddleOfARun) {
