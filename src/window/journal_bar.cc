@@ -23,8 +23,12 @@ QString Text(std::u16string_view text) {
 
 }  // namespace
 
-JournalBar::JournalBar(Session& session, QWidget& window)
-    : QWidget(&window), session_(session), window_(window), window_height_(window.height()) {
+JournalBar::JournalBar(Session& session, QWidget& window, int top)
+    : QWidget(&window),
+      session_(session),
+      window_(window),
+      top_(top),
+      window_height_(window.height()) {
   setObjectName(QStringLiteral("journalBar"));
   preview_button_ = new QPushButton(QStringLiteral("预览"), this);
   preview_button_->setObjectName(QStringLiteral("previewButton"));
@@ -114,7 +118,7 @@ void JournalBar::SetListShown(bool shown) {
   const int row_height = preview_button_->sizeHint().height() + 6;
   const int height = row_height + (shown ? kListHeight : 0);
   pages_->parentWidget()->setVisible(shown);
-  setGeometry(0, window_height_, window_.width(), height);
+  setGeometry(0, top_, window_.width(), height);
   window_.resize(window_.width(), window_height_ + height);
 }
 

@@ -21,7 +21,8 @@ namespace quelbo {
 // placed under what the window holds now, and the window grows by its height.
 class JournalBar final : public QWidget {
  public:
-  JournalBar(Session& session, QWidget& window);
+  // Sits at `top` (the bottom of the designed area), above the window's status bar.
+  JournalBar(Session& session, QWidget& window, int top);
   JournalBar(const JournalBar&) = delete;
   JournalBar& operator=(const JournalBar&) = delete;
   ~JournalBar() override;
@@ -37,6 +38,7 @@ class JournalBar final : public QWidget {
 
   Session& session_;
   QWidget& window_;
+  int top_ = 0;            // where the bar begins
   int window_height_ = 0;  // the window's height without the bar
   QPushButton* preview_button_ = nullptr;
   QPushButton* undo_button_ = nullptr;

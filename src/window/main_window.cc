@@ -139,6 +139,10 @@ void MainWindow::ShowSkippedPages(bool shown) {
   if (shown) skipped.raise();
 }
 
+int MainWindow::DesignedAreaBottom() const {
+  return TwipsToPixels(DesignPlacement(Control::Form1).rect, dpi_).height;
+}
+
 void MainWindow::resizeEvent(QResizeEvent* event) {
   QWidget::resizeEvent(event);
   PlaceStatusBar();

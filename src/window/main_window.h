@@ -50,6 +50,8 @@ class MainWindow final : public QWidget {
   // Shows the session's site folder, run summary and save notes in the status bar.
   // REQUIRES: `session` outlives the window, and its panel is the window's.
   void ShowSession(const Session& session);
+  // The bottom of the designed area, in pixels; what the window adds lies below it.
+  int DesignedAreaBottom() const;
 
  protected:
   void resizeEvent(QResizeEvent* event) override;

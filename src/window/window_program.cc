@@ -35,7 +35,7 @@ int RunWindowProgram(int argc, char** argv, const char* name,
   MainWindow window(session.panel(), [&session](Control command) { session.Click(command); });
   window.ShowSession(session);
   // Preview and undo sit below the designed area, which stays as it is.
-  JournalBar journal_bar(session, window);
+  JournalBar journal_bar(session, window, window.DesignedAreaBottom());
   session.LoadSettings();
   QtStepDriver driver(session.scheduler(), clock);
   // Closing the window ends the program: no step runs after it, and nothing is saved.

@@ -133,8 +133,11 @@ TEST_F(ProgramWindowTest, PreviewListsWhatARunWouldChangeAndUndoTakesTheRunBack)
   for (int i = 0; i < 3; ++i) WriteBytes(Page("p" + std::to_string(i) + ".htm"), "a\n");
   StartUp();
   const int designed_height = window_->height();
-  JournalBar bar(*session_, *window_);
+  JournalBar bar(*session_, *window_, window_->DesignedAreaBottom());
   EXPECT_GT(window_->height(), designed_height);
+  const QWidget* status_bar = window_->findChild<QWidget*>(QStringLiteral("statusBar"));
+  ASSERT_NE(status_bar, nullptr);
+  EXPECT_LE(bar.geometry().bottom(), status_bar->geometry().top());  // the two never overlap
   auto* pages = window_->findChild<QListWidget*>(QStringLiteral("previewPages"));
   auto* undo = window_->findChild<QPushButton*>(QStringLiteral("undoButton"));
   EXPECT_FALSE(undo->isEnabled());
