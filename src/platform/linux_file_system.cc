@@ -180,6 +180,27 @@ class LinuxFileSystem final : public FileSystem {
   int anchor_fd_ = -1;
 };
 
+struct LinuxFileSystem::Staged {
+  std::string path;
+  std::string name;
+  std::string temp_name;
+  std::shared_ptr<FileDescriptor> directory;  // shared by the files staged in it
+  std::string directory_path;
+  // Open until the commit for a file committed alone (synced by itself); a batch's files are
+  // closed once written, so that a batch is not bounded by the number of open files.
+  std::unique_ptr<FileDescriptor> file;
+  bool temp_exists = false;
+  std::optional<FileInfo> replaced;
+
+  ~Staged() {
+    // Not renamed: the temporary file goes (a killed process leaves it to the next run).
+    if (temp_exists) ::unlinkat(directory->get(), temp_name.c_str(), 0);
+  }
+  Error Changed() const {
+    return Error(ErrorKind::kChanged, "replace", path, "changed during the run");
+  }
+};
+
 }  // namespace
 
 std::unique_ptr<FileSystem> NewMachineFileSystem() { return std::make_unique<LinuxFileSystem>(); }
@@ -291,26 +312,6 @@ Status LinuxFileSystem::ReplaceKnownFile(const std::string& path, std::string_vi
   return WriteAndRename(path, bytes, replaced.mode, &replaced);
 }
 
-struct LinuxFileSystem::Staged {
-  std::string path;
-  std::string name;
-  std::string temp_name;
-  std::shared_ptr<FileDescriptor> directory;  // shared by the files staged in it
-  std::string directory_path;
-  // Open until the commit for a file committed alone (synced by itself); a batch's files are
-  // closed once written, so that a batch is not bounded by the number of open files.
-  std::unique_ptr<FileDescriptor> file;
-  bool temp_exists = false;
-  std::optional<FileInfo> replaced;
-
-  ~Staged() {
-    // Not renamed: the temporary file goes (a killed process leaves it to the next run).
-    if (temp_exists) ::unlinkat(directory->get(), temp_name.c_str(), 0);
-  }
-  Error Changed() const {
-    return Error(ErrorKind::kChanged, "replace", path, "changed during the run");
-  }
-};
 
 Result<std::unique_ptr<LinuxFileSystem::Staged>> LinuxFileSystem::Stage(const std::string& path,
                                                                         std::string_view bytes,
