@@ -23,6 +23,8 @@ std::string ConfigDirectoryFor(const char* xdg_config_home, const char* home) {
   return base + kConfigDirectoryName + "/";
 }
 
+ConfigPlace ConfigDirectoryPlace() { return ConfigPlace{ConfigDirectory(), false}; }
+
 std::string ConfigDirectory() {
   const char* home = std::getenv("HOME");
   if (home == nullptr || home[0] == '\0') {
