@@ -4,17 +4,21 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <string>
+#include <vector>
 
 #include "app/batch_output.h"
 #include "panel/settings_fields.h"
 #include "platform/console.h"
 #include "platform/locations.h"
+#include "platform/program_arguments.h"
 #include "platform/site_places.h"
 #include "platform/text_codec.h"
 #include "run/command_line.h"
 #include "run/headless_loop.h"
 #include "run/session.h"
 #include "run/site_folder.h"
+#include "settings/config_place_message.h"
 
 namespace {
 
@@ -53,8 +57,13 @@ void PrintUsage(std::FILE* out, const std::string& config_directory) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  const std::string config_directory = ConfigDirectory();
-  const auto line = ParseCommandLine(argc, argv, CommandLineOptions{.trace = true});
+  const ConfigPlace config_place = ConfigDirectoryPlace();
+  const std::string& config_directory = config_place.directory;
+  const std::vector<std::string> arguments = ProgramArguments(argc, argv);
+  std::vector<const char*> utf8_argv;
+  for (const std::string& argument : arguments) utf8_argv.push_back(argument.c_str());
+  const auto line = ParseCommandLine(static_cast<int>(utf8_argv.size()), utf8_argv.data(),
+                                     CommandLineOptions{.trace = true});
   if (!line) {
     std::fprintf(stderr, "quelbo-batch: %s\n", line.error().c_str());
     PrintUsage(stderr, config_directory);
@@ -129,6 +138,10 @@ int main(int argc, char** argv) {
   console->CatchStopRequests();
 
   session.LoadSettings();
+  if (config_place.instead_of_usual) {
+    panel.SetText(kStatusLine, UsualConfigPlaceUnusableMessage(config_directory));
+    std::fprintf(stderr, "quelbo-batch: %s\n", ToUtf8(panel.Text(kStatusLine)).c_str());
+  }
   if (!session.controller().StartRun()) {
     std::fprintf(stderr, "quelbo-batch: %s\n", ToUtf8(panel.Text(kStatusLine)).c_str());
     return kExitNotStarted;
