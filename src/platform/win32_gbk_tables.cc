@@ -62,12 +62,23 @@ bool IsLeftOut(char32_t code_point) {
 }
 
 // The one code unit Windows decodes `length` bytes to, or -1 when it refuses them.
-long DecodeExactly(const char* bytes, int length) {
+long DecodeExactly(const char* bytes, int length, DWORD flags = MB_ERR_INVALID_CHARS) {
   wchar_t units[4];
-  const int written =
-      ::MultiByteToWideChar(kCodePage, MB_ERR_INVALID_CHARS, bytes, length, units, 4);
+  const int written = ::MultiByteToWideChar(kCodePage, flags, bytes, length, units, 4);
   if (written != 1) return -1;
   return static_cast<long>(units[0]);
+}
+
+// The character a byte 0x80-0xFF that starts no pair stands for by itself: some systems refuse
+// such a byte (0xFF) when asked strictly, though they decode it and encode the character back
+// to it; that round trip is taken as their answer.
+long DecodeSingleByte(const Tables& tables, unsigned char byte) {
+  const char alone = static_cast<char>(byte);
+  const long strict = DecodeExactly(&alone, 1);
+  if (strict >= 0 || IsGbkLeadByte(byte)) return strict;
+  const long lenient = DecodeExactly(&alone, 1, 0);
+  if (lenient < 0 || !EncodesTo(tables, static_cast<char16_t>(lenient), byte, -1)) return -1;
+  return lenient;
 }
 
 // An encoding entry for `units` (one unit, or a surrogate pair) standing for `code_point`.
@@ -112,7 +123,7 @@ std::unique_ptr<Tables> BuildTables() {
     const auto lead = static_cast<unsigned char>(first);
     const char alone = static_cast<char>(first);
     // A byte that is a character by itself (0x80, 0xFF), or U+FFFD for a lead byte alone.
-    long single = DecodeExactly(&alone, 1);
+    const long single = DecodeSingleByte(*tables, lead);
     uint32_t single_entry =
         single >= 0 ? static_cast<uint32_t>(single) : (kReplacement | kMalformed);
     if (single >= 0 && IsGbkLeadByte(lead)) Fail("a lead byte decodes alone");
