@@ -127,8 +127,8 @@ std::string DirectoryOf(const std::string& path) {
 
 // The file system through the wide-character Win32 calls. Paths at the seam are UTF-8 with "/"
 // (or "\") separators. Replacement writes a temporary file beside the page, flushes it and
-// moves it over the page with MoveFileExW (replace, write-through). A page that may not be
-// written (the read-only attribute) makes the move fail, and the page stays as it was.
+// moves it over the page with MoveFileExW (replace, write-through). A page with the read-only
+// attribute is not replaced.
 class Win32FileSystem final : public FileSystem {
  public:
   Result<std::string> ReadFile(const std::string& path) override;
@@ -209,6 +209,12 @@ Status Win32FileSystem::ReplaceKnownFile(const std::string& path, std::string_vi
 
 Status Win32FileSystem::WriteAndMove(const std::string& path, std::string_view bytes) {
   static const std::string process = std::to_string(::GetCurrentProcessId());
+  // A read-only page stays as it is. Windows itself refuses to move a file over it, but not
+  // every implementation of its calls does, so it is asked first.
+  const DWORD attributes = ::GetFileAttributesW(WidePath(path).c_str());
+  if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY) != 0) {
+    return std::unexpected(Error(ErrorKind::kIo, "replace", path, "the file is read-only"));
+  }
   std::string temp;
   std::wstring wide_temp;
   HANDLE raw = INVALID_HANDLE_VALUE;
