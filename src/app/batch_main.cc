@@ -37,21 +37,21 @@ void PrintUsage(std::FILE* out, const std::string& config_directory) {
                "so, in its immediate subfolders) with the stored rules, exactly as pressing Start\n"
                "in the window does, then exits. Without SITE_FOLDER the site is the folder that\n"
                "holds this program, which must then not be a system folder or a folder of\n"
-               "programs such as /usr/bin or ~/.local/bin.\n"
+               "programs such as %s.\n"
                "\n"
                "Settings come from %s\n"
                "(the INI file htm批处理配置.ini and its list files, in GBK), the same directory\n"
-               "the window uses; $XDG_CONFIG_HOME, when set to an absolute path, replaces\n"
-               "~/.config. Nothing is saved after the run.\n"
+               "the window uses; %s. Nothing is saved after the run.\n"
                "\n"
                "  --trace     print every status-line text, one per line, on stdout\n"
                "  --help      print this text\n"
                "  --version   print the version\n"
                "\n"
                "Exit status: 0 finished, 1 finished but pages were skipped (listed on stderr),\n"
-               "2 the run could not start, 130 stopped (after the page in work) by SIGINT,\n"
-               "SIGTERM, SIGHUP or SIGPIPE, or because stdout could not be written.\n",
-               config_directory.c_str());
+               "2 the run could not start, 130 stopped (after the page in work) by %s"
+               " or because stdout could not be written.\n",
+               kProgramFolderExamples, config_directory.c_str(), kConfigDirectoryChoice,
+               kStopRequestNames);
 }
 
 }  // namespace

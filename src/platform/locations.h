@@ -21,6 +21,8 @@ struct ConfigPlace {
   bool instead_of_usual;  // the usual place could not hold it, so this one is used
 };
 ConfigPlace ConfigDirectoryPlace();
+// How the configuration directory is chosen, for the help text.
+extern const char* const kConfigDirectoryChoice;
 std::string ConfigDirectory();
 
 // The directory that holds the running executable, without a trailing "/".

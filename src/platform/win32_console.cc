@@ -74,6 +74,8 @@ class Win32Console final : public Console {
 
 }  // namespace
 
+const char* const kStopRequestNames = "Ctrl+C,\nCtrl+Break or closing the console,";
+
 std::unique_ptr<Console> MakeConsole() { return std::make_unique<Win32Console>(); }
 
 }  // namespace quelbo

@@ -36,6 +36,9 @@ std::string LocalAppData() {
 
 }  // namespace
 
+const char* const kConfigDirectoryChoice =
+    "when drive D: is missing, a CD drive or read-only,\nthe one in %LOCALAPPDATA% instead";
+
 ConfigPlace ConfigDirectoryPlace() {
   const std::string usual = std::string(kUsualDrive) + kConfigDirectoryName + "/";
   if (DriveCanHoldFiles(L"D:\\")) return ConfigPlace{usual, false};
