@@ -1,7 +1,6 @@
 #include "app/batch_journal.h"
 
 #include <cctype>
-
 #include <string_view>
 
 #include "platform/text_codec.h"
@@ -30,7 +29,7 @@ bool LooksLikeRunId(std::string_view arg) {
 
 }  // namespace
 
-bool ParseBatchModeOption(int argc, char** argv, int& i, BatchMode& mode) {
+bool ParseBatchModeOption(int argc, const char* const* argv, int& i, BatchMode& mode) {
   const std::string_view arg = argv[i];
   if (arg == "--dry-run") {
     mode.dry_run = true;

@@ -21,7 +21,7 @@ struct BatchMode {
 };
 
 // Takes argv[i] (and, for --undo, a run id after it) when it is one of these options.
-bool ParseBatchModeOption(int argc, char** argv, int& i, BatchMode& mode);
+bool ParseBatchModeOption(int argc, const char* const* argv, int& i, BatchMode& mode);
 
 // Prints each page a preview finds would change (and, with `diff`, its diff) as it is found.
 void ShowPreviewPages(std::FILE* out, PreviewReport& preview, bool diff);

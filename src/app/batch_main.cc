@@ -4,6 +4,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -12,12 +13,14 @@
 #include "panel/settings_fields.h"
 #include "platform/console.h"
 #include "platform/locations.h"
+#include "platform/program_arguments.h"
 #include "platform/site_places.h"
 #include "platform/text_codec.h"
 #include "run/command_line.h"
 #include "run/headless_loop.h"
 #include "run/session.h"
 #include "run/site_folder.h"
+#include "settings/config_place_message.h"
 
 namespace {
 
@@ -37,12 +40,11 @@ void PrintUsage(std::FILE* out, const std::string& config_directory) {
                "so, in its immediate subfolders) with the stored rules, exactly as pressing Start\n"
                "in the window does, then exits. Without SITE_FOLDER the site is the folder that\n"
                "holds this program, which must then not be a system folder or a folder of\n"
-               "programs such as /usr/bin or ~/.local/bin.\n"
+               "programs such as %s.\n"
                "\n"
                "Settings come from %s\n"
                "(the INI file htm批处理配置.ini and its list files, in GBK), the same directory\n"
-               "the window uses; $XDG_CONFIG_HOME, when set to an absolute path, replaces\n"
-               "~/.config. Nothing is saved after the run.\n"
+               "the window uses; %s. Nothing is saved after the run.\n"
                "\n"
                "  --trace      print every status-line text, one per line, on stdout\n"
                "  --dry-run    change nothing: print each page that would change, with how often\n"
@@ -56,24 +58,32 @@ void PrintUsage(std::FILE* out, const std::string& config_directory) {
                "  --version    print the version\n"
                "\n"
                "Exit status: 0 finished, 1 finished but pages were skipped (listed on stderr),\n"
-               "2 the run could not start, 130 stopped (after the page in work) by SIGINT,\n"
-               "SIGTERM, SIGHUP or SIGPIPE, or because stdout could not be written.\n",
-               config_directory.c_str());
+               "2 the run could not start, 130 stopped (after the page in work) by %s"
+               " or because stdout could not be written.\n",
+               kProgramFolderExamples, config_directory.c_str(), kConfigDirectoryChoice,
+               kStopRequestNames);
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
-  const std::string config_directory = ConfigDirectory();
+  const ConfigPlace config_place = ConfigDirectoryPlace();
+  const std::string& config_directory = config_place.directory;
+  const std::vector<std::string> arguments = ProgramArguments(argc, argv);
+  std::vector<const char*> utf8_argv;
+  for (const std::string& argument : arguments) utf8_argv.push_back(argument.c_str());
   // The journal's options first; what is left is the common command line.
   BatchMode mode;
-  std::vector<char*> rest = {argv[0]};
-  for (int i = 1; i < argc; ++i) {
-    if (std::string_view(argv[i]) == "--") {
-      rest.insert(rest.end(), argv + i, argv + argc);
+  std::vector<const char*> rest = {utf8_argv[0]};
+  const int count = static_cast<int>(utf8_argv.size());
+  for (int i = 1; i < count; ++i) {
+    if (std::string_view(utf8_argv[static_cast<size_t>(i)]) == "--") {
+      rest.insert(rest.end(), utf8_argv.begin() + i, utf8_argv.end());
       break;
     }
-    if (!ParseBatchModeOption(argc, argv, i, mode)) rest.push_back(argv[i]);
+    if (!ParseBatchModeOption(count, utf8_argv.data(), i, mode)) {
+      rest.push_back(utf8_argv[static_cast<size_t>(i)]);
+    }
   }
   const auto line = ParseCommandLine(static_cast<int>(rest.size()), rest.data(),
                                      CommandLineOptions{.trace = true});
@@ -155,6 +165,10 @@ int main(int argc, char** argv) {
   console->CatchStopRequests();
 
   session.LoadSettings();
+  if (config_place.instead_of_usual) {
+    panel.SetText(kStatusLine, UsualConfigPlaceUnusableMessage(config_directory));
+    std::fprintf(stderr, "quelbo-batch: %s\n", ToUtf8(panel.Text(kStatusLine)).c_str());
+  }
   if (!session.StartRun(mode.dry_run)) {
     std::fprintf(stderr, "quelbo-batch: %s\n", ToUtf8(panel.Text(kStatusLine)).c_str());
     return kExitNotStarted;

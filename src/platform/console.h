@@ -27,6 +27,9 @@ class Console {
   virtual void RequestStop() = 0;
 };
 
+// How a user asks the program to stop on this system, for the help text.
+extern const char* const kStopRequestNames;
+
 // The console of the system the program was built for.
 std::unique_ptr<Console> MakeConsole();
 

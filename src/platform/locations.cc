@@ -23,6 +23,11 @@ std::string ConfigDirectoryFor(const char* xdg_config_home, const char* home) {
   return base + kConfigDirectoryName + "/";
 }
 
+const char* const kConfigDirectoryChoice =
+    "$XDG_CONFIG_HOME, when set to an absolute path, replaces\n~/.config";
+
+ConfigPlace ConfigDirectoryPlace() { return ConfigPlace{ConfigDirectory(), false}; }
+
 std::string ConfigDirectory() {
   const char* home = std::getenv("HOME");
   if (home == nullptr || home[0] == '\0') {

@@ -49,6 +49,8 @@ class PosixConsole final : public Console {
 
 }  // namespace
 
+const char* const kStopRequestNames = "SIGINT,\nSIGTERM, SIGHUP or SIGPIPE,";
+
 std::unique_ptr<Console> MakeConsole() { return std::make_unique<PosixConsole>(); }
 
 }  // namespace quelbo

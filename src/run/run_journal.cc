@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <charconv>
+#include <chrono>
 #include <ctime>
 #include <optional>
 
@@ -17,9 +18,17 @@ constexpr char kPagesFile[] = "pages.txt";
 constexpr char kOldFolder[] = "old/";
 
 std::string FormatTime(std::chrono::system_clock::time_point now, const char* format) {
-  const std::time_t seconds = std::chrono::system_clock::to_time_t(now);
+  // The calendar of <chrono> rather than gmtime_r, which not every system's C library has.
+  const auto day = std::chrono::floor<std::chrono::days>(now);
+  const std::chrono::year_month_day date(day);
+  const std::chrono::hh_mm_ss time(std::chrono::floor<std::chrono::seconds>(now - day));
   std::tm utc{};
-  gmtime_r(&seconds, &utc);
+  utc.tm_year = static_cast<int>(date.year()) - 1900;
+  utc.tm_mon = static_cast<int>(static_cast<unsigned>(date.month())) - 1;
+  utc.tm_mday = static_cast<int>(static_cast<unsigned>(date.day()));
+  utc.tm_hour = static_cast<int>(time.hours().count());
+  utc.tm_min = static_cast<int>(time.minutes().count());
+  utc.tm_sec = static_cast<int>(time.seconds().count());
   char text[32];
   const size_t size = std::strftime(text, sizeof text, format, &utc);
   return std::string(text, size);

@@ -1,0 +1,437 @@
+#include <windows.h>
+// <windows.h> names ReplaceFile as a macro for ReplaceFileW, which would rename the method.
+#undef ReplaceFile
+#undef RemoveDirectory
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "platform/file_system.h"
+#include "platform/win32_text.h"
+
+namespace quelbo {
+namespace {
+
+using win32::LastError;
+using win32::WidePath;
+
+// Closes a handle on every path out of a function.
+class Handle {
+ public:
+  explicit Handle(HANDLE handle) : handle_(handle) {}
+  Handle(const Handle&) = delete;
+  Handle& operator=(const Handle&) = delete;
+  ~Handle() {
+    if (valid()) ::CloseHandle(handle_);
+  }
+  bool valid() const { return handle_ != INVALID_HANDLE_VALUE && handle_ != nullptr; }
+  HANDLE get() const { return handle_; }
+  // Closes now and reports the outcome.
+  bool Close() {
+    const bool closed = ::CloseHandle(handle_) != 0;
+    handle_ = INVALID_HANDLE_VALUE;
+    return closed;
+  }
+
+ private:
+  HANDLE handle_;
+};
+
+struct FindCloser {
+  void operator()(HANDLE find) const { ::FindClose(find); }
+};
+
+// Others may read, write, rename and delete while a file is open here, as on POSIX.
+constexpr DWORD kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
+
+// Windows keeps no permission bits; the read-only attribute stands for the missing write bits.
+constexpr std::uint32_t kWritableMode = 0666;
+constexpr std::uint32_t kReadOnlyMode = 0444;
+
+FileType TypeOf(DWORD attributes) {
+  // Symbolic links and junctions are both reparse points that name another place.
+  if ((attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0) return FileType::kSymlink;
+  if ((attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) return FileType::kDirectory;
+  if ((attributes & FILE_ATTRIBUTE_DEVICE) != 0) return FileType::kOther;
+  return FileType::kRegular;
+}
+
+std::int64_t Nanoseconds(const FILETIME& time) {
+  const std::uint64_t ticks =
+      (static_cast<std::uint64_t>(time.dwHighDateTime) << 32) | time.dwLowDateTime;
+  return static_cast<std::int64_t>(ticks) * 100;  // 100 ns ticks since 1601
+}
+
+FileInfo InfoOf(const BY_HANDLE_FILE_INFORMATION& data, bool follow) {
+  FileInfo info;
+  DWORD attributes = data.dwFileAttributes;
+  if (follow) attributes &= ~static_cast<DWORD>(FILE_ATTRIBUTE_REPARSE_POINT);
+  info.type = TypeOf(attributes);
+  info.size = (static_cast<std::uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+  info.mode = (attributes & FILE_ATTRIBUTE_READONLY) != 0 ? kReadOnlyMode : kWritableMode;
+  info.device = data.dwVolumeSerialNumber;
+  info.inode = (static_cast<std::uint64_t>(data.nFileIndexHigh) << 32) | data.nFileIndexLow;
+  info.modified_ns = Nanoseconds(data.ftLastWriteTime);
+  return info;
+}
+
+// Opens a file or directory for reading its information or content; `follow` says whether a
+// link leads to its target.
+HANDLE OpenExisting(const std::wstring& path, DWORD access, bool follow) {
+  DWORD flags = FILE_FLAG_BACKUP_SEMANTICS;  // lets a directory be opened too
+  if (!follow) flags |= FILE_FLAG_OPEN_REPARSE_POINT;
+  return ::CreateFileW(path.c_str(), access, kShareAll, nullptr, OPEN_EXISTING, flags, nullptr);
+}
+
+std::string DirectoryOf(const std::string& path) {
+  const size_t slash = path.find_last_of("/\\");
+  if (slash == std::string::npos) return ".";
+  return path.substr(0, slash);
+}
+
+[[nodiscard]] Status WriteAll(HANDLE file, std::string_view bytes, const std::string& path) {
+  size_t done = 0;
+  while (done < bytes.size()) {
+    const size_t left = bytes.size() - done;
+    const DWORD chunk = left > (1u << 30) ? (1u << 30) : static_cast<DWORD>(left);
+    DWORD written = 0;
+    if (!::WriteFile(file, bytes.data() + done, chunk, &written, nullptr)) {
+      return std::unexpected(LastError("write", path));
+    }
+    done += written;
+  }
+  return Ok();
+}
+
+// Reads an open file to its end into `bytes`, one byte of room past `expected` so that the
+// read which meets the end normally finds it without growing the buffer.
+[[nodiscard]] Status ReadAll(HANDLE file, std::uint64_t expected, std::string& bytes,
+                             const std::string& path) {
+  size_t done = 0;
+  size_t capacity = static_cast<size_t>(expected) + 1;
+  for (;;) {
+    if (done == capacity) capacity += capacity / 2 + 4096;
+    bytes.resize_and_overwrite(capacity, [capacity](char*, size_t) { return capacity; });
+    const size_t left = capacity - done;
+    const DWORD chunk = left > (1u << 30) ? (1u << 30) : static_cast<DWORD>(left);
+    DWORD read = 0;
+    if (!::ReadFile(file, bytes.data() + done, chunk, &read, nullptr)) {
+      return std::unexpected(LastError("read", path));
+    }
+    if (read == 0) break;
+    done += read;
+  }
+  bytes.resize(done);
+  return Ok();
+}
+
+// The file system through the wide-character Win32 calls. Paths at the seam are UTF-8 with "/"
+// (or "\") separators. Replacement writes a temporary file beside the page, flushes it and
+// moves it over the page with MoveFileExW (replace, write-through). A page with the read-only
+// attribute is not replaced.
+class Win32FileSystem final : public FileSystem {
+ public:
+  Win32FileSystem() = default;
+  Win32FileSystem(const Win32FileSystem&) = delete;
+  Win32FileSystem& operator=(const Win32FileSystem&) = delete;
+  // A batch never committed leaves no temporary file behind.
+  ~Win32FileSystem() override {
+    for (const StagedFile& staged : staged_) ::DeleteFileW(staged.wide_temp.c_str());
+  }
+
+  Result<std::string> ReadFile(const std::string& path) override;
+  Status CreateFileIfMissing(const std::string& path) override;
+  Status ReplaceFile(const std::string& path, std::string_view bytes) override;
+  Status ReplaceKnownFile(const std::string& path, std::string_view bytes,
+                          const FileInfo& replaced) override;
+  Status StageReplacement(const std::string& path, std::string_view bytes,
+                          const FileInfo& replaced) override;
+  std::vector<Status> CommitStaged() override;
+  Status KeepCopy(const std::string& from, const std::string& to) override;
+  Status RemoveDirectory(const std::string& path) override;
+  Result<FileInfo> Stat(const std::string& path) override { return InfoAt(path, true); }
+  Result<FileInfo> LinkStat(const std::string& path) override { return InfoAt(path, false); }
+  Result<std::string> RealPath(const std::string& path) override;
+  Result<std::vector<DirectoryEntry>> ListDirectory(const std::string& path) override;
+  Status MakeDirectories(const std::string& path) override;
+  Status RemoveFile(const std::string& path) override;
+  Result<bool> ContentEquals(const std::string& path, std::string_view bytes) override;
+  // Lookups go through the full path each time; Windows has no lookup relative to a handle
+  // in its documented calls, so there is nothing to hold.
+  void AnchorAt(const std::string&) override {}
+
+ private:
+  // A new content written and flushed beside its page, not yet moved over it.
+  struct StagedFile {
+    std::string path;
+    std::string temp;
+    std::wstring wide_temp;
+    std::optional<FileInfo> replaced;
+  };
+
+  Result<FileInfo> InfoAt(const std::string& path, bool follow);
+  Status WriteAndMove(const std::string& path, std::string_view bytes,
+                      std::optional<FileInfo> replaced);
+  Result<StagedFile> WriteTemporary(const std::string& path, std::string_view bytes);
+  Status MoveIntoPlace(const StagedFile& staged);
+
+  std::uint64_t temp_counter_ = 0;
+  std::vector<StagedFile> staged_;
+};
+
+}  // namespace
+
+std::unique_ptr<FileSystem> NewMachineFileSystem() { return std::make_unique<Win32FileSystem>(); }
+
+Result<FileInfo> Win32FileSystem::InfoAt(const std::string& path, bool follow) {
+  Handle file(OpenExisting(WidePath(path), FILE_READ_ATTRIBUTES, follow));
+  if (!file.valid()) return std::unexpected(LastError("stat", path));
+  BY_HANDLE_FILE_INFORMATION data;
+  if (!::GetFileInformationByHandle(file.get(), &data)) {
+    return std::unexpected(LastError("stat", path));
+  }
+  FileInfo info = InfoOf(data, follow);
+  // A device (CON, NUL) opens like a file but is none.
+  if (follow && info.type == FileType::kRegular && ::GetFileType(file.get()) != FILE_TYPE_DISK) {
+    info.type = FileType::kOther;
+  }
+  return info;
+}
+
+Result<std::string> Win32FileSystem::ReadFile(const std::string& path) {
+  const auto info = Stat(path);
+  if (!info) return std::unexpected(info.error());
+  if (info->type != FileType::kRegular) {
+    return std::unexpected(Error(ErrorKind::kNotRegularFile, "open", path, "not a regular file"));
+  }
+  Handle file(::CreateFileW(WidePath(path).c_str(), GENERIC_READ, kShareAll, nullptr, OPEN_EXISTING,
+                            FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+  if (!file.valid()) return std::unexpected(LastError("open", path));
+  std::string bytes;
+  if (auto read = ReadAll(file.get(), info->size, bytes, path); !read) {
+    return std::unexpected(read.error());
+  }
+  return bytes;
+}
+
+Status Win32FileSystem::CreateFileIfMissing(const std::string& path) {
+  Handle file(::CreateFileW(WidePath(path).c_str(), GENERIC_WRITE, kShareAll, nullptr, CREATE_NEW,
+                            FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (file.valid()) return Ok();
+  const DWORD code = ::GetLastError();
+  if (code == ERROR_FILE_EXISTS || code == ERROR_ALREADY_EXISTS) return Ok();
+  return std::unexpected(win32::ErrorFrom(code, "create", path));
+}
+
+Status Win32FileSystem::ReplaceFile(const std::string& path, std::string_view bytes) {
+  return WriteAndMove(path, bytes, std::nullopt);
+}
+
+Status Win32FileSystem::ReplaceKnownFile(const std::string& path, std::string_view bytes,
+                                         const FileInfo& replaced) {
+  return WriteAndMove(path, bytes, replaced);
+}
+
+Status Win32FileSystem::WriteAndMove(const std::string& path, std::string_view bytes,
+                                     std::optional<FileInfo> replaced) {
+  auto staged = WriteTemporary(path, bytes);
+  if (!staged) return std::unexpected(staged.error());
+  staged->replaced = std::move(replaced);
+  return MoveIntoPlace(*staged);
+}
+
+Status Win32FileSystem::StageReplacement(const std::string& path, std::string_view bytes,
+                                         const FileInfo& replaced) {
+  auto staged = WriteTemporary(path, bytes);
+  if (!staged) return std::unexpected(staged.error());
+  staged->replaced = replaced;
+  staged_.push_back(std::move(*staged));
+  return Ok();
+}
+
+std::vector<Status> Win32FileSystem::CommitStaged() {
+  // Each file was flushed when staged: Windows has no flush of many files at once.
+  std::vector<Status> outcomes;
+  outcomes.reserve(staged_.size());
+  for (const StagedFile& staged : staged_) outcomes.push_back(MoveIntoPlace(staged));
+  staged_.clear();
+  return outcomes;
+}
+
+Result<Win32FileSystem::StagedFile> Win32FileSystem::WriteTemporary(const std::string& path,
+                                                                    std::string_view bytes) {
+  static const std::string process = std::to_string(::GetCurrentProcessId());
+  // A read-only page stays as it is. Windows itself refuses to move a file over it, but not
+  // every implementation of its calls does, so it is asked first.
+  const DWORD attributes = ::GetFileAttributesW(WidePath(path).c_str());
+  if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY) != 0) {
+    return std::unexpected(Error(ErrorKind::kIo, "replace", path, "the file is read-only"));
+  }
+  StagedFile staged;
+  staged.path = path;
+  HANDLE raw = INVALID_HANDLE_VALUE;
+  for (int attempt = 0; raw == INVALID_HANDLE_VALUE; ++attempt) {
+    staged.temp = DirectoryOf(path) + "/" + std::string(kTempFilePrefix) + process + "-" +
+                  std::to_string(++temp_counter_);
+    staged.wide_temp = WidePath(staged.temp);
+    raw = ::CreateFileW(staged.wide_temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                        FILE_ATTRIBUTE_NORMAL, nullptr);
+    // A leftover of a killed run may hold the name; any other failure is final.
+    const DWORD code = raw == INVALID_HANDLE_VALUE ? ::GetLastError() : 0;
+    if (raw == INVALID_HANDLE_VALUE && (code != ERROR_FILE_EXISTS || attempt == 100)) {
+      return std::unexpected(win32::ErrorFrom(code, "create temporary file", staged.temp));
+    }
+  }
+  Handle file(raw);
+  auto fail = [&](Error error) -> Result<StagedFile> {
+    if (file.valid()) file.Close();
+    ::DeleteFileW(staged.wide_temp.c_str());
+    return std::unexpected(std::move(error));
+  };
+  if (auto written = WriteAll(file.get(), bytes, staged.temp); !written) {
+    return fail(written.error());
+  }
+  if (!::FlushFileBuffers(file.get())) return fail(LastError("flush", staged.temp));
+  if (!file.Close()) return fail(LastError("write", staged.temp));
+  return staged;
+}
+
+Status Win32FileSystem::MoveIntoPlace(const StagedFile& staged) {
+  auto fail = [&](Error error) -> Status {
+    ::DeleteFileW(staged.wide_temp.c_str());
+    return std::unexpected(std::move(error));
+  };
+  if (staged.replaced) {
+    // The page must still be the one read: same file, size and modification time.
+    const auto now = InfoAt(staged.path, true);
+    if (!now || !now->SameFileAs(*staged.replaced)) {
+      return fail(Error(ErrorKind::kChanged, "replace", staged.path, "changed during the run"));
+    }
+  }
+  const DWORD attributes = ::GetFileAttributesW(WidePath(staged.path).c_str());
+  if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY) != 0) {
+    return fail(Error(ErrorKind::kIo, "replace", staged.path, "the file is read-only"));
+  }
+  if (!::MoveFileExW(staged.wide_temp.c_str(), WidePath(staged.path).c_str(),
+                     MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+    return fail(LastError("rename", staged.path));
+  }
+  return Ok();
+}
+
+Status Win32FileSystem::KeepCopy(const std::string& from, const std::string& to) {
+  // A second name for the same file where the volume allows it; otherwise a copy.
+  if (::CreateHardLinkW(WidePath(to).c_str(), WidePath(from).c_str(), nullptr)) return Ok();
+  return FileSystem::KeepCopy(from, to);
+}
+
+Status Win32FileSystem::RemoveDirectory(const std::string& path) {
+  if (!::RemoveDirectoryW(WidePath(path).c_str())) {
+    return std::unexpected(LastError("rmdir", path));
+  }
+  return Ok();
+}
+
+Result<std::string> Win32FileSystem::RealPath(const std::string& path) {
+  Handle file(OpenExisting(WidePath(path), FILE_READ_ATTRIBUTES, true));
+  if (!file.valid()) return std::unexpected(LastError("resolve", path));
+  std::wstring resolved(MAX_PATH, L'\0');
+  for (;;) {
+    const DWORD length = ::GetFinalPathNameByHandleW(file.get(), resolved.data(),
+                                                     static_cast<DWORD>(resolved.size()),
+                                                     FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
+    if (length == 0) return std::unexpected(LastError("resolve", path));
+    if (length < resolved.size()) {
+      resolved.resize(length);
+      break;
+    }
+    resolved.resize(length + 1);
+  }
+  std::string result = win32::Utf8(resolved, true);
+  // A drive's root keeps its slash ("D:/"); any other folder has none at the end.
+  if (result.size() > 3 && result.back() == '/') result.pop_back();
+  return result;
+}
+
+Result<std::vector<DirectoryEntry>> Win32FileSystem::ListDirectory(const std::string& path) {
+  std::string pattern = path;
+  if (!pattern.empty() && pattern.back() != '/' && pattern.back() != '\\') pattern += '/';
+  pattern += '*';
+  WIN32_FIND_DATAW found;
+  HANDLE raw = ::FindFirstFileExW(WidePath(pattern).c_str(), FindExInfoBasic, &found,
+                                  FindExSearchNameMatch, nullptr, FIND_FIRST_EX_LARGE_FETCH);
+  if (raw == INVALID_HANDLE_VALUE) {
+    const DWORD code = ::GetLastError();
+    if (code == ERROR_FILE_NOT_FOUND) return std::vector<DirectoryEntry>{};  // empty drive root
+    return std::unexpected(win32::ErrorFrom(code, "list", path));
+  }
+  std::unique_ptr<void, FindCloser> find(raw);
+  std::vector<DirectoryEntry> entries;
+  do {
+    const std::wstring_view name = found.cFileName;
+    if (name == L"." || name == L"..") continue;
+    entries.push_back(DirectoryEntry{win32::Utf8(name), TypeOf(found.dwFileAttributes)});
+  } while (::FindNextFileW(raw, &found));
+  if (::GetLastError() != ERROR_NO_MORE_FILES) return std::unexpected(LastError("list", path));
+  return entries;
+}
+
+Status Win32FileSystem::MakeDirectories(const std::string& path) {
+  const std::wstring wide = WidePath(path);
+  // Skips what names the place rather than a folder: "\\?\", a drive "D:", a share "\\host\share".
+  size_t start = 0;
+  if (wide.starts_with(L"\\\\?\\")) start = 4;
+  if (wide.size() >= start + 2 && wide[start + 1] == L':') start += 2;
+  size_t pos = start;
+  while (pos <= wide.size()) {
+    size_t slash = wide.find(L'\\', pos);
+    if (slash == std::wstring::npos) slash = wide.size();
+    pos = slash + 1;
+    if (slash == start || wide[slash - 1] == L'\\') continue;
+    const std::wstring partial = wide.substr(0, slash);
+    if (!::CreateDirectoryW(partial.c_str(), nullptr) && ::GetLastError() != ERROR_ALREADY_EXISTS) {
+      return std::unexpected(LastError("mkdir", win32::Utf8(partial, true)));
+    }
+  }
+  const DWORD attributes = ::GetFileAttributesW(wide.c_str());
+  if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0) {
+    return std::unexpected(Error(ErrorKind::kIo, "mkdir", path, "not a directory"));
+  }
+  return Ok();
+}
+
+Status Win32FileSystem::RemoveFile(const std::string& path) {
+  if (!::DeleteFileW(WidePath(path).c_str())) return std::unexpected(LastError("remove", path));
+  return Ok();
+}
+
+Result<bool> Win32FileSystem::ContentEquals(const std::string& path, std::string_view bytes) {
+  const auto info = Stat(path);
+  if (!info) return std::unexpected(info.error());
+  if (info->type != FileType::kRegular) {
+    return std::unexpected(Error(ErrorKind::kNotRegularFile, "open", path, "not a regular file"));
+  }
+  if (info->size != bytes.size()) return false;
+  Handle file(::CreateFileW(WidePath(path).c_str(), GENERIC_READ, kShareAll, nullptr, OPEN_EXISTING,
+                            FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+  if (!file.valid()) return std::unexpected(LastError("open", path));
+  std::string chunk(1 << 20, '\0');
+  size_t compared = 0;
+  for (;;) {
+    DWORD read = 0;
+    if (!::ReadFile(file.get(), chunk.data(), static_cast<DWORD>(chunk.size()), &read, nullptr)) {
+      return std::unexpected(LastError("read", path));
+    }
+    if (read == 0) return compared == bytes.size();
+    if (compared + read > bytes.size() ||
+        bytes.compare(compared, read, std::string_view(chunk.data(), read)) != 0) {
+      return false;
+    }
+    compared += read;
+  }
+}
+
+}  // namespace quelbo

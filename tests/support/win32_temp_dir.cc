@@ -1,0 +1,76 @@
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <filesystem>
+#include <fstream>
+#include <random>
+#include <sstream>
+
+#include "support/temp_dir.h"
+
+// The Windows sibling of temp_dir.cc: paths are UTF-8 with "/" separators, as the program's.
+
+namespace quelbo::testing {
+namespace {
+
+std::filesystem::path NativePath(std::string_view path) {
+  return std::filesystem::path(std::u8string(path.begin(), path.end()));
+}
+
+std::string Utf8Path(const std::filesystem::path& path) {
+  const std::u8string text = path.generic_u8string();
+  return std::string(text.begin(), text.end());
+}
+
+}  // namespace
+
+TempDir::TempDir() {
+  std::error_code error;
+  const std::filesystem::path base = std::filesystem::temp_directory_path(error);
+  if (error) std::abort();
+  std::random_device random;
+  for (int attempt = 0; attempt < 100; ++attempt) {
+    const auto candidate = base / ("quelbo-test-" + std::to_string(random()));
+    if (std::filesystem::create_directory(candidate, error)) {
+      path_ = Utf8Path(std::filesystem::canonical(candidate));
+      return;
+    }
+  }
+  std::abort();
+}
+
+TempDir::~TempDir() {
+  std::error_code ignored;
+  // Clear read-only attributes a test set, so that removal can reach everything.
+  for (auto it = std::filesystem::recursive_directory_iterator(NativePath(path_), ignored);
+       it != std::filesystem::recursive_directory_iterator(); it.increment(ignored)) {
+    ::SetFileAttributesW(it->path().c_str(), FILE_ATTRIBUTE_NORMAL);
+  }
+  std::filesystem::remove_all(NativePath(path_), ignored);
+}
+
+std::string TempDir::operator/(std::string_view relative) const {
+  return path_ + "/" + std::string(relative);
+}
+
+std::string ReadBytes(const std::string& path) {
+  std::ifstream in(NativePath(path), std::ios::binary);
+  EXPECT_TRUE(in.good()) << "cannot read " << path;
+  std::ostringstream content;
+  content << in.rdbuf();
+  return content.str();
+}
+
+void WriteBytes(const std::string& path, std::string_view bytes) {
+  std::ofstream out(NativePath(path), std::ios::binary | std::ios::trunc);
+  out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+  EXPECT_TRUE(out.good()) << "cannot write " << path;
+}
+
+bool Exists(const std::string& path) {
+  std::error_code ignored;
+  return std::filesystem::symlink_status(NativePath(path), ignored).type() !=
+         std::filesystem::file_type::not_found;
+}
+
+}  // namespace quelbo::testing

@@ -1,0 +1,98 @@
+// What only Windows has: the read-only attribute, reserved device names, paths beyond 260
+// characters, names that the ANSI code page cannot carry.
+
+#include <gtest/gtest.h>
+#include <windows.h>
+// <windows.h> names ReplaceFile as a macro, which would rename the method.
+#undef ReplaceFile
+
+#include <filesystem>
+
+#include "platform/digest.h"
+#include "platform/file_system.h"
+#include "support/temp_dir.h"
+
+namespace quelbo {
+namespace {
+
+class Win32FileSystemTest : public ::testing::Test {
+ protected:
+  testing::TempDir dir_;
+  std::unique_ptr<FileSystem> fs_ = NewMachineFileSystem();
+};
+
+TEST_F(Win32FileSystemTest, ReadOnlyPageIsNeitherReplacedNorLeftWithATemporaryFile) {
+  const std::string page = dir_ / "页面.htm";
+  testing::WriteBytes(page, "old");
+  const std::filesystem::path native(std::u8string(page.begin(), page.end()));
+  ASSERT_TRUE(::SetFileAttributesW(native.c_str(), FILE_ATTRIBUTE_READONLY));
+  EXPECT_EQ(fs_->Stat(page)->mode, 0444u);
+  EXPECT_FALSE(fs_->ReplaceFile(page, "new").has_value());
+  EXPECT_EQ(testing::ReadBytes(page), "old");
+  EXPECT_EQ(fs_->ListDirectory(dir_.path())->size(), 1u);
+}
+
+TEST_F(Win32FileSystemTest, NamesAndPathsWindowsTreatsApart) {
+  // A path of more than 260 characters, with Chinese names on the way.
+  std::string deep = dir_.path();
+  while (deep.size() < 300) deep += "/目录目录目录目录目录";
+  ASSERT_TRUE(fs_->MakeDirectories(deep).has_value());
+  const std::string page = deep + "/页.htm";
+  ASSERT_TRUE(fs_->ReplaceFile(page, "long").has_value());
+  EXPECT_EQ(fs_->ReadFile(page).value_or(""), "long");
+  EXPECT_TRUE(fs_->ContentEquals(page, "long").value_or(false));
+  const auto entries = fs_->ListDirectory(deep);
+  ASSERT_TRUE(entries.has_value());
+  ASSERT_EQ(entries->size(), 1u);
+  EXPECT_EQ((*entries)[0].name, "页.htm");
+  EXPECT_EQ(fs_->RealPath(page).value_or(""), page);
+  // Device names are no pages, in any folder and with any extension.
+  for (const char* device : {"NUL", "CON", "nul.htm", "COM1"}) {
+    const auto read = fs_->ReadFile(dir_ / device);
+    EXPECT_FALSE(read.has_value()) << device;
+  }
+}
+
+// A batch: nothing is replaced before the commit; then each file is, unless it changed.
+TEST_F(Win32FileSystemTest, StagedReplacementsTakeEffectTogetherAtTheCommit) {
+  const std::string names[] = {"a.htm", "b.htm", "c.htm"};
+  for (const std::string& name : names) testing::WriteBytes(dir_ / name, "old");
+  {
+    const std::unique_ptr<FileSystem> batch = NewMachineFileSystem();
+    for (const std::string& name : names) {
+      ASSERT_TRUE(batch->StageReplacement(dir_ / name, "new", batch->Stat(dir_ / name).value()));
+    }
+    testing::WriteBytes(dir_ / "b.htm", "theirs");
+    for (const std::string& name : names) EXPECT_NE(testing::ReadBytes(dir_ / name), "new");
+    const std::vector<Status> outcomes = batch->CommitStaged();
+    ASSERT_EQ(outcomes.size(), 3u);
+    EXPECT_TRUE(outcomes[0] && outcomes[2]);
+    EXPECT_EQ(outcomes[1].error().kind(), ErrorKind::kChanged);
+    ASSERT_TRUE(
+        batch->StageReplacement(dir_ / "c.htm", "never", batch->Stat(dir_ / "c.htm").value()));
+  }  // dropped uncommitted: the file stays as it was
+  EXPECT_EQ(testing::ReadBytes(dir_ / "a.htm"), "new");
+  EXPECT_EQ(testing::ReadBytes(dir_ / "b.htm"), "theirs");
+  EXPECT_EQ(testing::ReadBytes(dir_ / "c.htm"), "new");
+  EXPECT_EQ(fs_->ListDirectory(dir_.path())->size(), 3u);
+}
+
+// What the run journal needs: a kept copy that survives the page's replacement, an empty
+// folder's removal, and the same digests as on every other system.
+TEST_F(Win32FileSystemTest, JournalKeepsCopiesRemovesFoldersAndDigestsAlike) {
+  const std::string page = dir_ / "页.htm";
+  testing::WriteBytes(page, "old");
+  ASSERT_TRUE(fs_->MakeDirectories(dir_ / "旧"));
+  ASSERT_TRUE(fs_->KeepCopy(page, dir_ / "旧/页.htm"));
+  ASSERT_TRUE(fs_->ReplaceFile(page, "new"));
+  EXPECT_EQ(testing::ReadBytes(dir_ / "旧/页.htm"), "old");
+  EXPECT_FALSE(fs_->RemoveDirectory(dir_ / "旧").has_value());  // not empty
+  ASSERT_TRUE(fs_->RemoveFile(dir_ / "旧/页.htm"));
+  EXPECT_TRUE(fs_->RemoveDirectory(dir_ / "旧").has_value());
+  EXPECT_EQ(fs_->ListDirectory(dir_.path())->size(), 1u);
+  EXPECT_EQ(Sha256Hex("abc"), "ba7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad");
+  EXPECT_EQ(Sha256Hex(""), "e3b0c44298fc1c149afbf4c8996fb92427ae41e4649b934ca495991b7852b855");
+}
+
+}  // namespace
+}  // namespace quelbo
