@@ -15,6 +15,8 @@ constexpr std::array<std::string_view, 15> kSystemTrees = {
     "/opt", "/proc", "/run", "/sbin", "/snap", "/sys",   "/usr",
 };
 constexpr std::string_view kMountedDisks = "/run/media";
+// Shared memory, where a site may be copied to work on it fast (the benchmarks do).
+constexpr std::string_view kSharedMemory = "/dev/shm";
 
 bool IsInTree(std::string_view directory, std::string_view tree) {
   return directory.starts_with(tree) &&
@@ -31,6 +33,7 @@ bool IsSystemFolder(std::string_view directory) {
   // Where programs are installed outside those trees too: ~/.local/bin, /usr/local/bin.
   if (directory.ends_with("/bin")) return true;
   if (IsInTree(directory, kMountedDisks) && directory != kMountedDisks) return false;
+  if (IsInTree(directory, kSharedMemory) && directory != kSharedMemory) return false;
   for (const std::string_view tree : kSystemTrees) {
     if (IsInTree(directory, tree)) return true;
   }

@@ -20,6 +20,7 @@ TEST(SitePlaces, SystemFoldersAndPlacesForPages) {
       {"/home/u/site", false},
       {"/var/www/html", false},
       {"/run/media/u/disk", false},
+      {"/dev/shm/site", false},
   };
   for (const auto& [directory, system] : cases) {
     EXPECT_EQ(IsSystemFolder(directory), system) << directory;
