@@ -62,6 +62,7 @@ class Session {
 
   ControlPanel& panel() { return panel_; }
   StepScheduler& scheduler() { return scheduler_; }
+  const StepScheduler& scheduler() const { return scheduler_; }
   RunReport& report() { return report_; }
   const RunReport& report() const { return report_; }
   // The site folder the run works on, absolute.

@@ -111,6 +111,7 @@ void MainWindow::FitMultiLineFields() {
 
 void MainWindow::ShowSession(const Session& session) {
   session_ = &session;
+  refresh_queue_.SetBusyCheck([&session] { return !session.scheduler().Idle(); });
   status_bar_->ShowSiteFolder(QString::fromStdString(session.root_path()));
   RefreshStatusBar();
 }

@@ -6,7 +6,6 @@ namespace quelbo {
 
 RefreshQueue::RefreshQueue(Refresh refresh) : refresh_(std::move(refresh)) {
   timer_.setSingleShot(true);
-  timer_.setInterval(kFrameMilliseconds);
   QObject::connect(&timer_, &QTimer::timeout, &timer_, [this] { Flush(); });
 }
 
@@ -14,7 +13,7 @@ void RefreshQueue::MarkDirty(Control control) {
   dirty_.set(Index(control));
   if (!scheduled_) {
     scheduled_ = true;
-    timer_.start();
+    timer_.start(busy_ && busy_() ? kBusyFrameMilliseconds : kFrameMilliseconds);
   }
 }
 

@@ -4,6 +4,7 @@
 #include <bitset>
 #include <cstdint>
 #include <functional>
+#include <utility>
 
 #include "panel/control.h"
 
@@ -15,11 +16,16 @@ class RefreshQueue {
  public:
   using Refresh = std::function<void(Control)>;
 
-  // One frame at 30 Hz: smooth for a status line and a progress bar, and during a run each
-  // frame costs about a millisecond of painting that the pages wait for.
+  // One frame at 30 Hz: smooth for a status line and a progress bar while the user works.
   static constexpr int kFrameMilliseconds = 33;
+  // While a run goes on, each frame repaints the progress, the status line and the moving
+  // list of pages (a millisecond or more of painting that the pages wait for, and more under
+  // load): ten frames a second still show the run moving, at a third of the cost.
+  static constexpr int kBusyFrameMilliseconds = 100;
 
   explicit RefreshQueue(Refresh refresh);
+  // `busy` says whether a run is going on, for the longer frame; none: never busy.
+  void SetBusyCheck(std::function<bool()> busy) { busy_ = std::move(busy); }
   RefreshQueue(const RefreshQueue&) = delete;
   RefreshQueue& operator=(const RefreshQueue&) = delete;
 
@@ -32,6 +38,7 @@ class RefreshQueue {
 
  private:
   Refresh refresh_;
+  std::function<bool()> busy_;
   std::bitset<kControlCount> dirty_;
   bool scheduled_ = false;
   QTimer timer_;
