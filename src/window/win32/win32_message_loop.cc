@@ -28,14 +28,17 @@ int RunMessageLoop() {
 
 bool ProcessPendingMessages() {
   MSG message;
-  while (::PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+  for (;;) {
+    if (!::PeekMessageW(&message, nullptr, 0, kRunDueMessage - 1, PM_REMOVE) &&
+        !::PeekMessageW(&message, nullptr, kRunDueMessage + 1, 0xFFFFFFFF, PM_REMOVE)) {
+      return true;
+    }
     if (message.message == WM_QUIT) {
       ::PostQuitMessage(static_cast<int>(message.wParam));
       return false;
     }
     Dispatch(message);
   }
-  return true;
 }
 
 void ProcessPendingInputAndPaint() {

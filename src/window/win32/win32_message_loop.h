@@ -10,6 +10,9 @@
 
 namespace quelbo::win32 {
 
+// The step driver's pass of the loop, posted for a step due now.
+inline constexpr UINT kRunDueMessage = WM_APP + 1;
+
 // Returns true when it has dealt with the message, which is then not dispatched.
 using MessageFilter = std::function<bool(const MSG&)>;
 void SetMessageFilter(MessageFilter filter);
@@ -20,8 +23,10 @@ void Dispatch(MSG& message);
 // Runs until WM_QUIT; returns its exit code.
 int RunMessageLoop();
 
-// Dispatches the messages waiting now. A WM_QUIT met here is posted again for the loop to end
-// on; returns false then.
+// Dispatches the messages waiting now, for a step that lets the window breathe in its middle:
+// all but the step driver's passes, which wait for the loop (each pass posts the next, so they
+// would never end here). A WM_QUIT met here is posted again for the loop to end on; returns
+// false then.
 bool ProcessPendingMessages();
 
 // Dispatches the waiting input, paint and timer messages only, so that a run of back-to-back

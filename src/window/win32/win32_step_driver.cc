@@ -51,8 +51,8 @@ void Win32StepDriver::ProcessPendingEvents() { win32::ProcessPendingMessages(); 
 LRESULT CALLBACK Win32StepDriver::WindowProc(HWND hwnd, UINT message, WPARAM wparam,
                                              LPARAM lparam) {
   auto* driver = reinterpret_cast<Win32StepDriver*>(::GetWindowLongPtrW(hwnd, GWLP_USERDATA));
-  if (driver != nullptr && (message == kRunDueMessage || message == WM_TIMER)) {
-    if (message == kRunDueMessage) driver->posted_ = false;
+  if (driver != nullptr && (message == win32::kRunDueMessage || message == WM_TIMER)) {
+    if (message == win32::kRunDueMessage) driver->posted_ = false;
     driver->RunDue();
     return 0;
   }
@@ -70,7 +70,7 @@ void Win32StepDriver::Retime() {
   // Rounded up: woken before the deadline, the pass would find nothing due.
   const auto wait = std::chrono::ceil<Milliseconds>(*deadline - clock_.Now()).count();
   if (wait <= 0) {
-    if (!posted_) posted_ = ::PostMessageW(hwnd_, kRunDueMessage, 0, 0) != 0;
+    if (!posted_) posted_ = ::PostMessageW(hwnd_, win32::kRunDueMessage, 0, 0) != 0;
     return;
   }
   const auto milliseconds = static_cast<UINT>(

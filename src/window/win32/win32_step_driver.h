@@ -28,7 +28,6 @@ class Win32StepDriver final : public EventLoopPort {
  private:
   static constexpr Milliseconds kSlice{4};
   static constexpr int kSlicePasses = 64;
-  static constexpr UINT kRunDueMessage = WM_APP + 1;
   static constexpr UINT_PTR kTimerId = 1;
 
   static LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam);
