@@ -194,7 +194,7 @@ TEST_F(Win32WindowTest, StopAndContinueInTheMiddleOfARun) {
   PlainRunSettings();
   Key(u"替换前1", u"a");
   Key(u"替换后1", u"b");
-  constexpr int kPages = 300;
+  constexpr int kPages = 100;
   WritePages(kPages, "a");
   StartUp();
   Click(Control::Command1);
