@@ -1,6 +1,7 @@
 #include "window/status_texts.h"
 
 #include "panel/settings_fields.h"
+#include "platform/text_codec.h"
 
 namespace quelbo {
 namespace {
@@ -83,6 +84,16 @@ std::u16string SaveNoteText(const std::vector<Control>& fields) {
     names += FieldDescription(field);
   }
   return names + u" 含GBK无法保存的字符，已存为“?”";
+}
+
+std::u16string PreviewLine(const PreviewedPage& page) {
+  std::u16string line = page.entry + u"  ";
+  for (size_t i = 0; i < kRewriteRuleCount; ++i) {
+    if (page.counts.applied[i] == 0) continue;
+    line += FromUtf8(RuleLabel(static_cast<RewriteRule>(i))) + u"=" +
+            Decimal(page.counts.applied[i]) + u" ";
+  }
+  return line;
 }
 
 }  // namespace quelbo

@@ -6,8 +6,10 @@
 #include <vector>
 
 #include "panel/control.h"
+#include "run/preview_report.h"
 
-// The texts of the window's status bar, shared by its bindings to the window systems.
+// The texts of the window's status bar and preview list, shared by its bindings to the window
+// systems.
 
 namespace quelbo {
 
@@ -20,5 +22,7 @@ std::u16string SkippedCountText(size_t skipped);
 std::u16string FieldDescription(Control field);
 // The note on the fields the last save stored with "?"; empty for none.
 std::u16string SaveNoteText(const std::vector<Control>& fields);
+// A page of the preview list: its entry, then how often each rule applied ("rule=n").
+std::u16string PreviewLine(const PreviewedPage& page);
 
 }  // namespace quelbo

@@ -16,6 +16,7 @@
 #include "run/session.h"
 #include "support/temp_dir.h"
 #include "window/twips.h"
+#include "window/win32/win32_journal_bar.h"
 #include "window/win32/win32_main_window.h"
 // After <windows.h>, which the window brings.
 #include <commctrl.h>
@@ -188,6 +189,44 @@ TEST_F(Win32WindowTest, AWholeRunFromCommand1RewritesThePagesAndSumsItUp) {
   EXPECT_EQ(PlaceOf(kSkippedPages), PlaceOf(kPendingPages));
   EXPECT_FALSE(::IsWindowVisible(Find(kPendingPages)));
   EXPECT_TRUE(Shown(kSkippedPages).starts_with(u"bad.htm"));
+}
+
+TEST_F(Win32WindowTest, PreviewListsWhatARunWouldChangeAndUndoTakesTheRunBack) {
+  PlainRunSettings();
+  Key(u"替换前1", u"a");
+  Key(u"替换后1", u"b");
+  WritePages(3, "a\n");
+  StartUp();
+  RECT designed;
+  ::GetClientRect(window_->hwnd(), &designed);
+  Win32JournalBar bar(*session_, *window_);
+  RECT grown;
+  ::GetClientRect(window_->hwnd(), &grown);
+  EXPECT_GT(grown.bottom, designed.bottom);
+  RECT bar_place;
+  ::GetWindowRect(::GetParent(bar.Find("undoButton")), &bar_place);
+  RECT status_place;
+  ::GetWindowRect(window_->status_bar().hwnd(), &status_place);
+  EXPECT_LE(bar_place.bottom, status_place.top);  // the two never overlap
+  HWND pages = bar.Find("previewPages");
+  EXPECT_FALSE(::IsWindowEnabled(bar.Find("undoButton")));
+
+  ::SendMessageW(bar.Find("previewButton"), BM_CLICK, 0, 0);
+  ASSERT_TRUE(RunUntilIdle());
+  ASSERT_EQ(::SendMessageW(pages, LB_GETCOUNT, 0, 0), 3);
+  ::SendMessageW(pages, LB_SETCURSEL, 1, 0);
+  ::SendMessageW(::GetParent(pages), WM_COMMAND, MAKEWPARAM(0, LBN_SELCHANGE),
+                 reinterpret_cast<LPARAM>(pages));
+  EXPECT_NE(WindowText(bar.Find("previewDiff")).find(u"\r\n-a\r\n+b\r\n"), std::u16string::npos);
+  EXPECT_EQ(ReadBytes(NumberedPage(1)), "a\n");
+
+  Click(Control::Command1);
+  ASSERT_TRUE(RunUntilIdle());
+  EXPECT_EQ(ReadBytes(NumberedPage(1)), "b\n");
+  ASSERT_TRUE(::IsWindowEnabled(bar.Find("undoButton")));
+  ::SendMessageW(bar.Find("undoButton"), BM_CLICK, 0, 0);
+  for (int i = 0; i < 3; ++i) EXPECT_EQ(ReadBytes(NumberedPage(i)), "a\n");
+  EXPECT_EQ(Shown(Control::Label1), u"撤销完毕：恢复 3 个页面");
 }
 
 TEST_F(Win32WindowTest, StopAndContinueInTheMiddleOfARun) {

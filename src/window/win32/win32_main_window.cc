@@ -55,6 +55,14 @@ void RegisterFormClass(WNDPROC procedure) {
   ::RegisterClassExW(&form_class);  // fails harmlessly when already registered
 }
 
+bool IsPushButton(HWND window) {
+  wchar_t window_class[16] = {};
+  ::GetClassNameW(window, window_class, 16);
+  const LONG type = ::GetWindowLongW(window, GWL_STYLE) & BS_TYPEMASK;
+  return _wcsicmp(window_class, L"Button") == 0 &&
+         (type == BS_PUSHBUTTON || type == BS_DEFPUSHBUTTON);
+}
+
 // Lines of a font, in pixels.
 int LineHeight(HWND window, HFONT font) {
   HDC dc = ::GetDC(window);
@@ -114,11 +122,8 @@ Win32MainWindow::Win32MainWindow(ControlPanel& panel, CommandHandler on_command)
   Layout();
   UseFont();
   // The client area at design size, with the status bar below it.
-  const PixelRect client = TwipsToPixels(DesignPlacement(Control::Form1).rect, dpi_);
-  RECT outer{0, 0, client.width, client.height + status_bar_->Height()};
-  ::AdjustWindowRectExForDpi(&outer, WS_OVERLAPPEDWINDOW, FALSE, WS_EX_CONTROLPARENT,
-                             static_cast<UINT>(dpi_));
-  ::SetWindowPos(hwnd_, nullptr, 0, 0, outer.right - outer.left, outer.bottom - outer.top,
+  const SIZE outer = OuterSize();
+  ::SetWindowPos(hwnd_, nullptr, 0, 0, outer.cx, outer.cy,
                  SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
   for (size_t i = 0; i < kControlCount; ++i) Refresh(static_cast<Control>(i));
   observer_ = panel_.AddObserver([this](Control control) { MarkDirty(control); });
@@ -176,6 +181,31 @@ void Win32MainWindow::UseFont() {
   if (font_ != nullptr) ::DeleteObject(font_);
   font_ = font;
   status_bar_->Fit();
+}
+
+SIZE Win32MainWindow::OuterSize() const {
+  RECT outer{0, 0, DesignedAreaWidth(),
+             DesignedAreaBottom() + reserved_below_ + status_bar_->Height()};
+  ::AdjustWindowRectExForDpi(&outer, WS_OVERLAPPEDWINDOW, FALSE, WS_EX_CONTROLPARENT,
+                             static_cast<UINT>(dpi_));
+  return {outer.right - outer.left, outer.bottom - outer.top};
+}
+
+int Win32MainWindow::DesignedAreaWidth() const {
+  return TwipsToPixels(DesignPlacement(Control::Form1).rect, dpi_).width;
+}
+
+int Win32MainWindow::DesignedAreaBottom() const {
+  return TwipsToPixels(DesignPlacement(Control::Form1).rect, dpi_).height;
+}
+
+void Win32MainWindow::ReserveBelowDesignedArea(int height) {
+  RECT window;
+  ::GetWindowRect(hwnd_, &window);
+  const int change = height - reserved_below_;
+  reserved_below_ = height;
+  ::SetWindowPos(hwnd_, nullptr, 0, 0, window.right - window.left,
+                 window.bottom - window.top + change, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 void Win32MainWindow::Show(int show_command) {
@@ -356,13 +386,10 @@ LRESULT Win32MainWindow::Handle(UINT message, WPARAM wparam, LPARAM lparam) {
       status_bar_->Fit();
       return 0;
     case WM_GETMINMAXINFO: {
-      // Never smaller than the designed area.
-      const PixelRect client = TwipsToPixels(DesignPlacement(Control::Form1).rect, dpi_);
-      RECT outer{0, 0, client.width, client.height + (status_bar_ ? status_bar_->Height() : 0)};
-      ::AdjustWindowRectExForDpi(&outer, WS_OVERLAPPEDWINDOW, FALSE, WS_EX_CONTROLPARENT,
-                                 static_cast<UINT>(dpi_));
-      auto* limits = reinterpret_cast<MINMAXINFO*>(lparam);
-      limits->ptMinTrackSize = {outer.right - outer.left, outer.bottom - outer.top};
+      // Never smaller than the designed area and what lies below it.
+      if (status_bar_ == nullptr) break;
+      const SIZE outer = OuterSize();
+      reinterpret_cast<MINMAXINFO*>(lparam)->ptMinTrackSize = {outer.cx, outer.cy};
       return 0;
     }
     case WM_DPICHANGED: {
@@ -450,10 +477,7 @@ bool Win32MainWindow::HandleKey(const MSG& message) {
       MoveFocus(::GetKeyState(VK_SHIFT) >= 0);
       return true;
     case VK_RETURN:
-      if (control_key || ::GetKeyState(VK_SHIFT) < 0 || !id ||
-          KindOf(*id) != ControlKind::kCommand) {
-        return false;
-      }
+      if (control_key || ::GetKeyState(VK_SHIFT) < 0 || !IsPushButton(focused)) return false;
       // A held key repeats; one press is one command.
       if ((message.lParam & (1 << 30)) == 0) ::SendMessageW(focused, BM_CLICK, 0, 0);
       return true;
@@ -487,6 +511,7 @@ void Win32MainWindow::MoveFocus(bool forward) {
         break;
     }
   }
+  controls.insert(controls.end(), extra_tab_stops_.begin(), extra_tab_stops_.end());
   HWND target =
       NextInFocusChain(VisibleFocusChain(hwnd_, controls, options), ::GetFocus(), forward);
   if (target == nullptr) return;

@@ -6,6 +6,7 @@
 #include <functional>
 #include <memory>
 #include <string_view>
+#include <vector>
 
 #include "panel/control_panel.h"
 #include "window/win32/win32_edit_binding.h"
@@ -42,7 +43,18 @@ class Win32MainWindow {
   HWND Find(std::string_view name) const;
   HWND Find(Control control) const { return windows_[Index(control)]; }
   int Dpi() const { return dpi_; }
+  // The font of the controls.
+  HFONT Font() const { return font_; }
   Win32StatusBar& status_bar() { return *status_bar_; }
+
+  // The designed area, in pixels at the window's DPI; what the window adds lies below it.
+  int DesignedAreaWidth() const;
+  int DesignedAreaBottom() const;
+  // Makes room for `height` pixels right below the designed area, above the status bar: the
+  // window grows or shrinks by the change.
+  void ReserveBelowDesignedArea(int height);
+  // A control added below the designed area that Tab visits too, when in sight.
+  void AddTabStop(HWND control) { extra_tab_stops_.push_back(control); }
 
   // Shows pending model changes now rather than at the next frame.
   void RefreshNow();
@@ -80,6 +92,9 @@ class Win32MainWindow {
   void ShowSkippedPages(bool shown);
   void MoveFocus(bool forward);
   void MoveInOptions(HWND focused, bool forward);
+  // The outer size of a window whose client area holds the designed area, what lies below it
+  // and the status bar.
+  SIZE OuterSize() const;
 
   ControlPanel& panel_;
   CommandHandler on_command_;
@@ -95,6 +110,8 @@ class Win32MainWindow {
   bool skipped_shown_ = false;
   std::bitset<kControlCount> dirty_;
   bool refresh_scheduled_ = false;
+  int reserved_below_ = 0;
+  std::vector<HWND> extra_tab_stops_;
   HWND last_focus_ = nullptr;  // given back when the window is activated again
   ControlPanel::ObserverId observer_ = 0;
 };

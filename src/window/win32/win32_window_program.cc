@@ -19,6 +19,7 @@
 #include "run/session.h"
 #include "run/site_folder.h"
 #include "settings/config_place_message.h"
+#include "window/win32/win32_journal_bar.h"
 #include "window/win32/win32_main_window.h"
 #include "window/win32/win32_message_loop.h"
 #include "window/win32/win32_step_driver.h"
@@ -119,6 +120,8 @@ int RunWin32WindowProgram(int argc, char** argv) {
   // The window exists before the settings fill it, and is shown only after.
   Win32MainWindow window(session.panel(), [&session](Control command) { session.Click(command); });
   window.ShowSession(session);
+  // Preview and undo sit below the designed area, which stays as it is.
+  Win32JournalBar journal_bar(session, window);
   session.LoadSettings();
   if (config_place.instead_of_usual) {
     session.panel().SetText(kStatusLine, UsualConfigPlaceUnusableMessage(config_place.directory));
