@@ -178,6 +178,9 @@ void Win32MainWindow::UseFont() {
     if (window != hwnd_) ::SendMessageW(window, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
   }
   ::SendMessageW(status_bar_->hwnd(), WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
+  for (HWND control : extra_tab_stops_) {
+    ::SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
+  }
   if (font_ != nullptr) ::DeleteObject(font_);
   font_ = font;
   status_bar_->Fit();

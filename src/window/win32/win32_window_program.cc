@@ -48,6 +48,21 @@ void PrintUsage(std::FILE* out) {
                kProgramFolderExamples, ConfigDirectory().c_str(), kConfigDirectoryChoice);
 }
 
+// A window program has no console of its own: what it prints (--help, a wrong command line)
+// goes to the console it was started from, unless it is sent elsewhere.
+void UseParentConsole() {
+  const auto sent_elsewhere = [](DWORD which) {
+    HANDLE handle = ::GetStdHandle(which);
+    return handle != nullptr && handle != INVALID_HANDLE_VALUE &&
+           ::GetFileType(handle) != FILE_TYPE_UNKNOWN;
+  };
+  const bool out_elsewhere = sent_elsewhere(STD_OUTPUT_HANDLE);
+  const bool err_elsewhere = sent_elsewhere(STD_ERROR_HANDLE);
+  if ((out_elsewhere && err_elsewhere) || !::AttachConsole(ATTACH_PARENT_PROCESS)) return;
+  if (!out_elsewhere) (void)std::freopen("CONOUT$", "w", stdout);
+  if (!err_elsewhere) (void)std::freopen("CONOUT$", "w", stderr);
+}
+
 // The folder the user picks in the system's folder chooser; empty when none is picked.
 std::string ChooseSiteFolder() {
   const HRESULT com = ::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
@@ -73,6 +88,7 @@ std::string ChooseSiteFolder() {
 }  // namespace
 
 int RunWin32WindowProgram(int argc, char** argv) {
+  UseParentConsole();
   const std::vector<std::string> arguments = ProgramArguments(argc, argv);
   std::vector<const char*> utf8_argv;
   for (const std::string& argument : arguments) utf8_argv.push_back(argument.c_str());
