@@ -254,6 +254,26 @@ TEST_F(Win32WindowTest, StopAndContinueInTheMiddleOfARun) {
   EXPECT_GE(session_->report().processed(), static_cast<size_t>(kPages - 1));
 }
 
+TEST_F(Win32WindowTest, ClosingTheWindowStopsTheRunAndSavesNothing) {
+  PlainRunSettings();
+  Key(u"替换前1", u"a");
+  Key(u"替换后1", u"b");
+  WritePages(40, "a");
+  StartUp();
+  window_->OnClose([this] { driver_->Stop(); });  // as the program does
+  Click(Control::Command1);
+  ASSERT_TRUE(RunUntil([this] { return session_->panel().ProgressBar().value >= 5; }));
+  const std::string ini = ReadBytes(config_ + "htm批处理配置.ini");
+  ::SendMessageW(window_->hwnd(), WM_CLOSE, 0, 0);
+  EXPECT_FALSE(::IsWindow(window_->hwnd()));
+  MSG quit;
+  EXPECT_TRUE(::PeekMessageW(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));  // the program ends
+  const size_t at_close = session_->report().processed();
+  RunUntil([] { return false; }, 50);
+  EXPECT_EQ(session_->report().processed(), at_close);
+  EXPECT_EQ(ReadBytes(config_ + "htm批处理配置.ini"), ini);
+}
+
 TEST_F(Win32WindowTest, BlockSetPanelFollowsCommand5AndCommand2) {
   StartUp();
   const int dpi = window_->Dpi();
