@@ -345,6 +345,16 @@ TEST_F(Win32WindowTest, ATypedMultiLineRuleIsStoredWithCrLfAndTabLeavesTheField)
   EXPECT_EQ(ReadBytes(config_ + "shanchu.txt"), "ad\r\nend\r\n");
 }
 
+TEST_F(Win32WindowTest, AnEditOfThePendingPagesKeepsWhatTheRunTookSinceTheLastFrame) {
+  StartUp();
+  session_->panel().SetText(kPendingPages, u"a.htm\r\nb.htm\nc.htm");
+  EXPECT_EQ(Shown(kPendingPages), u"a.htm\r\nb.htm\r\nc.htm");  // each break as the field shows it
+  session_->panel().DropTextPrefix(kPendingPages, 7);           // taken by the run, not yet shown
+  Type(kPendingPages, u"x");
+  EXPECT_EQ(session_->panel().Text(kPendingPages), u"b.htm\nc.htmx");
+  EXPECT_EQ(Shown(kPendingPages), u"b.htm\r\nc.htmx");
+}
+
 TEST_F(Win32WindowTest, TabVisitsTheControlsInSightAsTheScreenShowsThem) {
   StartUp();
   const auto tab_round = [this](Control from) {

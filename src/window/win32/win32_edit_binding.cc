@@ -56,6 +56,7 @@ void EditBinding::Refresh() {
   if (model == shown_model_) return;
   std::u16string wanted = multi_line_ ? CrLfForm(model) : std::u16string(model);
   shown_model_ = std::u16string(model);
+  shown_version_ = panel_.TextVersion(control_);
   if (wanted == shown_edit_) return;
   const ChangedRange range = FindChangedRange(shown_edit_, wanted);
   Replace(range.start, range.before_end, wanted.substr(range.start, range.after_end - range.start));
@@ -113,12 +114,24 @@ void EditBinding::OnChange() {
          before[before.size() - 1 - back] == after[after.size() - 1 - back]) {
     ++back;
   }
-  const TextEdit edit =
+  TextEdit edit =
       ToModelEdit(shown_model_, front, before.size() - front - back,
                   std::u16string_view(after).substr(front, after.size() - front - back));
-  shown_model_ = ApplyEdit(shown_model_, edit);
+  // Since the last frame a run may have taken lines from the top of the text: the edit goes
+  // where it belongs in the text as it is now, so that nothing taken comes back.
+  const std::u16string_view current = panel_.Text(control_);
+  const bool only_front_dropped =
+      panel_.TextVersion(control_) == shown_version_ && current.size() <= shown_model_.size();
+  const size_t dropped = only_front_dropped ? shown_model_.size() - current.size() : 0;
+  shown_model_ = ApplyEdit(shown_model_, edit);  // what the control shows now
+  std::u16string updated = shown_model_;
+  if (only_front_dropped && edit.position >= dropped) {
+    edit.position -= dropped;
+    updated = ApplyEdit(current, edit);
+  }
   shown_edit_ = std::move(typed);
-  panel_.SetText(control_, shown_model_);
+  panel_.SetText(control_, std::move(updated));
+  shown_version_ = panel_.TextVersion(control_);
 }
 
 }  // namespace quelbo

@@ -35,7 +35,9 @@ class EditBinding {
   const bool multi_line_;
   std::u16string shown_model_;  // the model text the control shows
   std::u16string shown_edit_;   // the control's text
-  bool writing_ = false;        // set while the binding writes, so it ignores its own writes
+  // The model text's version when shown: unchanged while the model only loses its front.
+  std::uint64_t shown_version_ = 0;
+  bool writing_ = false;  // set while the binding writes, so it ignores its own writes
 };
 
 // What the control's text is read as, in UTF-16.
