@@ -3,7 +3,6 @@
 #include <commctrl.h>
 
 #include <algorithm>
-#include <cwchar>
 #include <utility>
 #include <vector>
 
@@ -13,7 +12,7 @@
 #include "window/progress_ticks.h"
 #include "window/twips.h"
 #include "window/win32/win32_controls.h"
-#include "window/win32/win32_focus_order.h"
+#include "window/win32/win32_font.h"
 #include "window/window_layout.h"
 
 namespace quelbo {
@@ -21,11 +20,6 @@ namespace {
 
 constexpr wchar_t kFormClassName[] = L"QuelboForm1";
 constexpr int kProgramIconId = 1;
-// The font's size at 96 DPI, as large as lets block set 0's fields show two whole lines.
-constexpr int kLargestFontPixels = 12;
-constexpr int kSmallestFontPixels = 10;
-// The Chinese system fonts, the one shipped with current systems first.
-constexpr const wchar_t* kFontFaces[] = {L"Microsoft YaHei", L"SimSun"};
 
 const wchar_t* Wide(std::u16string_view text, std::u16string& buffer) {
   buffer.assign(text);
@@ -53,54 +47,6 @@ void RegisterFormClass(WNDPROC procedure) {
   form_class.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
   form_class.lpszClassName = kFormClassName;
   ::RegisterClassExW(&form_class);  // fails harmlessly when already registered
-}
-
-bool IsPushButton(HWND window) {
-  wchar_t window_class[16] = {};
-  ::GetClassNameW(window, window_class, 16);
-  const LONG type = ::GetWindowLongW(window, GWL_STYLE) & BS_TYPEMASK;
-  return _wcsicmp(window_class, L"Button") == 0 &&
-         (type == BS_PUSHBUTTON || type == BS_DEFPUSHBUTTON);
-}
-
-// Lines of a font, in pixels.
-int LineHeight(HWND window, HFONT font) {
-  HDC dc = ::GetDC(window);
-  HGDIOBJ old = ::SelectObject(dc, font);
-  TEXTMETRICW metrics{};
-  ::GetTextMetricsW(dc, &metrics);
-  ::SelectObject(dc, old);
-  ::ReleaseDC(window, dc);
-  return metrics.tmHeight;
-}
-
-// The system's Chinese font at the largest size whose two lines fit in `field`.
-HFONT FontFitting(HWND field, int dpi) {
-  RECT client;
-  ::GetClientRect(field, &client);
-  HFONT font = nullptr;
-  for (int pixels = kLargestFontPixels; pixels >= kSmallestFontPixels; --pixels) {
-    if (font != nullptr) ::DeleteObject(font);
-    LOGFONTW description{};
-    description.lfHeight = -::MulDiv(pixels, dpi, 96);
-    description.lfWeight = FW_NORMAL;
-    description.lfCharSet = DEFAULT_CHARSET;
-    description.lfQuality = CLEARTYPE_QUALITY;
-    for (const wchar_t* face : kFontFaces) {
-      wcsncpy(description.lfFaceName, face, LF_FACESIZE - 1);
-      font = ::CreateFontIndirectW(&description);
-      wchar_t chosen[LF_FACESIZE] = {};
-      HDC dc = ::GetDC(field);
-      HGDIOBJ old = ::SelectObject(dc, font);
-      ::GetTextFaceW(dc, LF_FACESIZE, chosen);
-      ::SelectObject(dc, old);
-      ::ReleaseDC(field, dc);
-      if (wcscmp(chosen, face) == 0 || face == kFontFaces[std::size(kFontFaces) - 1]) break;
-      ::DeleteObject(font);
-    }
-    if (2 * LineHeight(field, font) <= client.bottom - client.top) break;
-  }
-  return font;
 }
 
 }  // namespace
@@ -173,7 +119,8 @@ void Win32MainWindow::Layout() {
 }
 
 void Win32MainWindow::UseFont() {
-  HFONT font = FontFitting(windows_[Index(field::block0Start)], dpi_);
+  // As large as lets block set 0's fields show two whole lines, as drawn.
+  HFONT font = FontFittingLines(windows_[Index(field::block0Start)], 2, dpi_);
   for (HWND window : windows_) {
     if (window != hwnd_) ::SendMessageW(window, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
   }
@@ -465,76 +412,6 @@ void Win32MainWindow::OnCommand(int id, int code) {
       break;
     default:
       break;
-  }
-}
-
-bool Win32MainWindow::HandleKey(const MSG& message) {
-  if (message.message != WM_KEYDOWN) return false;
-  if (message.hwnd != hwnd_ && !::IsChild(hwnd_, message.hwnd)) return false;
-  const bool control_key = ::GetKeyState(VK_CONTROL) < 0 || ::GetKeyState(VK_MENU) < 0;
-  HWND focused = ::GetFocus();
-  const auto id = ControlOfId(::GetDlgCtrlID(focused));
-  switch (message.wParam) {
-    case VK_TAB:
-      if (control_key) return false;
-      MoveFocus(::GetKeyState(VK_SHIFT) >= 0);
-      return true;
-    case VK_RETURN:
-      if (control_key || ::GetKeyState(VK_SHIFT) < 0 || !IsPushButton(focused)) return false;
-      // A held key repeats; one press is one command.
-      if ((message.lParam & (1 << 30)) == 0) ::SendMessageW(focused, BM_CLICK, 0, 0);
-      return true;
-    case VK_LEFT:
-    case VK_UP:
-    case VK_RIGHT:
-    case VK_DOWN:
-      if (!id || KindOf(*id) != ControlKind::kOption) return false;
-      MoveInOptions(focused, message.wParam == VK_RIGHT || message.wParam == VK_DOWN);
-      return true;
-    default:
-      return false;
-  }
-}
-
-void Win32MainWindow::MoveFocus(bool forward) {
-  std::vector<HWND> controls;
-  std::vector<HWND> options;
-  for (size_t i = 0; i < kControlCount; ++i) {
-    switch (KindOf(static_cast<Control>(i))) {
-      case ControlKind::kOption:
-        options.push_back(windows_[i]);
-        [[fallthrough]];
-      case ControlKind::kSingleLineText:
-      case ControlKind::kMultiLineText:
-      case ControlKind::kCheckBox:
-      case ControlKind::kCommand:
-        controls.push_back(windows_[i]);
-        break;
-      default:
-        break;
-    }
-  }
-  controls.insert(controls.end(), extra_tab_stops_.begin(), extra_tab_stops_.end());
-  HWND target =
-      NextInFocusChain(VisibleFocusChain(hwnd_, controls, options), ::GetFocus(), forward);
-  if (target == nullptr) return;
-  ::SetFocus(target);
-  // A one-line field is entered with its text selected, as in dialogs.
-  const auto id = ControlOfId(::GetDlgCtrlID(target));
-  if (id && KindOf(*id) == ControlKind::kSingleLineText) {
-    ::SendMessageW(target, EM_SETSEL, 0, -1);
-  }
-}
-
-void Win32MainWindow::MoveInOptions(HWND focused, bool forward) {
-  const size_t count = kSuffixOptions.size();
-  for (size_t i = 0; i < count; ++i) {
-    if (windows_[Index(kSuffixOptions[i])] != focused) continue;
-    const Control next = kSuffixOptions[forward ? (i + 1) % count : (i + count - 1) % count];
-    panel_.SetTicked(next, true);
-    RefreshOptions();
-    ::SetFocus(windows_[Index(next)]);
-    return;
   }
 }
 
