@@ -3,6 +3,7 @@
 #include <commctrl.h>
 
 #include <algorithm>
+#include <chrono>
 #include <utility>
 #include <vector>
 
@@ -187,17 +188,30 @@ void Win32MainWindow::MarkDirty(Control control) {
   ::SetTimer(hwnd_, kRefreshTimer, kFrameMilliseconds, nullptr);
 }
 
-void Win32MainWindow::Flush() {
+void Win32MainWindow::Flush(bool all) {
   ::KillTimer(hwnd_, kRefreshTimer);
   refresh_scheduled_ = false;
   // Taken before refreshing: a refresh that makes the model write again schedules a new frame.
   const std::bitset<kControlCount> dirty = std::exchange(dirty_, {});
   for (size_t i = 0; i < kControlCount; ++i) {
-    if (dirty.test(i)) Refresh(static_cast<Control>(i));
+    if (!dirty.test(i)) continue;
+    const auto control = static_cast<Control>(i);
+    const auto start = std::chrono::steady_clock::now();
+    if (!all && start < not_before_[i]) {
+      MarkDirty(control);  // shown at a later frame
+      continue;
+    }
+    Refresh(control);
+    // An EDIT control lays out its text again from a change to its end, so a long list that
+    // loses its first line costs time that grows with its length. Such a control is shown
+    // again only once ten times what it took has passed, so that showing it never takes more
+    // than a tenth of a run's time, however long the list.
+    const auto took = std::chrono::steady_clock::now() - start;
+    not_before_[i] = start + took * kRefreshCostShare;
   }
 }
 
-void Win32MainWindow::RefreshNow() { Flush(); }
+void Win32MainWindow::RefreshNow() { Flush(/*all=*/true); }
 
 void Win32MainWindow::Refresh(Control control) {
   HWND window = windows_[Index(control)];
@@ -330,7 +344,7 @@ LRESULT Win32MainWindow::Handle(UINT message, WPARAM wparam, LPARAM lparam) {
     case WM_CTLCOLORSTATIC:
       return Colour(reinterpret_cast<HDC>(wparam), reinterpret_cast<HWND>(lparam), false);
     case WM_TIMER:
-      if (wparam == kRefreshTimer) Flush();
+      if (wparam == kRefreshTimer) Flush(/*all=*/false);
       return 0;
     case WM_SIZE:
       status_bar_->Fit();

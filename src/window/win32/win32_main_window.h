@@ -2,6 +2,7 @@
 
 #include <array>
 #include <bitset>
+#include <chrono>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -71,6 +72,8 @@ class Win32MainWindow {
   static constexpr UINT_PTR kRefreshTimer = 1;
   // One frame at 30 Hz, as in the Qt window.
   static constexpr UINT kFrameMilliseconds = 33;
+  // A control is refreshed again only after this many times its last refresh took.
+  static constexpr int kRefreshCostShare = 10;
 
   static LRESULT CALLBACK FormProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam);
   static LRESULT CALLBACK PanelProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam);
@@ -87,7 +90,9 @@ class Win32MainWindow {
   void RefreshProgressBar();
   void RefreshStatusBar();
   void MarkDirty(Control control);
-  void Flush();
+  // Refreshes the controls marked changed; all of them, or only those not held back by the
+  // cost of their last refresh.
+  void Flush(bool all);
   // Shows the skipped pages in place of the pending-page list, or the list again.
   void ShowSkippedPages(bool shown);
   void MoveFocus(bool forward);
@@ -110,6 +115,7 @@ class Win32MainWindow {
   bool skipped_shown_ = false;
   std::bitset<kControlCount> dirty_;
   bool refresh_scheduled_ = false;
+  std::array<std::chrono::steady_clock::time_point, kControlCount> not_before_{};
   int reserved_below_ = 0;
   std::vector<HWND> extra_tab_stops_;
   HWND last_focus_ = nullptr;  // given back when the window is activated again
