@@ -15,6 +15,7 @@
 #include "platform/ini_profile.h"
 #include "run/session.h"
 #include "support/temp_dir.h"
+#include "support/window_cases.h"
 #include "window/twips.h"
 #include "window/win32/win32_journal_bar.h"
 #include "window/win32/win32_main_window.h"
@@ -276,25 +277,14 @@ TEST_F(Win32WindowTest, ClosingTheWindowStopsTheRunAndSavesNothing) {
 
 TEST_F(Win32WindowTest, BlockSetPanelFollowsCommand5AndCommand2) {
   StartUp();
-  const int dpi = window_->Dpi();
-  const PixelRect shown = TwipsToPixels({120, 1750, 5535, 3735}, dpi);
-  const PixelRect parked = TwipsToPixels({120, 8750, 5535, 3735}, dpi);
-  struct Press {
-    Control button;
-    const char16_t* caption;
-    PixelRect frame;
-  };
-  const Press presses[] = {
-      {Control::Command5, u"关闭", shown},  {Control::Command5, u"更多", parked},
-      {Control::Command5, u"关闭", shown},  {Control::Command2, u"关闭", parked},
-      {Control::Command5, u"更多", parked}, {Control::Command5, u"关闭", shown},
-  };
   RECT before;
   ::GetWindowRect(window_->hwnd(), &before);
-  for (const Press& press : presses) {
+  for (const testing::PanelPress& press : testing::kPanelPresses) {
     Click(press.button);
     EXPECT_EQ(Shown(Control::Command5), press.caption);
-    EXPECT_EQ(PlaceOf(Control::Frame1), press.frame);
+    EXPECT_EQ(PlaceOf(Control::Frame1),
+              TwipsToPixels(press.shown ? testing::kFrame1Shown : testing::kFrame1Parked,
+                            window_->Dpi()));
   }
   RECT after;
   ::GetWindowRect(window_->hwnd(), &after);
@@ -369,20 +359,14 @@ TEST_F(Win32WindowTest, TabVisitsTheControlsInSightAsTheScreenShowsThem) {
     return visited;
   };
   using Names = std::vector<std::string_view>;
-  // Row by row; of the options only the chosen one; nothing parked or outside.
-  EXPECT_EQ(tab_round(Control::Command5),
-            Names({"RichTextBox2", "url",    "Text1",    "Text10", "Text2",  "Text3",
-                   "Text4",        "Text5",  "Text6",    "Text14", "Text17", "Text18",
-                   "Text19",       "Text13", "Option1",  "Check5", "Check3", "Command1",
-                   "Check2",       "Check4", "Command4", "Text9",  "Check1", "Command5"}));
-  // The shown panel takes the place of the fields it covers.
+  session_->panel().SetTicked(Control::Option2, true);  // as in the Qt window's test
+  window_->RefreshNow();
+  EXPECT_EQ(tab_round(Control::Command5), Names(std::begin(testing::kTabRoundPanelParked),
+                                                std::end(testing::kTabRoundPanelParked)));
   Click(Control::Command5);
   window_->RefreshNow();
-  EXPECT_EQ(tab_round(Control::Command5),
-            Names({"RichTextBox2", "url",      "Text1",    "Text10", "Text2",  "Text11",
-                   "Text15",       "Text16",   "Text20",   "Text21", "Text22", "Check6",
-                   "Command6",     "Command2", "Option1",  "Check5", "Check3", "Command1",
-                   "Check2",       "Check4",   "Command4", "Text9",  "Check1", "Command5"}));
+  EXPECT_EQ(tab_round(Control::Command5), Names(std::begin(testing::kTabRoundPanelShown),
+                                                std::end(testing::kTabRoundPanelShown)));
 }
 
 }  // namespace
