@@ -11,6 +11,7 @@
 #include "panel/settings_fields.h"
 #include "platform/text_codec.h"
 #include "settings/journal_switch.h"
+#include "window/status_texts.h"
 
 namespace quelbo {
 namespace {
@@ -70,13 +71,7 @@ JournalBar::JournalBar(Session& session, QWidget& window, int top)
                    [this](int row) { ShowDiff(row); });
 
   session_.preview().AddListener([this](const PreviewReport::Change& change) {
-    std::u16string line = change.page.entry + u"  ";
-    for (size_t i = 0; i < kRewriteRuleCount; ++i) {
-      if (change.page.counts.applied[i] == 0) continue;
-      line += FromUtf8(RuleLabel(static_cast<RewriteRule>(i))) + u"=" +
-              FromUtf8(std::to_string(change.page.counts.applied[i])) + u" ";
-    }
-    pages_->addItem(Text(line));
+    pages_->addItem(Text(PreviewLine(change.page)));
     diffs_.push_back(
         PageDiff(change.page.entry, change.old_bytes, change.new_bytes, change.encodings));
   });

@@ -5,7 +5,7 @@
 #include <QToolButton>
 #include <algorithm>
 
-#include "panel/settings_fields.h"
+#include "window/status_texts.h"
 
 namespace quelbo {
 
@@ -35,62 +35,6 @@ class ElidedLabel final : public QLabel {
   Qt::TextElideMode mode_;
   QString full_;
 };
-
-namespace {
-
-QString What(Control field) {
-  using namespace field;
-  switch (field) {
-    case pair1Find:
-      return QStringLiteral("替换前1");
-    case pair1Replace:
-      return QStringLiteral("替换后1");
-    case pair2Find:
-      return QStringLiteral("替换前2");
-    case pair2Replace:
-      return QStringLiteral("替换后2");
-    case pair3Find:
-      return QStringLiteral("替换前3");
-    case pair3Replace:
-      return QStringLiteral("替换后3");
-    case pair4Find:
-      return QStringLiteral("替换前4");
-    case pair4Replace:
-      return QStringLiteral("替换后4");
-    case deleteText:
-      return QStringLiteral("删除内容");
-    case excludedDirs:
-      return QStringLiteral("不替换目录");
-    case block0Start:
-      return QStringLiteral("版块1开始");
-    case block0End:
-      return QStringLiteral("版块1结束");
-    case block0Replace:
-      return QStringLiteral("版块1替换");
-    case block1Start:
-      return QStringLiteral("版块2开始");
-    case block1End:
-      return QStringLiteral("版块2结束");
-    case block1Replace:
-      return QStringLiteral("版块2替换");
-    case block2Start:
-      return QStringLiteral("版块3开始");
-    case block2End:
-      return QStringLiteral("版块3结束");
-    case block2Replace:
-      return QStringLiteral("版块3替换");
-    default:
-      return {};
-  }
-}
-
-}  // namespace
-
-QString FieldDescription(Control field) {
-  const QString name = QString::fromLatin1(ControlName(field));
-  const QString what = What(field);
-  return what.isEmpty() ? name : QStringLiteral("%1（%2）").arg(what, name);
-}
 
 RunStatusBar::RunStatusBar(QWidget* parent)
     : QStatusBar(parent),
@@ -123,7 +67,7 @@ RunStatusBar::RunStatusBar(QWidget* parent)
 }
 
 void RunStatusBar::ShowSiteFolder(const QString& path) {
-  site_->SetFullText(QStringLiteral("网站目录：") + path);
+  site_->SetFullText(QString::fromStdU16String(SiteFolderText(path.toStdU16String())));
 }
 
 void RunStatusBar::ShowSummary(const Summary& summary) {
@@ -152,9 +96,8 @@ void RunStatusBar::Draw(const Summary& summary) {
   summary_timer_.stop();
   since_summary_.restart();
   summary_shown_ = summary;
-  summary_->setText(
-      QStringLiteral("已处理 %1 页，改动 %2 页，").arg(summary.processed).arg(summary.changed));
-  skipped_->setText(QStringLiteral("跳过 %1 页").arg(summary.skipped));
+  summary_->setText(QString::fromStdU16String(RunSummaryText(summary.processed, summary.changed)));
+  skipped_->setText(QString::fromStdU16String(SkippedCountText(summary.skipped)));
   skipped_->setEnabled(summary.skipped > 0);
   summary_->show();
   skipped_->show();
@@ -168,10 +111,7 @@ void RunStatusBar::ShowSaveNote(const std::vector<Control>& fields) {
     note_->SetFullText({});
     return;
   }
-  QStringList names;
-  for (Control field : fields) names << FieldDescription(field);
-  note_->SetFullText(
-      QStringLiteral("%1 含GBK无法保存的字符，已存为“?”").arg(names.join(QStringLiteral("、"))));
+  note_->SetFullText(QString::fromStdU16String(SaveNoteText(fields)));
   note_->show();
 }
 

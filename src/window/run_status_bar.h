@@ -64,7 +64,4 @@ class RunStatusBar final : public QStatusBar {
   std::vector<Control> note_fields_;
 };
 
-// How the status bar names a settings field: what it holds, then its control name.
-QString FieldDescription(Control field);
-
 }  // namespace quelbo

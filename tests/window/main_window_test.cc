@@ -19,6 +19,7 @@
 
 #include "panel/panel_reactions.h"
 #include "panel/settings_fields.h"
+#include "support/window_cases.h"
 #include "window/progress_ticks.h"
 #include "window/twips.h"
 #include "window/window_layout.h"
@@ -195,27 +196,16 @@ TEST_F(MainWindowTest, LayoutKeepsTheDesignRowsAndColumns) {
 }
 
 TEST_F(MainWindowTest, BlockSetPanelFollowsCommand5AndCommand2) {
-  const QRect shown = PixelsOf({120, 1750, 5535, 3735});
-  const QRect parked = PixelsOf({120, 8750, 5535, 3735});
-  struct Press {
-    Control button;
-    const char16_t* caption;
-    QRect frame;
-  };
-  const Press presses[] = {
-      {Control::Command5, u"关闭", shown},  {Control::Command5, u"更多", parked},
-      {Control::Command5, u"关闭", shown},  {Control::Command2, u"关闭", parked},
-      {Control::Command5, u"更多", parked}, {Control::Command5, u"关闭", shown},
-  };
   const QSize size = window_.size();
-  for (const Press& press : presses) {
+  for (const testing::PanelPress& press : testing::kPanelPresses) {
     Click(press.button);
     window_.RefreshNow();
-    EXPECT_EQ(Find<QPushButton>(Control::Command5)->text(), press.caption);
-    EXPECT_EQ(Find(Control::Frame1)->geometry(), press.frame);
+    EXPECT_EQ(ToU16(Find<QPushButton>(Control::Command5)->text()), press.caption);
+    EXPECT_EQ(Find(Control::Frame1)->geometry(),
+              PixelsOf(press.shown ? testing::kFrame1Shown : testing::kFrame1Parked));
     EXPECT_EQ(window_.size(), size);
   }
-  EXPECT_EQ(commands_.size(), std::size(presses));
+  EXPECT_EQ(commands_.size(), std::size(testing::kPanelPresses));
 }
 
 TEST_F(MainWindowTest, ShownPanelLiesOverTheFieldsItCovers) {
@@ -407,12 +397,14 @@ TEST_F(MainWindowTest, TabVisitsTheControlsInSightAsTheScreenShowsThem) {
     }
     return visited;
   };
-  // Row by row; of the options only the chosen one (.html); nothing parked or outside.
-  EXPECT_EQ(tab_round(Control::Command5),
-            QStringList({"RichTextBox2", "url",    "Text1",    "Text10", "Text2",    "Text3",
-                         "Text4",        "Text5",  "Text6",    "Text14", "Text17",   "Text18",
-                         "Text19",       "Text13", "Check5",   "Check3", "Command1", "Option2",
-                         "Check2",       "Check4", "Command4", "Text9",  "Check1",   "Command5"}));
+  const auto names = [](const auto& round) {
+    QStringList list;
+    for (std::string_view name : round) {
+      list << QString::fromLatin1(name.data(), static_cast<qsizetype>(name.size()));
+    }
+    return list;
+  };
+  EXPECT_EQ(tab_round(Control::Command5), names(testing::kTabRoundPanelParked));
   Find(Control::Text1)->setFocus();
   QTest::keyClick(Find(Control::Text1), Qt::Key_Backtab);
   EXPECT_EQ(QApplication::focusWidget(), Find(Control::url));
@@ -420,12 +412,7 @@ TEST_F(MainWindowTest, TabVisitsTheControlsInSightAsTheScreenShowsThem) {
   // The shown panel takes the place of the fields it covers.
   Click(Control::Command5);
   window_.RefreshNow();
-  EXPECT_EQ(
-      tab_round(Control::Command5),
-      QStringList({"RichTextBox2", "url",      "Text1",    "Text10", "Text2",    "Text11",
-                   "Text15",       "Text16",   "Text20",   "Text21", "Text22",   "Check6",
-                   "Command6",     "Command2", "Check5",   "Check3", "Command1", "Option2",
-                   "Check2",       "Check4",   "Command4", "Text9",  "Check1",   "Command5"}));
+  EXPECT_EQ(tab_round(Control::Command5), names(testing::kTabRoundPanelShown));
 }
 
 TEST_F(MainWindowTest, TheFormAndTheStatusBarAreNeverCut) {

@@ -1,0 +1,12 @@
+#pragma once
+
+#include "window/win32/windows_api.h"
+
+namespace quelbo {
+
+// The system's Chinese UI font (Microsoft YaHei, else SimSun) at the largest size, from 12
+// pixels at 96 DPI down to 10, at which `lines` lines fit in the client area of `field`.
+// The caller owns the font.
+HFONT FontFittingLines(HWND field, int lines, int dpi);
+
+}  // namespace quelbo

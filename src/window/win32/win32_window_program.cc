@@ -1,0 +1,156 @@
+#include "window/win32/win32_window_program.h"
+
+#include "window/win32/windows_api.h"
+// After <windows.h>, which they need.
+#include <objbase.h>
+#include <shlobj.h>
+
+#include <cstdio>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "panel/settings_fields.h"
+#include "platform/locations.h"
+#include "platform/program_arguments.h"
+#include "platform/site_places.h"
+#include "platform/text_codec.h"
+#include "run/command_line.h"
+#include "run/session.h"
+#include "run/site_folder.h"
+#include "settings/config_place_message.h"
+#include "window/win32/win32_journal_bar.h"
+#include "window/win32/win32_main_window.h"
+#include "window/win32/win32_message_loop.h"
+#include "window/win32/win32_step_driver.h"
+
+namespace quelbo {
+namespace {
+
+constexpr int kExitClean = 0;
+constexpr int kExitBadCommandLine = 2;
+constexpr char kName[] = "quelbo";
+
+void PrintUsage(std::FILE* out) {
+  std::fprintf(out,
+               "Usage: quelbo [SITE_FOLDER]\n"
+               "\n"
+               "Opens the window on the pages of the site in SITE_FOLDER. Without SITE_FOLDER\n"
+               "the site is the folder that holds this program; when that is a system folder,\n"
+               "a folder of programs (such as %s)\n"
+               "or one you cannot write to, the window first asks which folder to work on.\n"
+               "\n"
+               "Settings are kept in %s\n"
+               "(%s).\n"
+               "\n"
+               "  --help      print this text\n"
+               "  --version   print the version\n",
+               kProgramFolderExamples, ConfigDirectory().c_str(), kConfigDirectoryChoice);
+}
+
+// A window program has no console of its own: what it prints (--help, a wrong command line)
+// goes to the console it was started from, unless it is sent elsewhere.
+void UseParentConsole() {
+  const auto sent_elsewhere = [](DWORD which) {
+    HANDLE handle = ::GetStdHandle(which);
+    return handle != nullptr && handle != INVALID_HANDLE_VALUE &&
+           ::GetFileType(handle) != FILE_TYPE_UNKNOWN;
+  };
+  const bool out_elsewhere = sent_elsewhere(STD_OUTPUT_HANDLE);
+  const bool err_elsewhere = sent_elsewhere(STD_ERROR_HANDLE);
+  if ((out_elsewhere && err_elsewhere) || !::AttachConsole(ATTACH_PARENT_PROCESS)) return;
+  if (!out_elsewhere) (void)std::freopen("CONOUT$", "w", stdout);
+  if (!err_elsewhere) (void)std::freopen("CONOUT$", "w", stderr);
+}
+
+// The folder the user picks in the system's folder chooser; empty when none is picked.
+std::string ChooseSiteFolder() {
+  const HRESULT com = ::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+  BROWSEINFOW browse{};
+  browse.lpszTitle = L"选择网站文件夹";
+  browse.ulFlags = BIF_RETURNONLYFSDIRS | BIF_NEWDIALOGSTYLE;
+  std::string folder;
+  if (PIDLIST_ABSOLUTE chosen = ::SHBrowseForFolderW(&browse)) {
+    wchar_t path[MAX_PATH] = {};
+    if (::SHGetPathFromIDListW(chosen, path)) {
+      const std::u16string wide(reinterpret_cast<const char16_t*>(path));
+      folder = ToUtf8(wide);
+      for (char& c : folder) {
+        if (c == '\\') c = '/';
+      }
+    }
+    ::CoTaskMemFree(chosen);
+  }
+  if (SUCCEEDED(com)) ::CoUninitialize();
+  return folder;
+}
+
+}  // namespace
+
+int RunWin32WindowProgram(int argc, char** argv) {
+  UseParentConsole();
+  const std::vector<std::string> arguments = ProgramArguments(argc, argv);
+  std::vector<const char*> utf8_argv;
+  for (const std::string& argument : arguments) utf8_argv.push_back(argument.c_str());
+  const auto line =
+      ParseCommandLine(static_cast<int>(utf8_argv.size()), utf8_argv.data(), CommandLineOptions{});
+  if (!line) {
+    std::fprintf(stderr, "%s: %s\n", kName, line.error().c_str());
+    PrintUsage(stderr);
+    return kExitBadCommandLine;
+  }
+  if (line->help) {
+    PrintUsage(stdout);
+    return kExitClean;
+  }
+  if (line->version) {
+    std::printf("%s\n", VersionLine(kName).c_str());
+    return kExitClean;
+  }
+
+  const std::unique_ptr<FileSystem> machine_fs = NewMachineFileSystem();
+  FileSystem& fs = *machine_fs;
+  auto folder = SiteFolderFor(fs, line->site_folder);
+  if (!folder) {
+    std::fprintf(stderr, "%s: %s\n", kName, folder.error().Message().c_str());
+    return kExitBadCommandLine;
+  }
+  std::string root = folder->path;
+  // A copy dropped into a site folder works there; one installed with the programs asks.
+  if (!folder->given && !IsPlaceForPages(root)) {
+    root = ChooseSiteFolder();
+    if (root.empty()) {
+      std::fprintf(stderr, "%s: no site folder chosen\n", kName);
+      return kExitClean;
+    }
+  }
+  const ConfigPlace config_place = ConfigDirectoryPlace();
+  SteadyClock clock;
+  auto created = Session::Create(fs, clock, SessionPaths{root, config_place.directory});
+  if (!created) {
+    std::fprintf(stderr, "%s: %s\n", kName, created.error().Message().c_str());
+    return kExitBadCommandLine;
+  }
+  Session& session = **created;
+
+  // The window exists before the settings fill it, and is shown only after.
+  Win32MainWindow window(session.panel(), [&session](Control command) { session.Click(command); });
+  window.ShowSession(session);
+  // Preview and undo sit below the designed area, which stays as it is.
+  Win32JournalBar journal_bar(session, window);
+  session.LoadSettings();
+  if (config_place.instead_of_usual) {
+    session.panel().SetText(kStatusLine, UsualConfigPlaceUnusableMessage(config_place.directory));
+  }
+  Win32StepDriver driver(session.scheduler(), clock);
+  // Closing the window ends the program: no step runs after it, and nothing is saved.
+  window.OnClose([&driver] { driver.Stop(); });
+  win32::SetMessageFilter([&window](const MSG& message) { return window.HandleKey(message); });
+  window.RefreshNow();
+  window.Show(SW_SHOWDEFAULT);
+  const int status = win32::RunMessageLoop();
+  win32::SetMessageFilter({});
+  return status;
+}
+
+}  // namespace quelbo
