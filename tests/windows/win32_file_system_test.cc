@@ -27,7 +27,9 @@ TEST_F(Win32FileSystemTest, ReadOnlyPageIsNeitherReplacedNorLeftWithATemporaryFi
   const std::filesystem::path native(std::u8string(page.begin(), page.end()));
   ASSERT_TRUE(::SetFileAttributesW(native.c_str(), FILE_ATTRIBUTE_READONLY));
   EXPECT_EQ(fs_->Stat(page)->mode, 0444u);
-  EXPECT_FALSE(fs_->ReplaceFile(page, "new").has_value());
+  const Status replaced = fs_->ReplaceFile(page, "new");
+  ASSERT_FALSE(replaced.has_value());
+  EXPECT_EQ(replaced.error().kind(), ErrorKind::kReadOnly);
   EXPECT_EQ(testing::ReadBytes(page), "old");
   EXPECT_EQ(fs_->ListDirectory(dir_.path())->size(), 1u);
 }
