@@ -1,5 +1,6 @@
 #pragma once
 
+#include <filesystem>
 #include <string>
 #include <string_view>
 
@@ -25,6 +26,17 @@ class TempDir {
 std::string ReadBytes(const std::string& path);
 void WriteBytes(const std::string& path, std::string_view bytes);
 bool Exists(const std::string& path);
+
+// A UTF-8 path for std::filesystem, whatever the system's narrow code page is.
+inline std::filesystem::path PathOf(std::string_view utf8) {
+  return std::filesystem::path(std::u8string(utf8.begin(), utf8.end()));
+}
+
+// What each system spells its own way; false (the test fails) when the system refuses.
+// A symbolic link at `link` to `target`, a folder or a file.
+bool MakeLink(const std::string& target, const std::string& link);
+// A file its owner asked to be left alone: no write bits, or the read-only attribute.
+bool MakeReadOnly(const std::string& path);
 
 // Bytes as spaced upper-case hex ("E6 96 87"), so that byte comparisons print readably.
 std::string Hex(std::string_view bytes);

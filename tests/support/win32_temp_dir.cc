@@ -73,4 +73,19 @@ bool Exists(const std::string& path) {
          std::filesystem::file_type::not_found;
 }
 
+bool MakeLink(const std::string& target, const std::string& link) {
+  std::error_code error;
+  if (std::filesystem::is_directory(NativePath(target))) {
+    std::filesystem::create_directory_symlink(NativePath(target), NativePath(link), error);
+  } else {
+    std::filesystem::create_symlink(NativePath(target), NativePath(link), error);
+  }
+  // Wine answers that the link was made and makes none.
+  return !error && Exists(link);
+}
+
+bool MakeReadOnly(const std::string& path) {
+  return ::SetFileAttributesW(NativePath(path).c_str(), FILE_ATTRIBUTE_READONLY) != 0;
+}
+
 }  // namespace quelbo::testing
