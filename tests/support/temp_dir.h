@@ -32,6 +32,17 @@ inline std::filesystem::path PathOf(std::string_view utf8) {
   return std::filesystem::path(std::u8string(utf8.begin(), utf8.end()));
 }
 
+// A new directory (its parent must exist); false when it cannot be made.
+inline bool MakeDirectory(const std::string& path) {
+  std::error_code error;
+  return std::filesystem::create_directory(PathOf(path), error);
+}
+// Removes a file or an empty directory; false when nothing was removed.
+inline bool Remove(const std::string& path) {
+  std::error_code error;
+  return std::filesystem::remove(PathOf(path), error);
+}
+
 // What each system spells its own way; false (the test fails) when the system refuses.
 // A symbolic link at `link` to `target`, a folder or a file.
 bool MakeLink(const std::string& target, const std::string& link);
