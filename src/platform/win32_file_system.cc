@@ -359,6 +359,13 @@ Result<std::string> Win32FileSystem::RealPath(const std::string& path) {
   std::string result = win32::Utf8(resolved, true);
   // A drive's root keeps its slash ("D:/"); any other folder has none at the end.
   if (result.size() > 3 && result.back() == '/') result.pop_back();
+  // The name given back must lead to this very file. Wine gives names that end in "." without
+  // it, which would lead elsewhere or nowhere: such a file is refused, never mistaken.
+  const auto opened = InfoAt(path, true);
+  const auto named = InfoAt(result, true);
+  if (!opened || !named || opened->device != named->device || opened->inode != named->inode) {
+    return std::unexpected(Error(ErrorKind::kIo, "resolve", path, "the system names it " + result));
+  }
   return result;
 }
 

@@ -6,6 +6,7 @@
 #include <random>
 #include <sstream>
 
+#include "platform/win32_text.h"
 #include "support/temp_dir.h"
 
 // The Windows sibling of temp_dir.cc: paths are UTF-8 with "/" separators, as the program's.
@@ -40,13 +41,16 @@ TempDir::TempDir() {
 }
 
 TempDir::~TempDir() {
-  std::error_code ignored;
+  // Verbatim ("\\?\"), so that names ending in "." or " " are reached too.
+  std::wstring root = win32::WidePath(path_);
+  if (!root.starts_with(L"\\\\?\\")) root.insert(0, L"\\\\?\\");
+  std::error_code error;
   // Clear read-only attributes a test set, so that removal can reach everything.
-  for (auto it = std::filesystem::recursive_directory_iterator(NativePath(path_), ignored);
-       it != std::filesystem::recursive_directory_iterator(); it.increment(ignored)) {
+  for (auto it = std::filesystem::recursive_directory_iterator(root, error);
+       !error && it != std::filesystem::recursive_directory_iterator(); it.increment(error)) {
     ::SetFileAttributesW(it->path().c_str(), FILE_ATTRIBUTE_NORMAL);
   }
-  std::filesystem::remove_all(NativePath(path_), ignored);
+  std::filesystem::remove_all(root, error);
 }
 
 std::string TempDir::operator/(std::string_view relative) const {
