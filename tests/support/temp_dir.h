@@ -49,6 +49,21 @@ bool MakeLink(const std::string& target, const std::string& link);
 // A file its owner asked to be left alone: no write bits, or the read-only attribute.
 bool MakeReadOnly(const std::string& path);
 
+#ifdef _WIN32
+// A file held open by another program that shares it with no one, until destruction.
+class HeldFile {
+ public:
+  explicit HeldFile(const std::string& path);
+  HeldFile(const HeldFile&) = delete;
+  HeldFile& operator=(const HeldFile&) = delete;
+  ~HeldFile();
+  bool held() const;
+
+ private:
+  void* handle_;
+};
+#endif
+
 // Bytes as spaced upper-case hex ("E6 96 87"), so that byte comparisons print readably.
 std::string Hex(std::string_view bytes);
 

@@ -88,6 +88,16 @@ bool MakeLink(const std::string& target, const std::string& link) {
   return !error && Exists(link);
 }
 
+HeldFile::HeldFile(const std::string& path)
+    : handle_(::CreateFileW(NativePath(path).c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
+                            OPEN_EXISTING, 0, nullptr)) {}
+
+HeldFile::~HeldFile() {
+  if (held()) ::CloseHandle(handle_);
+}
+
+bool HeldFile::held() const { return handle_ != INVALID_HANDLE_VALUE; }
+
 bool MakeReadOnly(const std::string& path) {
   return ::SetFileAttributesW(NativePath(path).c_str(), FILE_ATTRIBUTE_READONLY) != 0;
 }
