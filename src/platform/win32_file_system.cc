@@ -92,6 +92,17 @@ std::string DirectoryOf(const std::string& path) {
   return path.substr(0, slash);
 }
 
+// A page with the read-only attribute is one its owner asked to be left alone, as a file
+// without write bits is on POSIX systems: kReadOnly, as there. Windows itself refuses to move
+// a file over it, but not every implementation of its calls does, so it is asked first.
+[[nodiscard]] Status CheckWritable(const std::string& path) {
+  const DWORD attributes = ::GetFileAttributesW(WidePath(path).c_str());
+  if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY) != 0) {
+    return std::unexpected(Error(ErrorKind::kReadOnly, "replace", path, "read-only file"));
+  }
+  return Ok();
+}
+
 [[nodiscard]] Status WriteAll(HANDLE file, std::string_view bytes, const std::string& path) {
   size_t done = 0;
   while (done < bytes.size()) {
@@ -264,12 +275,7 @@ std::vector<Status> Win32FileSystem::CommitStaged() {
 Result<Win32FileSystem::StagedFile> Win32FileSystem::WriteTemporary(const std::string& path,
                                                                     std::string_view bytes) {
   static const std::string process = std::to_string(::GetCurrentProcessId());
-  // A read-only page stays as it is. Windows itself refuses to move a file over it, but not
-  // every implementation of its calls does, so it is asked first.
-  const DWORD attributes = ::GetFileAttributesW(WidePath(path).c_str());
-  if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY) != 0) {
-    return std::unexpected(Error(ErrorKind::kIo, "replace", path, "the file is read-only"));
-  }
+  if (auto writable = CheckWritable(path); !writable) return std::unexpected(writable.error());
   StagedFile staged;
   staged.path = path;
   HANDLE raw = INVALID_HANDLE_VALUE;
@@ -311,13 +317,13 @@ Status Win32FileSystem::MoveIntoPlace(const StagedFile& staged) {
       return fail(Error(ErrorKind::kChanged, "replace", staged.path, "changed during the run"));
     }
   }
-  const DWORD attributes = ::GetFileAttributesW(WidePath(staged.path).c_str());
-  if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY) != 0) {
-    return fail(Error(ErrorKind::kIo, "replace", staged.path, "the file is read-only"));
-  }
+  if (auto writable = CheckWritable(staged.path); !writable) return fail(writable.error());
   if (!::MoveFileExW(staged.wide_temp.c_str(), WidePath(staged.path).c_str(),
                      MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
-    return fail(LastError("rename", staged.path));
+    const Error moved = LastError("rename", staged.path);
+    // Made read-only in the meantime: the same answer as when it was so from the start.
+    if (auto writable = CheckWritable(staged.path); !writable) return fail(writable.error());
+    return fail(moved);
   }
   return Ok();
 }
@@ -353,6 +359,13 @@ Result<std::string> Win32FileSystem::RealPath(const std::string& path) {
   std::string result = win32::Utf8(resolved, true);
   // A drive's root keeps its slash ("D:/"); any other folder has none at the end.
   if (result.size() > 3 && result.back() == '/') result.pop_back();
+  // The name given back must lead to this very file. Wine gives names that end in "." without
+  // it, which would lead elsewhere or nowhere: such a file is refused, never mistaken.
+  const auto opened = InfoAt(path, true);
+  const auto named = InfoAt(result, true);
+  if (!opened || !named || opened->device != named->device || opened->inode != named->inode) {
+    return std::unexpected(Error(ErrorKind::kIo, "resolve", path, "the system names it " + result));
+  }
   return result;
 }
 

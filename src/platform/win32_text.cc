@@ -16,6 +16,23 @@ bool IsDriveAbsolute(std::wstring_view path) {
   return path.size() >= 3 && path[1] == L':' && path[2] == L'\\';
 }
 
+// Whether a name on the way ends in "." or " ", which Windows strips from a plain path (so
+// "dir./p.htm" would open "dir/p.htm"); only a verbatim "\\?\" path reaches such a name. A
+// path with "." or ".." steps keeps the plain form, which is what resolves them.
+bool HasNamesWindowsWouldTrim(std::wstring_view path) {
+  bool trimmed = false;
+  size_t start = 0;
+  while (start <= path.size()) {
+    size_t end = path.find(L'\\', start);
+    if (end == std::wstring_view::npos) end = path.size();
+    const std::wstring_view name = path.substr(start, end - start);
+    if (name == L"." || name == L"..") return false;
+    if (!name.empty() && (name.back() == L'.' || name.back() == L' ')) trimmed = true;
+    start = end + 1;
+  }
+  return trimmed;
+}
+
 std::string SystemMessage(unsigned long code) {
   wchar_t* text = nullptr;
   const DWORD length = ::FormatMessageW(
@@ -43,7 +60,9 @@ std::wstring WidePath(std::string_view path) {
   for (wchar_t& c : wide) {
     if (c == L'/') c = L'\\';
   }
-  if (wide.size() >= kShortPathLimit && IsDriveAbsolute(wide)) wide.insert(0, L"\\\\?\\");
+  if (IsDriveAbsolute(wide) && (wide.size() >= kShortPathLimit || HasNamesWindowsWouldTrim(wide))) {
+    wide.insert(0, L"\\\\?\\");
+  }
   return wide;
 }
 

@@ -10,8 +10,9 @@
 
 namespace quelbo::win32 {
 
-// A UTF-8 path for the W calls: "\" separators, and the "\\?\" prefix for a long absolute path
-// so that paths beyond 260 characters work too.
+// A UTF-8 path for the W calls: "\" separators, and the "\\?\" prefix for an absolute path
+// that is long or has a name ending in "." or " ", so that paths beyond 260 characters and
+// such names work too.
 std::wstring WidePath(std::string_view path);
 std::wstring Wide(std::string_view utf8);
 // A wide path or text as UTF-8, "\" read as "/" where `path` is set.

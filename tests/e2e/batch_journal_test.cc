@@ -23,9 +23,9 @@ struct SiteFile {
 std::map<std::string, SiteFile> Snapshot(const std::string& site) {
   std::map<std::string, SiteFile> files;
   for (const auto& entry : std::filesystem::recursive_directory_iterator(site)) {
-    const std::string relative = std::filesystem::relative(entry.path(), site).string();
-    if (!entry.is_regular_file() || relative == "quelbo-batch") continue;
-    files[relative] = {testing::ReadBytes(entry.path()), entry.last_write_time()};
+    const std::string relative = std::filesystem::relative(entry.path(), site).generic_string();
+    if (!entry.is_regular_file() || relative == testing::kProgramName) continue;
+    files[relative] = {testing::ReadBytes(site + "/" + relative), entry.last_write_time()};
   }
   return files;
 }

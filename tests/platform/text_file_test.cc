@@ -1,7 +1,6 @@
 #include "platform/text_file.h"
 
 #include <gtest/gtest.h>
-#include <sys/stat.h>
 
 #include "support/temp_dir.h"
 
@@ -67,7 +66,7 @@ TEST_F(TextFileTest, FailuresNameTheOperationAndThePath) {
   EXPECT_NE(written.error().Message().find("no/such"), std::string::npos);
 
   // A directory where the list file should be: reading and writing both fail.
-  ASSERT_EQ(::mkdir((dir_ / "dir.txt").c_str(), 0755), 0);
+  ASSERT_TRUE(testing::MakeDirectory(dir_ / "dir.txt"));
   EXPECT_FALSE(ReadTextFile(fs_, dir_ / "dir.txt").has_value());
   EXPECT_FALSE(WriteTextFile(fs_, u"x", dir_ / "dir.txt").has_value());
 }

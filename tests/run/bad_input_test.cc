@@ -2,10 +2,12 @@
 // on with the next page.
 
 #include <gtest/gtest.h>
+#ifndef _WIN32
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/un.h>
 #include <unistd.h>
+#endif
 
 #include <filesystem>
 
@@ -61,18 +63,21 @@ TEST_F(BadInputTest, FileSystemFailuresLeaveThePageAndTheRunGoesOn) {
 TEST_F(BadInputTest, PagesWithoutAWriteBitAreLeftAloneAndReported) {
   session_->panel().SetText(field::pair1Find, u"old");
   session_->panel().SetText(field::pair1Replace, u"new");
-  const std::pair<const char*, mode_t> pages[] = {{"r.htm", 0444}, {"rx.htm", 0555}};
+  const std::pair<const char*, std::uint32_t> pages[] = {{"r.htm", 0444}, {"rx.htm", 0555}};
   for (const auto& [page, mode] : pages) {
     PageFile(page, "old");
-    ASSERT_EQ(::chmod(Site(page).c_str(), mode), 0);
+    std::filesystem::permissions(testing::PathOf(Site(page)), std::filesystem::perms(mode));
   }
   Start();
   for (const auto& [page, mode] : pages) {
     EXPECT_EQ(Read(page), "old") << page;
     EXPECT_EQ(ReasonFor(FromUtf8(page)), u"只读文件，未改动") << page;
-    struct stat st;
-    ASSERT_EQ(::stat(Site(page).c_str(), &st), 0);
-    EXPECT_EQ(st.st_mode & 07777, mode) << page;
+#ifdef _WIN32
+    const std::uint32_t kept = 0444;  // the read-only attribute is all Windows keeps
+#else
+    const std::uint32_t kept = mode;
+#endif
+    EXPECT_EQ(fs_.Stat(Site(page)).value().mode, kept) << page;
   }
 }
 
@@ -81,13 +86,14 @@ TEST_F(BadInputTest, PageThatVanishesBetweenListingAndProcessing) {
   PageFile("stays.htm", "x");
   ASSERT_TRUE(session_->controller().StartRun());
   for (int i = 0; i < 3; ++i) session_->scheduler().RunDue();  // listed, walk finished
-  ASSERT_EQ(::unlink(Site("gone.htm").c_str()), 0);
+  ASSERT_TRUE(testing::Remove(Site("gone.htm")));
   RunUntilIdle();
   EXPECT_EQ(SkippedEntries(), Strings{u"gone.htm"});
   EXPECT_FALSE(testing::Exists(Site("gone.htm")));
   EXPECT_EQ(session_->report().processed(), 1u);
 }
 
+#ifndef _WIN32  // FIFOs and sockets
 TEST_F(BadInputTest, ThingsThatAreNotRegularFiles) {
   ASSERT_EQ(::mkfifo(Site("fifo.htm").c_str(), 0644), 0);
   const int sock = ::socket(AF_UNIX, SOCK_STREAM, 0);
@@ -105,6 +111,7 @@ TEST_F(BadInputTest, ThingsThatAreNotRegularFiles) {
   EXPECT_EQ(taken_pages_, Strings{u"page.htm"});
   EXPECT_EQ(SkippedEntries(), (Strings{u"dangling.htm", u"fifo.htm", u"socket.htm"}));
 }
+#endif
 
 TEST_F(BadInputTest, PageBytesThatCannotBeRewrittenSafely) {
   struct Case {
@@ -115,8 +122,8 @@ TEST_F(BadInputTest, PageBytesThatCannotBeRewrittenSafely) {
   };
   const Case cases[] = {
       {"empty.htm", "", true, false},
-      {"nul.htm", std::string(4096, '\0'), true, false},
-      {"nul_gbk.htm", std::string(4096, '\0'), false, false},
+      {"zeros.htm", std::string(4096, '\0'), true, false},  // not "nul": a device on Windows
+      {"zeros_gbk.htm", std::string(4096, '\0'), false, false},
       {"stray_lead_byte.htm", "<p>\xD6\xD0\xD6", false, true},
       {"overlong.htm", "<p>\xC0\xAF</p>", true, true},
       {"encoded_surrogate.htm", "<p>\xED\xA0\x80</p>", true, true},
@@ -128,7 +135,7 @@ TEST_F(BadInputTest, PageBytesThatCannotBeRewrittenSafely) {
     Start();
     EXPECT_EQ(Read(c.page), c.bytes) << c.page;
     EXPECT_EQ(session_->report().skipped().size(), c.skipped ? 1u : 0u) << c.page;
-    ASSERT_EQ(::unlink(Site(c.page).c_str()), 0);
+    ASSERT_TRUE(testing::Remove(Site(c.page)));
   }
 }
 
@@ -141,13 +148,18 @@ TEST_F(BadInputTest, AwkwardNamesAndManyEntries) {
     PageFile(name, "a");
   }
   Dir("many");
-  for (int i = 0; i < 10000; ++i) PageFile("many/p" + std::to_string(i) + ".htm", "a");
+#ifdef _WIN32
+  const int many = 1000;  // Wine takes ten times as long per page
+#else
+  const int many = 10000;
+#endif
+  for (int i = 0; i < many; ++i) PageFile("many/p" + std::to_string(i) + ".htm", "a");
   Start();
   EXPECT_TRUE(session_->report().skipped().empty());
-  EXPECT_EQ(session_->report().processed(), 10004u);
+  EXPECT_EQ(session_->report().processed(), many + 4u);
   EXPECT_EQ(Read(long_name), "b");
   EXPECT_EQ(Read("hash#1.htm"), "b");  // the root's entries keep their "#"
-  EXPECT_EQ(Read("many/p9999.htm"), "b");
+  EXPECT_EQ(Read("many/p" + std::to_string(many - 1) + ".htm"), "b");
 }
 
 TEST_F(BadInputTest, DirectoriesThatCannotBeListedAreReportedAndTheWalkGoesOn) {

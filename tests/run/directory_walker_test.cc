@@ -137,15 +137,18 @@ TEST_F(DirectoryWalkerTest, LinksOutsideTheSiteAreSkippedAndReportedInsideFollow
   testing::WriteBytes(dir_ / "elsewhere/e.htm", "outside");
   Dir("real");
   PageFile("real/r.htm", "x");
-  ASSERT_EQ(::symlink((dir_ / "elsewhere").c_str(), Site("away").c_str()), 0);
-  ASSERT_EQ(::symlink((dir_ / "elsewhere/e.htm").c_str(), Site("e.htm").c_str()), 0);
-  ASSERT_EQ(::symlink("real", Site("alias").c_str()), 0);
+  if (!testing::MakeLink(dir_ / "elsewhere", Site("away"))) {
+    GTEST_SKIP() << "no symbolic links here";
+  }
+  ASSERT_TRUE(testing::MakeLink(dir_ / "elsewhere/e.htm", Site("e.htm")));
+  ASSERT_TRUE(testing::MakeLink(Site("real"), Site("alias")));
   Start();
   EXPECT_EQ(taken_pages_, (Strings{u"real/r.htm", u"alias/r.htm"}));
   EXPECT_EQ(SkippedEntries(), (Strings{u"e.htm", u"away/"}));
   EXPECT_EQ(testing::ReadBytes(dir_ / "elsewhere/e.htm"), "outside");
 }
 
+#ifndef _WIN32  // names Windows cannot hold
 TEST_F(DirectoryWalkerTest, NamesThatCannotStandInAListAreSkippedAndReported) {
   PlainSettings(1, true);
   PageFile("ok #1 with spaces.htm", "x");
@@ -165,6 +168,7 @@ TEST_F(DirectoryWalkerTest, NamesThatCannotStandInAListAreSkippedAndReported) {
                                        u"dir\uFFFD/", u"sub/a#b.htm"}));
   EXPECT_EQ(testing::ReadBytes(Site("bad\xFF.htm")), "x");
 }
+#endif
 
 TEST_F(DirectoryWalkerTest, QueueWithoutEndMarkersCannotMakeTheWalkEndless) {
   PlainSettings(1, true);

@@ -1,7 +1,6 @@
 #include "run/run_controller.h"
 
 #include <gtest/gtest.h>
-#include <sys/stat.h>
 
 #include "platform/ini_profile.h"
 #include "support/session_fixture.h"
@@ -58,8 +57,8 @@ TEST_F(RunControllerTest, UnsavableSettingsStopTheStart) {
   session_->LoadSettings();
   PlainSettings(1, false);
   const std::string list_file = session_->store().PathOf("tihuanhou.txt");
-  ::unlink(list_file.c_str());
-  ASSERT_EQ(::mkdir(list_file.c_str(), 0755), 0);
+  testing::Remove(list_file);
+  ASSERT_TRUE(testing::MakeDirectory(list_file));
   panel().SetText(field::pair1Find, u" x ");
   EXPECT_FALSE(controller().StartRun());
   EXPECT_TRUE(panel().Text(kStatusLine).starts_with(u"配置保存失败，没有开始："));

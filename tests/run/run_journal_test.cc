@@ -1,7 +1,6 @@
 #include "run/run_journal.h"
 
 #include <gtest/gtest.h>
-#include <sys/stat.h>
 
 #include <cerrno>
 #include <filesystem>
@@ -17,9 +16,9 @@ using testing::TempDir;
 using testing::WriteBytes;
 using Clock = std::chrono::system_clock;
 
-ino_t Inode(const std::string& path) {
-  struct stat st {};
-  return ::stat(path.c_str(), &st) == 0 ? st.st_ino : 0;
+std::uint64_t Inode(const std::string& path) {
+  const auto info = NewMachineFileSystem()->Stat(path);
+  return info ? info->inode : 0;
 }
 
 // Runs that each replace `pages[i]` pages (0: a run that changed nothing); the oldest runs
@@ -60,12 +59,13 @@ TEST(RunJournalTest, KeepsTheNewestRunsThatReplacedPages) {
 // either way an undo gives them back.
 TEST(RunJournalTest, KeepsOldBytesByLinkOrCopyAndUndoRestoresThem) {
   TempDir site_dir;
-  const std::string shm = "/dev/shm/quelbo-journal-test-" + std::to_string(::getpid());
+  // Shared memory, where Linux has it, is a file system of its own.
+  const std::string shm = "/dev/shm/" + site_dir.path().substr(site_dir.path().rfind('/') + 1);
   const bool shm_differs = [&] {
-    struct stat a {
-    }, b{};
-    return ::stat("/dev/shm", &a) == 0 && ::stat(site_dir.path().c_str(), &b) == 0 &&
-           a.st_dev != b.st_dev;
+    const auto machine = NewMachineFileSystem();
+    const auto a = machine->Stat("/dev/shm");
+    const auto b = machine->Stat(site_dir.path());
+    return a && b && a->device != b->device;
   }();
   for (const bool same_fs : {true, false}) {
     if (!same_fs && !shm_differs) continue;

@@ -1,9 +1,12 @@
 #include "settings/settings_io.h"
 
 #include <gtest/gtest.h>
+#ifndef _WIN32
 #include <sys/stat.h>
+#endif
 
 #include <algorithm>
+#include <optional>
 
 #include "platform/ini_profile.h"
 #include "platform/text_codec.h"
@@ -237,7 +240,7 @@ TEST_F(SettingsTest, SaveExtraBlockSetsWithTheSwitchOffWritesOnlyTheKey) {
 TEST_F(SettingsTest, UnreadableListFileWhileSwitchingOnKeepsTheFieldsAndSaysWhich) {
   MakeConfigDirectory();
   WriteList("bankuaikaishi1.txt", "stored\r\n");
-  ASSERT_EQ(::mkdir(File("bankuaitihuan2.txt").c_str(), 0755), 0);
+  ASSERT_TRUE(testing::MakeDirectory(File("bankuaitihuan2.txt")));
   panel_.SetText(field::block1Start, u"typed");
   panel_.SetTicked(field::moreBlocksEnabled, true);
   EXPECT_EQ(panel_.Text(field::block1Start), u"typed");
@@ -262,7 +265,14 @@ TEST_F(SettingsTest, ConfigurationFileThatCannotBeReadIsNamedAndNeverWrittenOver
       ASSERT_TRUE(WriteIniValue(fs_, u"HTML", u"版块替换2", u"1", store.PathOf(kIniFileName)));
     }
     const std::string path = store.PathOf(c.file);
-    ASSERT_EQ(::mkfifo(path.c_str(), 0644), 0);  // there, but no text can be read from it
+    // There, but no text can be read from it.
+#ifdef _WIN32
+    WriteBytes(path, "held");
+    std::optional<testing::HeldFile> held;
+    ASSERT_TRUE(held.emplace(path).held());
+#else
+    ASSERT_EQ(::mkfifo(path.c_str(), 0644), 0);
+#endif
     LoadSettings(panel, store);
     EXPECT_NE(ToUtf8(panel.Text(kStatusLine)).find(path), std::string::npos) << c.file;
     const Status saved = SaveSettings(panel, store);
@@ -270,19 +280,24 @@ TEST_F(SettingsTest, ConfigurationFileThatCannotBeReadIsNamedAndNeverWrittenOver
     EXPECT_NE(saved.error().Message().find(path), std::string::npos);
     // Command6 writes the INI file and, with the switch on, block sets 1 and 2.
     EXPECT_EQ(SaveExtraBlockSets(panel, store).has_value(), c.file == "tihuanqian.txt") << c.file;
+#ifdef _WIN32
+    held.reset();
+    EXPECT_EQ(ReadBytes(path), "held") << c.file;
+#else
     struct stat st;
     ASSERT_EQ(::lstat(path.c_str(), &st), 0);
     EXPECT_TRUE(S_ISFIFO(st.st_mode)) << c.file;
+#endif
     EXPECT_EQ(ReadBytes(store.PathOf("shanchu.txt")), "") << c.file;  // nothing saved at all
   }
 }
 
 TEST_F(SettingsTest, UnwritableListFileStopsTheSaveAndSkipsTheRest) {
   LoadSettings(panel_, store_);
-  ASSERT_EQ(::mkdir(File("shanchu.txt.tmp").c_str(), 0755), 0);
-  ::rmdir(File("shanchu.txt.tmp").c_str());
-  ::unlink(File("shanchu.txt").c_str());
-  ASSERT_EQ(::mkdir(File("shanchu.txt").c_str(), 0755), 0);
+  ASSERT_TRUE(testing::MakeDirectory(File("shanchu.txt.tmp")));
+  testing::Remove(File("shanchu.txt.tmp"));
+  testing::Remove(File("shanchu.txt"));
+  ASSERT_TRUE(testing::MakeDirectory(File("shanchu.txt")));
   panel_.SetText(field::pair2Find, u"find");
   panel_.SetText(field::pair3Find, u"three");
   const Status saved = SaveSettings(panel_, store_);
@@ -295,7 +310,7 @@ TEST_F(SettingsTest, UnwritableListFileStopsTheSaveAndSkipsTheRest) {
 
 TEST_F(SettingsTest, UnwritableIniFileFailsTheSaveInsteadOfPassingForSaved) {
   MakeConfigDirectory();
-  ASSERT_EQ(::mkdir(File(kIniFileName).c_str(), 0755), 0);
+  ASSERT_TRUE(testing::MakeDirectory(File(kIniFileName)));
   const Status saved = SaveSettings(panel_, store_);
   ASSERT_FALSE(saved.has_value());
   EXPECT_NE(saved.error().Message().find(kIniFileName), std::string::npos);

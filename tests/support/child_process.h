@@ -1,13 +1,13 @@
 #pragma once
 
-#include <sys/types.h>
-
+#include <cstdint>
 #include <string>
 #include <vector>
 
 namespace quelbo::testing {
 
-// A program started with its stdout and stderr on pipes.
+// A program started with its stdout and stderr on pipes. The parts that talk to the system
+// live in posix_child_process.cc and win32_child_process.cc.
 class ChildProcess {
  public:
   // Starts `argv[0]` (a path) with extra environment entries ("NAME=value").
@@ -18,6 +18,7 @@ class ChildProcess {
 
   // Reads stdout until a line equal to `line` has come (true) or the stream ends (false).
   bool WaitForLine(const std::string& line);
+  // POSIX systems only: sends a signal.
   void Signal(int signal_number);
   // Reads both streams to their end and returns the exit status (128 + signal if killed).
   int Wait();
@@ -26,12 +27,15 @@ class ChildProcess {
   const std::string& err() const { return err_; }
 
  private:
-  // Reads whatever is ready; false once both streams are closed.
+  // Reads whatever is ready, waiting up to `timeout_ms` for something; false once both
+  // streams are closed.
   bool Pump(int timeout_ms);
 
-  pid_t pid_ = -1;
-  int out_fd_ = -1;
-  int err_fd_ = -1;
+  // A process id and file descriptors on POSIX systems, handles on Windows; -1 once closed.
+  static constexpr std::intptr_t kClosed = -1;
+  std::intptr_t process_ = kClosed;
+  std::intptr_t out_pipe_ = kClosed;
+  std::intptr_t err_pipe_ = kClosed;
   std::string out_;
   std::string err_;
   size_t lines_seen_ = 0;  // bytes of out_ already searched for lines

@@ -54,4 +54,10 @@ bool Exists(const std::string& path) {
   return ::lstat(path.c_str(), &st) == 0;
 }
 
+bool MakeLink(const std::string& target, const std::string& link) {
+  return ::symlink(target.c_str(), link.c_str()) == 0;
+}
+
+bool MakeReadOnly(const std::string& path) { return ::chmod(path.c_str(), 0444) == 0; }
+
 }  // namespace quelbo::testing

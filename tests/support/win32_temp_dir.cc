@@ -6,6 +6,7 @@
 #include <random>
 #include <sstream>
 
+#include "platform/win32_text.h"
 #include "support/temp_dir.h"
 
 // The Windows sibling of temp_dir.cc: paths are UTF-8 with "/" separators, as the program's.
@@ -40,13 +41,16 @@ TempDir::TempDir() {
 }
 
 TempDir::~TempDir() {
-  std::error_code ignored;
+  // Verbatim ("\\?\"), so that names ending in "." or " " are reached too.
+  std::wstring root = win32::WidePath(path_);
+  if (!root.starts_with(L"\\\\?\\")) root.insert(0, L"\\\\?\\");
+  std::error_code error;
   // Clear read-only attributes a test set, so that removal can reach everything.
-  for (auto it = std::filesystem::recursive_directory_iterator(NativePath(path_), ignored);
-       it != std::filesystem::recursive_directory_iterator(); it.increment(ignored)) {
+  for (auto it = std::filesystem::recursive_directory_iterator(root, error);
+       !error && it != std::filesystem::recursive_directory_iterator(); it.increment(error)) {
     ::SetFileAttributesW(it->path().c_str(), FILE_ATTRIBUTE_NORMAL);
   }
-  std::filesystem::remove_all(NativePath(path_), ignored);
+  std::filesystem::remove_all(root, error);
 }
 
 std::string TempDir::operator/(std::string_view relative) const {
@@ -71,6 +75,31 @@ bool Exists(const std::string& path) {
   std::error_code ignored;
   return std::filesystem::symlink_status(NativePath(path), ignored).type() !=
          std::filesystem::file_type::not_found;
+}
+
+bool MakeLink(const std::string& target, const std::string& link) {
+  std::error_code error;
+  if (std::filesystem::is_directory(NativePath(target))) {
+    std::filesystem::create_directory_symlink(NativePath(target), NativePath(link), error);
+  } else {
+    std::filesystem::create_symlink(NativePath(target), NativePath(link), error);
+  }
+  // Wine answers that the link was made and makes none.
+  return !error && Exists(link);
+}
+
+HeldFile::HeldFile(const std::string& path)
+    : handle_(::CreateFileW(NativePath(path).c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
+                            OPEN_EXISTING, 0, nullptr)) {}
+
+HeldFile::~HeldFile() {
+  if (held()) ::CloseHandle(handle_);
+}
+
+bool HeldFile::held() const { return handle_ != INVALID_HANDLE_VALUE; }
+
+bool MakeReadOnly(const std::string& path) {
+  return ::SetFileAttributesW(NativePath(path).c_str(), FILE_ATTRIBUTE_READONLY) != 0;
 }
 
 }  // namespace quelbo::testing

@@ -10,6 +10,7 @@
 
 #include "platform/digest.h"
 #include "platform/file_system.h"
+#include "platform/win32_text.h"
 #include "support/temp_dir.h"
 
 namespace quelbo {
@@ -27,7 +28,9 @@ TEST_F(Win32FileSystemTest, ReadOnlyPageIsNeitherReplacedNorLeftWithATemporaryFi
   const std::filesystem::path native(std::u8string(page.begin(), page.end()));
   ASSERT_TRUE(::SetFileAttributesW(native.c_str(), FILE_ATTRIBUTE_READONLY));
   EXPECT_EQ(fs_->Stat(page)->mode, 0444u);
-  EXPECT_FALSE(fs_->ReplaceFile(page, "new").has_value());
+  const Status replaced = fs_->ReplaceFile(page, "new");
+  ASSERT_FALSE(replaced.has_value());
+  EXPECT_EQ(replaced.error().kind(), ErrorKind::kReadOnly);
   EXPECT_EQ(testing::ReadBytes(page), "old");
   EXPECT_EQ(fs_->ListDirectory(dir_.path())->size(), 1u);
 }
@@ -46,6 +49,29 @@ TEST_F(Win32FileSystemTest, NamesAndPathsWindowsTreatsApart) {
   ASSERT_EQ(entries->size(), 1u);
   EXPECT_EQ((*entries)[0].name, "页.htm");
   EXPECT_EQ(fs_->RealPath(page).value_or(""), page);
+  // Names ending in "." or " " are reached as they are, never as the name without the end.
+  for (const std::string name : {"点.", "space ", "both. "}) {
+    const std::string odd = dir_ / (name + "/p.htm");
+    ASSERT_TRUE(fs_->MakeDirectories(dir_ / name)) << name;
+    ASSERT_TRUE(fs_->ReplaceFile(odd, name)) << name;
+    EXPECT_EQ(fs_->ReadFile(odd).value_or(""), name);
+    // Wine names such a file without its end: refused then, never another file's name.
+    const auto real = fs_->RealPath(odd);
+    if (real) {
+      EXPECT_EQ(*real, odd);
+    }
+  }
+  const auto odd_names = fs_->ListDirectory(dir_.path());
+  ASSERT_TRUE(odd_names.has_value());
+  EXPECT_EQ(odd_names->size(), 4u);  // with 目录目录目录目录目录
+  const std::pair<const char*, const wchar_t*> wide_paths[] = {
+      {"C:/site/p.htm", L"C:\\site\\p.htm"},
+      {"C:/site./p.htm", L"\\\\?\\C:\\site.\\p.htm"},
+      {"C:/site/p.htm ", L"\\\\?\\C:\\site\\p.htm "},
+      {"C:/site/../site./p.htm", L"C:\\site\\..\\site.\\p.htm"},
+      {"site./p.htm", L"site.\\p.htm"},
+  };
+  for (const auto& [path, wide] : wide_paths) EXPECT_EQ(win32::WidePath(path), wide) << path;
   // Device names are no pages, in any folder and with any extension.
   for (const char* device : {"NUL", "CON", "nul.htm", "COM1"}) {
     const auto read = fs_->ReadFile(dir_ / device);
