@@ -102,14 +102,16 @@ EncodedBytes EncodeGbk(std::u16string_view text) {
 size_t FirstUnfaithfulGbkByte(std::string_view bytes) {
   const auto* in = reinterpret_cast<const unsigned char*>(bytes.data());
   const size_t size = bytes.size();
+  const uint32_t* decode = nullptr;  // the tables are built at the first non-ASCII byte
   for (size_t i = 0; i < size;) {
     if (in[i] < 0x80) {
-      ++i;
+      i += ascii::Count(in + i, size - i);
       continue;
     }
+    if (decode == nullptr) decode = GbkTables().decode.data();
     const size_t row = (in[i] - 0x80u) * 256u;
     const uint32_t entry =
-        i + 1 < size ? GbkTables().decode[row + in[i + 1]] : GbkTables().decode_last[in[i] - 0x80u];
+        i + 1 < size ? decode[row + in[i + 1]] : GbkTables().decode_last[in[i] - 0x80u];
     if ((entry & kNoRoundTrip) != 0) return i;
     i += (entry & kTwoBytes) != 0 ? 2 : 1;
   }

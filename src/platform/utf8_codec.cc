@@ -182,10 +182,21 @@ EncodedBytes EncodeUtf8(std::u16string_view text) {
 
 size_t FirstMalformedUtf8Byte(std::string_view bytes) {
   const auto* in = reinterpret_cast<const unsigned char*>(bytes.data());
-  for (size_t i = 0; i < bytes.size();) {
+  const size_t size = bytes.size();
+  for (size_t i = 0; i < size;) {
     if (in[i] < 0x80) {
-      ++i;
+      i += ascii::Count(in + i, size - i);
       continue;
+    }
+    // Three bytes, the form of most CJK text, checked as DecodeUtf8 checks them.
+    if ((in[i] & 0xF0) == 0xE0 && size - i >= 3 && (in[i + 1] & 0xC0) == 0x80 &&
+        (in[i + 2] & 0xC0) == 0x80) {
+      const uint32_t cp = (uint32_t{in[i] & 0x0Fu} << 12) | (uint32_t{in[i + 1] & 0x3Fu} << 6) |
+                          (in[i + 2] & 0x3Fu);
+      if (cp >= 0x800 && (cp & 0xF800) != 0xD800) {
+        i += 3;
+        continue;
+      }
     }
     uint32_t cp = 0;
     size_t bad_length = 0;
