@@ -5,6 +5,7 @@
 
 #include "page/byte_search.h"
 #include "panel/settings_fields.h"
+#include "platform/ascii_runs.h"
 #include "platform/text_codec.h"
 
 namespace quelbo {
@@ -23,10 +24,22 @@ class CharacterStarts {
   // Whether a character starts at `at` (the end counts). REQUIRES: `at` never less than the
   // last position asked about with a true answer, nor than one past a false one.
   bool At(size_t at) {
-    if (utf8_) return true;  // UTF-8 is self-synchronising: a valid text matches only whole
+    // UTF-8 is self-synchronising: valid text matches valid text only at whole characters.
+    if (utf8_) return true;
+    const auto* bytes = reinterpret_cast<const unsigned char*>(bytes_.data());
+    if (next_ < at) {
+      // A byte below 0x40 is neither a lead nor a trail byte: a character starts right after
+      // the last one before `at`, so the walk need not cover the whole page.
+      size_t after_single = at;
+      while (after_single > next_ && bytes[after_single - 1] >= 0x40) --after_single;
+      next_ = after_single;
+    }
     while (next_ < at) {
-      const auto byte = static_cast<unsigned char>(bytes_[next_]);
-      next_ += byte >= 0x81 && byte <= 0xFE ? 2 : 1;
+      if (bytes[next_] < 0x80) {
+        next_ += ascii::Count(bytes + next_, at - next_);
+      } else {
+        next_ += bytes[next_] >= 0x81 && bytes[next_] <= 0xFE ? 2 : 1;
+      }
     }
     return next_ == at;
   }
@@ -36,6 +49,12 @@ class CharacterStarts {
   bool utf8_;
   size_t next_ = 0;
 };
+
+// Whether an occurrence of `pattern` in a valid page can only start at a character: in UTF-8
+// always; in code page 936 when its first byte is below the trail bytes (0x40), as "<" is.
+bool StartsOnlyAtCharacters(std::string_view pattern, bool utf8) {
+  return utf8 || static_cast<unsigned char>(pattern.front()) < 0x40;
+}
 
 // The page as the rules leave it: the input's bytes until a rule changes them.
 class BytePage {
@@ -54,6 +73,7 @@ class BytePage {
     if (from >= text.size()) return npos;
     if (sought.empty()) return from;
     CharacterStarts starts(text, utf8_);
+    only_at_characters_ = StartsOnlyAtCharacters(sought, utf8_);
     return Next(ByteSearcher(sought), starts, from);
   }
 
@@ -65,6 +85,7 @@ class BytePage {
     if (find.empty() || text.empty()) return;
     const ByteSearcher searcher(find);
     CharacterStarts starts(text, utf8_);
+    only_at_characters_ = StartsOnlyAtCharacters(find, utf8_);
     matches_.clear();
     for (size_t at = Next(searcher, starts, from); at != npos;
          at = Next(searcher, starts, at + find.size())) {
@@ -136,6 +157,7 @@ class BytePage {
   // the UTF-16 path.
   size_t Next(const ByteSearcher& searcher, CharacterStarts& starts, size_t from) {
     const std::string_view text = view();
+    if (only_at_characters_) return searcher.FindIn(text, from);
     for (size_t at = searcher.FindIn(text, from); at != npos; at = searcher.FindIn(text, at + 1)) {
       if (starts.At(at)) {
         if (starts.At(at + searcher.size())) return at;
@@ -156,6 +178,7 @@ class BytePage {
   bool owned_ = false;
   std::string page_;
   bool sure_ = true;
+  bool only_at_characters_ = false;  // for the pattern being searched
   size_t inside_bytes_ = 0;
   std::vector<size_t> matches_;
 };

@@ -13,6 +13,7 @@
 //             text whose field is 0x01, a, b is a piece of the page's own text: b % 32 code
 //             units from a / 256 of the way in (possibly half a character or a surrogate pair).
 
+#include <algorithm>
 #include <array>
 #include <cstddef>
 #include <cstdint>
@@ -21,6 +22,8 @@
 #include "fuzz_support.h"
 #include "page/byte_rewrite.h"
 #include "page/page_rewrite.h"
+#include "page/replacement_rules.h"
+#include "page/text_search.h"
 #include "panel/control_panel.h"
 #include "panel/settings_fields.h"
 #include "platform/text_codec.h"
@@ -30,6 +33,7 @@ namespace {
 
 constexpr size_t kMaxPageUnits = 1 << 12;
 constexpr size_t kMaxRuleUnits = 256;
+constexpr size_t kMaxGrownUnits = size_t{1} << 20;
 
 constexpr std::array<Control, 18> kRuleControls = {
     field::pair1Find,    field::pair1Replace, field::pair2Find,     field::pair2Replace,
@@ -53,6 +57,48 @@ std::u16string RuleText(std::string_view field, std::u16string_view page_text) {
     return std::u16string(page_text.substr(from, static_cast<unsigned char>(field[2]) % 32));
   }
   return TextFromBytes(field, kMaxRuleUnits);
+}
+
+// Whether the rules could grow the page past kMaxGrownUnits, which would make both ways slow
+// (each growing rule can multiply the page): the pairs are applied here one by one, exactly, and
+// each enabled block set is taken to multiply the page by its replacement's length.
+bool MayGrowTooLarge(std::u16string text, const ControlPanel& panel) {
+  constexpr std::array<std::pair<Control, Control>, 5> kPairs = {{
+      {field::pair1Find, field::pair1Replace},
+      {field::pair2Find, field::pair2Replace},
+      {field::pair3Find, field::pair3Replace},
+      {field::deleteText, field::deleteText},
+      {field::pair4Find, field::pair4Replace},
+  }};
+  text = ReplaceAll(std::move(text), u"</li>\n", u"</li>\r\n");
+  for (const auto& [find, replacement] : kPairs) {
+    const std::u16string_view find_text = panel.Text(find);
+    const std::u16string_view replacement_text =
+        find == replacement ? std::u16string_view() : panel.Text(replacement);
+    if (find_text.empty() || replacement_text.size() <= find_text.size()) {
+      text = ReplaceAll(std::move(text), find_text, replacement_text);
+      continue;
+    }
+    size_t count = 0;
+    const TextSearcher searcher(find_text);
+    for (size_t at = searcher.FindIn(text); at != std::u16string::npos;
+         at = searcher.FindIn(text, at + find_text.size())) {
+      ++count;
+    }
+    if (text.size() + count * (replacement_text.size() - find_text.size()) > kMaxGrownUnits) {
+      return true;
+    }
+    text = ReplaceAll(std::move(text), find_text, replacement_text);
+  }
+  double bound = static_cast<double>(text.size());
+  constexpr std::array<Control, 3> kBlockReplacements = {field::block0Replace, field::block1Replace,
+                                                         field::block2Replace};
+  for (size_t i = 0; i < kBlockReplacements.size(); ++i) {
+    if (panel.Ticked(i == 0 ? field::block0Enabled : field::moreBlocksEnabled)) {
+      bound *= static_cast<double>(std::max<size_t>(1, panel.Text(kBlockReplacements[i]).size()));
+    }
+  }
+  return bound > static_cast<double>(kMaxGrownUnits);
 }
 
 std::string DescribeCounts(const RewriteCounts& counts) {
@@ -90,6 +136,8 @@ void RunBytePath(const std::uint8_t* data, size_t size) {
     rules_described += Describe(text) + " | ";
     panel.SetText(control, std::move(text));
   }
+
+  if (MayGrowTooLarge(page_text, panel)) return;
 
   RewriteCounts expected_counts;
   const auto expected = RewritePageBytes(page, encodings, panel, &expected_counts);
