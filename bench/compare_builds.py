@@ -4,7 +4,8 @@
 For a change whose effect is smaller than the wandering of a shared machine: the tools run
 back to back on fresh copies, round after round (each round starting one tool further along),
 and every figure is the median of the rounds, in wall and CPU time, beside its ratio to the
-floor's median. With --window, the window (window_run of each build) is timed in pairs with
+floor's median. With --journal-off, the run journal is turned off in each fresh copy of the
+configuration. With --window, the window (window_run of each build) is timed in pairs with
 that build's quelbo-batch on the first site, as measure.py does.
 
   bench/compare_builds.py --sites build/bench/sites/full --work /dev/shm/quelbo-ab \\
@@ -30,6 +31,12 @@ class Comparison(measure.Bench):
 
     def restore(self, name):
         super().restore(name)  # copies the "after" programs into the site root
+        if self.args.journal_off:
+            for directory, _, files in os.walk(os.path.join(self.work, "config")):
+                for file in files:
+                    if file.endswith(".ini"):
+                        with open(os.path.join(directory, file), "ab") as f:
+                            f.write("\r\n不记录撤销=1\r\n".encode("gbk"))
         for build, directory in self.builds.items():
             for program in ("quelbo-batch", "window_run"):
                 source = os.path.join(directory, program)
@@ -57,6 +64,7 @@ def main():
     parser.add_argument("--after", required=True, help="directory of the new build's programs")
     parser.add_argument("--runs", type=int, default=7)
     parser.add_argument("--window", type=int, default=0, help="pairs of window and batch runs")
+    parser.add_argument("--journal-off", action="store_true", help="turn the run journal off")
     parser.add_argument("names", nargs="+")
     args = parser.parse_args()
     shutil.rmtree(args.work, ignore_errors=True)
