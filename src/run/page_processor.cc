@@ -113,9 +113,14 @@ std::optional<std::u16string> PageProcessor::RewritePage(std::u16string_view ent
   const PageEncodings encodings{read_utf8, write_utf8, detect};
   RewriteCounts counts;
   // Pages kept in their encoding are rewritten on their own bytes when that gives the same
-  // result for sure; the others, and those, go the UTF-16 way.
+  // result for sure; the others go the UTF-16 way. So do pages too large to be held twice: the
+  // byte path keeps the old bytes beside a changing copy, where the UTF-16 way lets them go.
   std::expected<RewrittenPage, std::u16string> rewritten;
-  if (auto on_bytes = RewriteOnOwnBytes(old_bytes, encodings, panel_, encoded_rules_, &counts)) {
+  std::optional<RewrittenPage> on_bytes;
+  if (!compare_with_file) {
+    on_bytes = RewriteOnOwnBytes(old_bytes, encodings, panel_, encoded_rules_, &counts);
+  }
+  if (on_bytes) {
     rewritten = std::move(*on_bytes);
     report_.PageRewrittenOnBytes();
   } else {
