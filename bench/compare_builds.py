@@ -14,6 +14,7 @@ that build's quelbo-batch on the first site, as measure.py does.
 
 import argparse
 import os
+import resource
 import shutil
 import statistics
 import sys
@@ -51,6 +52,21 @@ class Comparison(measure.Bench):
                 return [[os.path.join(self.work_site(), f"window_run.{build}")]]
         return super().commands(tool, name)
 
+    def run_once(self, tool, name, prefix=()):
+        """measure.Bench.run_once, also keeping the user CPU time of the tool apart (the page
+        work; the system time is the file system's)."""
+        self.restore(name)
+        restored = self.restore
+        self.restore = lambda _name: None  # already fresh: the copy is not timed
+        before = resource.getrusage(resource.RUSAGE_CHILDREN).ru_utime
+        try:
+            result = super().run_once(tool, name, prefix)
+        finally:
+            self.restore = restored
+        user = resource.getrusage(resource.RUSAGE_CHILDREN).ru_utime - before
+        self.results["runs"].get(name, {}).get(tool, {}).setdefault("user_seconds", []).append(user)
+        return result
+
     def check_result(self, tool, name):
         super().check_result("quelbo-batch" if tool.startswith(("quelbo", "window")) else tool,
                              name)
@@ -79,16 +95,17 @@ def main():
     started = time.time()
     bench.time_all(plan, args.runs)
     print(f"{args.runs} rounds, medians, {(time.time() - started) / 60:.1f} min")
-    print("| site | tool | median s | × floor | CPU s | CPU × floor |")
-    print("|---|---|---:|---:|---:|---:|")
+    print("| site | tool | median s | × floor | CPU s | CPU × floor | user CPU s |")
+    print("|---|---|---:|---:|---:|---:|---:|")
     for name in args.names:
         floor = bench.median(name, "io_floor")
         floor_cpu = bench.median(name, "io_floor", "cpu_seconds")
         for tool in tools:
             wall = bench.median(name, tool)
             cpu = bench.median(name, tool, "cpu_seconds")
+            user = bench.median(name, tool, "user_seconds")
             print(f"| {name} | {tool} | {wall:.3f} | {wall / floor:.2f} | {cpu:.2f} | "
-                  f"{cpu / floor_cpu:.2f} |")
+                  f"{cpu / floor_cpu:.2f} | {user:.3f} |")
     for run in range(args.window):
         name = args.names[0]
         for build in bench.builds:
