@@ -42,7 +42,8 @@ struct EncodedRules {
 // tell), for each encoding.
 class EncodedRuleCache {
  public:
-  // REQUIRES: the same panel on every call.
+  // REQUIRES: the same panel on every call, whose rule texts change only through SetText or
+  // AppendText (DropTextPrefix keeps a text's version; only the pending-page list uses it).
   const EncodedRules& For(const ControlPanel& panel, bool utf8);
 
   static constexpr size_t kRuleTextCount = 18;  // the panel texts the rules read
