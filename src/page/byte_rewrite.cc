@@ -13,10 +13,11 @@ namespace {
 
 constexpr size_t npos = std::string_view::npos;
 
-// Characters of a valid page, walked forward once: in code page 936 a trail byte (0x40-0xFE)
-// can look like ASCII or like a lead byte, so an occurrence counts only where a character
-// starts. Valid bytes leave no doubt about widths: 0x81-0xFE leads two bytes, any other byte
-// is one character.
+// Where the characters of a valid page start, asked in increasing order so that each byte is
+// looked at no more than twice in all: in code page 936 a trail byte (0x40-0xFE) can look like
+// ASCII or like a lead byte, so an occurrence counts only where a character starts. Valid
+// bytes leave no doubt about widths: 0x81-0xFE leads two bytes, any other byte is one
+// character.
 class CharacterStarts {
  public:
   CharacterStarts(std::string_view bytes, bool utf8) : bytes_(bytes), utf8_(utf8) {}
