@@ -179,7 +179,7 @@ int main(int argc, char** argv) {
   if (!trace_failed && std::fflush(stdout) != 0) trace_write_failed(errno);
   if (show_progress) console->ClearProgress();
   if (mode.dry_run) PrintPreviewTotal(stdout, session.preview());
-  PrintSummary(stderr, session.report());
+  PrintSummary(stderr, session.report(), trace);
   if (outcome == HeadlessLoop::Outcome::kStopRequested || trace_failed) return kExitInterrupted;
   return session.report().skipped().empty() ? kExitClean : kExitPagesSkipped;
 }

@@ -21,9 +21,13 @@ std::string ProgressLine(size_t done, double found, std::u16string_view entry) {
   return count + shown;
 }
 
-void PrintSummary(std::FILE* err, const RunReport& report) {
+void PrintSummary(std::FILE* err, const RunReport& report, bool trace) {
   std::fprintf(err, "quelbo-batch: %zu pages processed, %zu changed, %zu skipped\n",
                report.processed(), report.changed(), report.skipped().size());
+  if (trace) {
+    std::fprintf(err, "quelbo-batch: %zu pages rewritten on their own bytes\n",
+                 report.rewritten_on_bytes());
+  }
 }
 
 }  // namespace quelbo

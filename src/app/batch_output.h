@@ -20,7 +20,7 @@ void PrintSkipped(std::FILE* err, const SkippedPage& page);
 // The progress line for a terminal: pages done of the found count, current entry.
 std::string ProgressLine(size_t done, double found, std::u16string_view entry);
 
-// The closing summary.
-void PrintSummary(std::FILE* err, const RunReport& report);
+// The closing summary; with `trace`, also how many pages were rewritten on their own bytes.
+void PrintSummary(std::FILE* err, const RunReport& report, bool trace = false);
 
 }  // namespace quelbo

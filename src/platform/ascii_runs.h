@@ -9,9 +9,9 @@
 #include <emmintrin.h>
 #endif
 
-// Copying runs of ASCII between bytes and UTF-16 code units, sixteen or eight at a time. Both encodings
-// keep ASCII as it is, and most of a page is markup, so the codecs spend most of their time
-// here on a typical page.
+// Copying runs of ASCII between bytes and UTF-16 code units, sixteen or eight at a time. Both
+// encodings keep ASCII as it is, and most of a page is markup, so the codecs spend most of their
+// time here on a typical page.
 
 namespace quelbo::ascii {
 
@@ -36,6 +36,20 @@ inline uint64_t Widen4(uint64_t bytes) {
 inline uint64_t Narrow4(uint64_t lanes) {
   lanes = (lanes | (lanes >> 8)) & 0x0000FFFF0000FFFFull;
   return (lanes | (lanes >> 16)) & 0xFFFFFFFFu;
+}
+
+// The number of ASCII bytes at the start of [p, p + n).
+inline size_t Count(const unsigned char* p, size_t n) {
+  size_t i = 0;
+#if defined(__SSE2__)
+  for (; n - i >= 16; i += 16) {
+    const int high = _mm_movemask_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(p + i)));
+    if (high != 0) return i + static_cast<size_t>(std::countr_zero(static_cast<unsigned>(high)));
+  }
+#endif
+  for (; i < n && p[i] < 0x80; ++i) {
+  }
+  return i;
 }
 
 // Copies the ASCII bytes at the start of [p, p + n) to `out` as code units; returns how many.

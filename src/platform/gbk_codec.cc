@@ -1,3 +1,4 @@
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <memory>
@@ -18,6 +19,32 @@ using namespace gbk;
 const Tables& GbkTables() {
   static const std::unique_ptr<Tables> tables = BuildTables();
   return *tables;
+}
+
+// The decoding table's answer to "is this a character that round-trips, and of how many
+// bytes", one bit each, so that checking a page stays in the first-level cache.
+struct FaithfulPairs {
+  std::array<uint64_t, 128 * 256 / 64> two_bytes{};
+  std::array<uint64_t, 128 * 256 / 64> one_byte{};
+
+  static bool Has(const std::array<uint64_t, 128 * 256 / 64>& bits, size_t index) {
+    return ((bits[index / 64] >> (index % 64)) & 1u) != 0;
+  }
+};
+
+const FaithfulPairs& GbkFaithfulPairs() {
+  static const std::unique_ptr<FaithfulPairs> pairs = [] {
+    auto built = std::make_unique<FaithfulPairs>();
+    const Tables& tables = GbkTables();
+    for (size_t index = 0; index < tables.decode.size(); ++index) {
+      const uint32_t entry = tables.decode[index];
+      if ((entry & kNoRoundTrip) != 0) continue;
+      auto& bits = (entry & kTwoBytes) != 0 ? built->two_bytes : built->one_byte;
+      bits[index / 64] |= uint64_t{1} << (index % 64);
+    }
+    return built;
+  }();
+  return *pairs;
 }
 
 }  // namespace
@@ -102,16 +129,25 @@ EncodedBytes EncodeGbk(std::u16string_view text) {
 size_t FirstUnfaithfulGbkByte(std::string_view bytes) {
   const auto* in = reinterpret_cast<const unsigned char*>(bytes.data());
   const size_t size = bytes.size();
+  const FaithfulPairs* pairs = nullptr;  // built at the first non-ASCII byte
   for (size_t i = 0; i < size;) {
     if (in[i] < 0x80) {
-      ++i;
+      i += ascii::Count(in + i, size - i);
       continue;
     }
-    const size_t row = (in[i] - 0x80u) * 256u;
-    const uint32_t entry =
-        i + 1 < size ? GbkTables().decode[row + in[i + 1]] : GbkTables().decode_last[in[i] - 0x80u];
-    if ((entry & kNoRoundTrip) != 0) return i;
-    i += (entry & kTwoBytes) != 0 ? 2 : 1;
+    if (i + 1 == size) {
+      const uint32_t entry = GbkTables().decode_last[in[i] - 0x80u];
+      return (entry & kNoRoundTrip) != 0 ? i : std::string_view::npos;
+    }
+    if (pairs == nullptr) pairs = &GbkFaithfulPairs();
+    const size_t index = (in[i] - 0x80u) * 256u + in[i + 1];
+    if (FaithfulPairs::Has(pairs->two_bytes, index)) {
+      i += 2;
+    } else if (FaithfulPairs::Has(pairs->one_byte, index)) {
+      ++i;
+    } else {
+      return i;
+    }
   }
   return std::string_view::npos;
 }

@@ -66,6 +66,29 @@ char* PutUtf8(char* out, uint32_t cp) {
   return out;
 }
 
+// Three-byte characters, the form of most CJK text, checked two at a time in one word: lead
+// 0xE0-0xEF and two continuation bytes, neither an overlong form (0xE0 then below 0xA0) nor a
+// surrogate (0xED then 0xA0 or above). Returns the bytes of the valid run at `p` (a multiple of
+// three; it may stop short of the run's end, never past it). Little-endian words.
+size_t ThreeByteRun(const unsigned char* p, size_t n) {
+  auto valid = [](uint64_t lead_and_next) {
+    const uint64_t key = lead_and_next & 0x200Fu;  // the lead's low bits, the next byte's 0x20
+    return key != 0 && key != 0x200Du;
+  };
+  size_t i = 0;
+  for (; n - i >= 8; i += 6) {
+    const uint64_t word = ascii::Load64(p + i);
+    if ((word & 0xC0C0F0C0C0F0ull) != 0x8080E08080E0ull || !valid(word) || !valid(word >> 24)) {
+      break;
+    }
+  }
+  for (; n - i >= 3; i += 3) {
+    const uint64_t word = p[i] | (uint64_t{p[i + 1]} << 8) | (uint64_t{p[i + 2]} << 16);
+    if ((word & 0xC0C0F0u) != 0x8080E0u || !valid(word)) break;
+  }
+  return i;
+}
+
 bool IsSurrogate(char16_t unit) { return (unit & 0xF800) == 0xD800; }
 bool IsLead(char16_t unit) { return (unit & 0xFC00) == 0xD800; }
 bool IsTrail(char16_t unit) { return (unit & 0xFC00) == 0xDC00; }
@@ -182,10 +205,16 @@ EncodedBytes EncodeUtf8(std::u16string_view text) {
 
 size_t FirstMalformedUtf8Byte(std::string_view bytes) {
   const auto* in = reinterpret_cast<const unsigned char*>(bytes.data());
-  for (size_t i = 0; i < bytes.size();) {
+  const size_t size = bytes.size();
+  for (size_t i = 0; i < size;) {
     if (in[i] < 0x80) {
-      ++i;
+      i += ascii::Count(in + i, size - i);
       continue;
+    }
+    if constexpr (ascii::kWordAtATime) {
+      const size_t run = ThreeByteRun(in + i, size - i);
+      i += run;
+      if (run != 0) continue;
     }
     uint32_t cp = 0;
     size_t bad_length = 0;

@@ -2,6 +2,7 @@
 
 #include <utility>
 
+#include "page/byte_rewrite.h"
 #include "page/charset_declarations.h"
 #include "page/page_rewrite.h"
 #include "panel/settings_fields.h"
@@ -109,9 +110,23 @@ std::optional<std::u16string> PageProcessor::RewritePage(std::u16string_view ent
   const bool read_utf8 = panel_.Ticked(field::readUtf8);
   const bool write_utf8 = panel_.Ticked(field::writeUtf8);
   const bool detect = panel_.Ticked(field::autoDetectCharset) && read_utf8 == write_utf8;
+  const PageEncodings encodings{read_utf8, write_utf8, detect};
   RewriteCounts counts;
-  auto rewritten = RewritePageBytes(compare_with_file ? std::move(old_bytes) : old_bytes,
-                                    {read_utf8, write_utf8, detect}, panel_, &counts);
+  // Pages kept in their encoding are rewritten on their own bytes when that gives the same
+  // result for sure; the others go the UTF-16 way. So do pages too large to be held twice: the
+  // byte path keeps the old bytes beside a changing copy, where the UTF-16 way lets them go.
+  std::expected<RewrittenPage, std::u16string> rewritten;
+  std::optional<RewrittenPage> on_bytes;
+  if (!compare_with_file) {
+    on_bytes = RewriteOnOwnBytes(old_bytes, encodings, panel_, encoded_rules_, &counts);
+  }
+  if (on_bytes) {
+    rewritten = std::move(*on_bytes);
+    report_.PageRewrittenOnBytes();
+  } else {
+    rewritten = RewritePageBytes(compare_with_file ? std::move(old_bytes) : old_bytes, encodings,
+                                 panel_, &counts);
+  }
   if (!rewritten) return std::move(rewritten.error());
   if (rewritten->read_utf8 != read_utf8) {
     // Detection went by the bytes, not the declaration: the switches show what was used.

@@ -5,6 +5,7 @@
 #include <unordered_set>
 #include <vector>
 
+#include "page/encoded_rules.h"
 #include "page/page_files.h"
 #include "panel/control_panel.h"
 #include "platform/file_system.h"
@@ -87,6 +88,8 @@ class PageProcessor {
   std::vector<std::u16string> staged_entries_;
   std::unordered_set<std::string> staged_paths_;
   size_t staged_bytes_ = 0;
+  // The rule texts in each encoding, for pages rewritten on their own bytes.
+  EncodedRuleCache encoded_rules_;
 };
 
 }  // namespace quelbo

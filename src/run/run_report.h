@@ -23,6 +23,8 @@ class RunReport {
   void Reset();
   void PageDone(bool changed);
   void PageSkipped(SkippedPage page);
+  // A processed page was rewritten on its own bytes, without the UTF-16 round trip.
+  void PageRewrittenOnBytes() { ++rewritten_on_bytes_; }
 
   // Each listener is told of each skipped page as it happens.
   void AddSkipListener(Listener listener) { on_skip_.push_back(std::move(listener)); }
@@ -31,12 +33,14 @@ class RunReport {
   std::uint64_t runs() const { return runs_; }
   size_t processed() const { return processed_; }
   size_t changed() const { return changed_; }
+  size_t rewritten_on_bytes() const { return rewritten_on_bytes_; }
   const std::vector<SkippedPage>& skipped() const { return skipped_; }
 
  private:
   std::uint64_t runs_ = 0;
   size_t processed_ = 0;
   size_t changed_ = 0;
+  size_t rewritten_on_bytes_ = 0;
   std::vector<SkippedPage> skipped_;
   std::vector<Listener> on_skip_;
 };

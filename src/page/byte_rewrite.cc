@@ -1,0 +1,256 @@
+#include "page/byte_rewrite.h"
+
+#include <string>
+#include <vector>
+
+#include "page/byte_search.h"
+#include "panel/settings_fields.h"
+#include "platform/ascii_runs.h"
+#include "platform/text_codec.h"
+
+namespace quelbo {
+namespace {
+
+constexpr size_t npos = std::string_view::npos;
+
+// Where the characters of a valid page start, asked in increasing order so that each byte is
+// looked at no more than twice in all: in code page 936 a trail byte (0x40-0xFE) can look like
+// ASCII or like a lead byte, so an occurrence counts only where a character starts. Valid
+// bytes leave no doubt about widths: 0x81-0xFE leads two bytes, any other byte is one
+// character.
+class CharacterStarts {
+ public:
+  CharacterStarts(std::string_view bytes, bool utf8) : bytes_(bytes), utf8_(utf8) {}
+
+  // Whether a character starts at `at` (the end counts). REQUIRES: `at` never less than the
+  // last position asked about with a true answer, nor than one past a false one.
+  bool At(size_t at) {
+    // UTF-8 is self-synchronising: valid text matches valid text only at whole characters.
+    if (utf8_) return true;
+    const auto* bytes = reinterpret_cast<const unsigned char*>(bytes_.data());
+    if (next_ < at) {
+      // A byte below 0x40 is neither a lead nor a trail byte: a character starts right after
+      // the last one before `at`, so the walk need not cover the whole page.
+      size_t after_single = at;
+      while (after_single > next_ && bytes[after_single - 1] >= 0x40) --after_single;
+      next_ = after_single;
+    }
+    while (next_ < at) {
+      if (bytes[next_] < 0x80) {
+        next_ += ascii::Count(bytes + next_, at - next_);
+      } else {
+        next_ += bytes[next_] >= 0x81 && bytes[next_] <= 0xFE ? 2 : 1;
+      }
+    }
+    return next_ == at;
+  }
+
+ private:
+  std::string_view bytes_;
+  bool utf8_;
+  size_t next_ = 0;
+};
+
+// Whether an occurrence of `pattern` in a valid page can only start at a character: in UTF-8
+// always; in code page 936 when its first byte is below the trail bytes (0x40), as "<" is.
+bool StartsOnlyAtCharacters(std::string_view pattern, bool utf8) {
+  return utf8 || static_cast<unsigned char>(pattern.front()) < 0x40;
+}
+
+// The page as the rules leave it: the input's bytes until a rule changes them.
+class BytePage {
+ public:
+  BytePage(std::string_view input, bool utf8) : input_(input), utf8_(utf8) {}
+
+  std::string_view view() const { return owned_ ? std::string_view(page_) : input_; }
+  bool sure() const { return sure_; }
+  void GiveUp() { sure_ = false; }
+  std::string Take() { return owned_ ? std::move(page_) : std::string(input_); }
+
+  // FindText on the bytes from `from` on: the first occurrence that starts at a character; an
+  // empty text is found at `from` of a non-empty rest.
+  size_t Find(std::string_view sought, size_t from) {
+    const std::string_view text = view();
+    if (from >= text.size()) return npos;
+    if (sought.empty()) return from;
+    CharacterStarts starts(text, utf8_);
+    only_at_characters_ = StartsOnlyAtCharacters(sought, utf8_);
+    return Next(ByteSearcher(sought), starts, from);
+  }
+
+  // ReplaceAllFrom on the bytes: every occurrence from `from` on, left to right and not
+  // overlapping, replaced; the number of them added to `*replaced`.
+  void ReplaceAll(std::string_view find, std::string_view replacement, size_t from,
+                  size_t& replaced) {
+    const std::string_view text = view();
+    if (find.empty() || text.empty()) return;
+    const ByteSearcher searcher(find);
+    CharacterStarts starts(text, utf8_);
+    only_at_characters_ = StartsOnlyAtCharacters(find, utf8_);
+    matches_.clear();
+    for (size_t at = Next(searcher, starts, from); at != npos;
+         at = Next(searcher, starts, at + find.size())) {
+      matches_.push_back(at);
+    }
+    if (matches_.empty() || !sure_) return;
+    replaced += matches_.size();
+    const size_t size =
+        text.size() - matches_.size() * find.size() + matches_.size() * replacement.size();
+    if (owned_ && replacement.size() <= find.size()) {
+      // Written over itself: the result never grows past what is still to be read.
+      char* data = page_.data();
+      size_t written = matches_.front();
+      size_t read = written;
+      for (const size_t match : matches_) {
+        std::char_traits<char>::move(data + written, data + read, match - read);
+        written += match - read;
+        std::char_traits<char>::copy(data + written, replacement.data(), replacement.size());
+        written += replacement.size();
+        read = match + find.size();
+      }
+      std::char_traits<char>::move(data + written, data + read, page_.size() - read);
+      page_.resize(size);
+      return;
+    }
+    std::string result;
+    result.resize_and_overwrite(size, [&](char* out, size_t) {
+      size_t copied = 0;
+      for (const size_t match : matches_) {
+        out = std::char_traits<char>::copy(out, text.data() + copied, match - copied) +
+              (match - copied);
+        out = std::char_traits<char>::copy(out, replacement.data(), replacement.size()) +
+              replacement.size();
+        copied = match + find.size();
+      }
+      std::char_traits<char>::copy(out, text.data() + copied, text.size() - copied);
+      return size;
+    });
+    page_ = std::move(result);
+    owned_ = true;
+  }
+
+  // The bytes of the `units` UTF-16 code units from `at` on, fewer where the page ends; npos
+  // where the count ends inside a surrogate pair (the bytes cannot follow the UTF-16 path).
+  size_t UnitsToBytes(size_t at, size_t units) const {
+    const std::string_view text = view();
+    size_t end = at;
+    while (units > 0 && end < text.size()) {
+      const auto lead = static_cast<unsigned char>(text[end]);
+      size_t length = 1;
+      size_t taken = 1;
+      if (utf8_) {
+        length = lead < 0x80 ? 1 : lead < 0xE0 ? 2 : lead < 0xF0 ? 3 : 4;
+        if (length == 4) taken = 2;  // a surrogate pair
+      } else if (lead >= 0x81 && lead <= 0xFE) {
+        length = 2;
+      }
+      if (taken > units) return npos;
+      units -= taken;
+      end += length;
+    }
+    return end - at;
+  }
+
+ private:
+  // The next occurrence at or after `from` that starts and ends at characters. An occurrence
+  // that starts at a character of a valid page also ends at one; where that would not hold, or
+  // where occurrences inside characters cost more than the page's length, the page is left to
+  // the UTF-16 path.
+  size_t Next(const ByteSearcher& searcher, CharacterStarts& starts, size_t from) {
+    const std::string_view text = view();
+    if (only_at_characters_) return searcher.FindIn(text, from);
+    for (size_t at = searcher.FindIn(text, from); at != npos; at = searcher.FindIn(text, at + 1)) {
+      if (starts.At(at)) {
+        if (starts.At(at + searcher.size())) return at;
+        sure_ = false;
+        return npos;
+      }
+      inside_bytes_ += searcher.size();
+      if (inside_bytes_ > 2 * text.size() + 4096) {
+        sure_ = false;
+        return npos;
+      }
+    }
+    return npos;
+  }
+
+  std::string_view input_;
+  bool utf8_;
+  bool owned_ = false;
+  std::string page_;
+  bool sure_ = true;
+  bool only_at_characters_ = false;  // for the pattern being searched
+  size_t inside_bytes_ = 0;
+  std::vector<size_t> matches_;
+};
+
+// ApplyBlockSets on the bytes: the same block, found the same way, its end counted in UTF-16
+// code units where CutBlock counts them.
+void ApplyBlockSets(BytePage& page, const ControlPanel& panel, const EncodedRules& rules,
+                    RewriteCounts& counts) {
+  for (size_t index = 0; index < rules.block_sets.size() && page.sure(); ++index) {
+    const bool enabled = panel.Ticked(index == 0 ? field::block0Enabled : field::moreBlocksEnabled);
+    const EncodedBlockSet& set = rules.block_sets[index];
+    if (!enabled || set.end.empty() || set.never_applies) continue;
+    const size_t start_at = page.Find(set.start, 0);
+    if (start_at == npos) continue;
+    const size_t end_at = page.Find(set.end, start_at);
+    size_t length;
+    if (end_at != npos) {
+      // Through the end marker and one code unit more.
+      const size_t through_end = end_at + set.end.size() - start_at;
+      const size_t one_more = page.UnitsToBytes(start_at + through_end, 1);
+      if (one_more == npos) return page.GiveUp();
+      length = through_end + one_more;
+    } else {
+      // The end marker only before the start marker: the block is as long as the end marker.
+      if (page.Find(set.end, 0) == npos) continue;
+      length = page.UnitsToBytes(start_at, set.end_units);
+      if (length == npos) return page.GiveUp();
+    }
+    if (!page.sure()) return;
+    const std::string block(page.view().substr(start_at, length));
+    const size_t search_from = block.size() >= set.start.size() ? start_at : 0;
+    page.ReplaceAll(
+        block, set.replacement, search_from,
+        counts[static_cast<RewriteRule>(static_cast<size_t>(RewriteRule::kBlockSet0) + index)]);
+  }
+}
+
+bool ValidIn(std::string_view bytes, bool utf8) {
+  return (utf8 ? FirstMalformedUtf8Byte(bytes) : FirstUnfaithfulGbkByte(bytes)) == npos;
+}
+
+}  // namespace
+
+std::optional<RewrittenPage> RewriteOnOwnBytes(std::string_view bytes, PageEncodings encodings,
+                                               const ControlPanel& panel, EncodedRuleCache& cache,
+                                               RewriteCounts* counts) {
+  if (encodings.read_utf8 != encodings.write_utf8) return std::nullopt;
+  bool utf8 = encodings.read_utf8;
+  if (!ValidIn(bytes, utf8)) {
+    // Detection reads bytes not valid in the declared encoding in the other one.
+    if (!encodings.detect || !ValidIn(bytes, !utf8)) return std::nullopt;
+    utf8 = !utf8;
+  }
+  const EncodedRules& rules = cache.For(panel, utf8);
+  if (!rules.usable) return std::nullopt;
+
+  RewriteCounts applied;
+  BytePage page(bytes, utf8);
+  for (size_t i = 0; i < rules.rules.size() && page.sure(); ++i) {
+    const EncodedRule& rule = rules.rules[i];
+    if (rule.never_matches) continue;
+    page.ReplaceAll(
+        rule.find, rule.replacement, 0,
+        applied[static_cast<RewriteRule>(static_cast<size_t>(RewriteRule::kListItemBreak) + i)]);
+  }
+  if (page.sure()) ApplyBlockSets(page, panel, rules, applied);
+  if (!page.sure()) return std::nullopt;
+  if (counts != nullptr) *counts += applied;
+  // A code page 936 page cannot start with a byte-order mark: the encoding has none, and a
+  // replacement that would bring one makes the rules unusable here.
+  return RewrittenPage{page.Take(), utf8, utf8};
+}
+
+}  // namespace quelbo

@@ -1,0 +1,178 @@
+// The two ways a page is rewritten, against each other: RewriteOnOwnBytes (the rules run on the
+// page's bytes) must give exactly RewritePageBytes's bytes, encodings and counts, or decline
+// and count nothing, whatever the page and the rules.
+//
+// Input, fields separated by the byte 0xFF:
+//   switches  bit 0 UTF-8 (else code page 936), bit 1 detection, bit 2 block set 0 ticked,
+//             bit 3 block sets 1 and 2 ticked, bit 4 the page field is text to encode (else
+//             raw bytes, which may be invalid), bit 5 write in the other encoding, bit 6 line
+//             breaks made CR LF
+//   page      raw bytes, or text (fuzz_support.h) encoded in the page's encoding
+//   18 rule texts: pair 1 find and replacement, pair 2, pair 3, the deletion text, pair 4 find
+//             and replacement, then start, end and replacement of block sets 0, 1 and 2. A
+//             text whose field is 0x01, a, b is a piece of the page's own text: b % 32 code
+//             units from a / 256 of the way in (possibly half a character or a surrogate pair).
+
+#include <algorithm>
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+#include "fuzz_support.h"
+#include "page/byte_rewrite.h"
+#include "page/page_rewrite.h"
+#include "page/replacement_rules.h"
+#include "page/text_search.h"
+#include "panel/control_panel.h"
+#include "panel/settings_fields.h"
+#include "platform/text_codec.h"
+
+namespace quelbo::fuzz {
+namespace {
+
+constexpr size_t kMaxPageUnits = 1 << 12;
+constexpr size_t kMaxRuleUnits = 256;
+constexpr size_t kMaxGrownUnits = size_t{1} << 20;
+
+constexpr std::array<Control, 18> kRuleControls = {
+    field::pair1Find,    field::pair1Replace, field::pair2Find,     field::pair2Replace,
+    field::pair3Find,    field::pair3Replace, field::deleteText,    field::pair4Find,
+    field::pair4Replace, field::block0Start,  field::block0End,     field::block0Replace,
+    field::block1Start,  field::block1End,    field::block1Replace, field::block2Start,
+    field::block2End,    field::block2Replace};
+
+std::u16string WithCrLf(std::u16string_view text) {
+  std::u16string out;
+  for (const char16_t unit : text) {
+    if (unit == u'\n') out.push_back(u'\r');
+    out.push_back(unit);
+  }
+  return out;
+}
+
+std::u16string RuleText(std::string_view field, std::u16string_view page_text) {
+  if (field.size() == 3 && field[0] == '\x01') {
+    const size_t from = page_text.size() * static_cast<unsigned char>(field[1]) / 256;
+    return std::u16string(page_text.substr(from, static_cast<unsigned char>(field[2]) % 32));
+  }
+  return TextFromBytes(field, kMaxRuleUnits);
+}
+
+// Whether the rules could grow the page past kMaxGrownUnits, which would make both ways slow
+// (each growing rule can multiply the page): the pairs are applied here one by one, exactly, and
+// each enabled block set is taken to multiply the page by its replacement's length.
+bool MayGrowTooLarge(std::u16string text, const ControlPanel& panel) {
+  constexpr std::array<std::pair<Control, Control>, 5> kPairs = {{
+      {field::pair1Find, field::pair1Replace},
+      {field::pair2Find, field::pair2Replace},
+      {field::pair3Find, field::pair3Replace},
+      {field::deleteText, field::deleteText},
+      {field::pair4Find, field::pair4Replace},
+  }};
+  text = ReplaceAll(std::move(text), u"</li>\n", u"</li>\r\n");
+  for (const auto& [find, replacement] : kPairs) {
+    const std::u16string_view find_text = panel.Text(find);
+    const std::u16string_view replacement_text =
+        find == replacement ? std::u16string_view() : panel.Text(replacement);
+    if (find_text.empty() || replacement_text.size() <= find_text.size()) {
+      text = ReplaceAll(std::move(text), find_text, replacement_text);
+      continue;
+    }
+    size_t count = 0;
+    const TextSearcher searcher(find_text);
+    for (size_t at = searcher.FindIn(text); at != std::u16string::npos;
+         at = searcher.FindIn(text, at + find_text.size())) {
+      ++count;
+    }
+    if (text.size() + count * (replacement_text.size() - find_text.size()) > kMaxGrownUnits) {
+      return true;
+    }
+    text = ReplaceAll(std::move(text), find_text, replacement_text);
+  }
+  double bound = static_cast<double>(text.size());
+  constexpr std::array<Control, 3> kBlockReplacements = {field::block0Replace, field::block1Replace,
+                                                         field::block2Replace};
+  for (size_t i = 0; i < kBlockReplacements.size(); ++i) {
+    if (panel.Ticked(i == 0 ? field::block0Enabled : field::moreBlocksEnabled)) {
+      bound *= static_cast<double>(std::max<size_t>(1, panel.Text(kBlockReplacements[i]).size()));
+    }
+  }
+  return bound > static_cast<double>(kMaxGrownUnits);
+}
+
+std::string DescribeCounts(const RewriteCounts& counts) {
+  std::string out;
+  for (const size_t n : counts.applied) out += std::to_string(n) + " ";
+  return out;
+}
+
+void RunBytePath(const std::uint8_t* data, size_t size) {
+  FieldReader reader(data, size);
+  const std::string_view switches = reader.Next();
+  const unsigned bits = switches.empty() ? 0x0Du : static_cast<unsigned char>(switches.front());
+  const bool utf8 = (bits & 0x01) != 0;
+  const bool other_output = (bits & 0x20) != 0;
+  const PageEncodings encodings{utf8, other_output ? !utf8 : utf8, (bits & 0x02) != 0};
+
+  const std::string_view page_field = reader.Next();
+  std::string page;
+  if ((bits & 0x10) != 0) {
+    std::u16string text = TextFromBytes(page_field, kMaxPageUnits);
+    if ((bits & 0x40) != 0) text = WithCrLf(text);
+    page = utf8 ? EncodeUtf8(text).bytes : EncodeGbk(text).bytes;
+  } else {
+    page = std::string(page_field);
+  }
+  const std::u16string page_text = utf8 ? DecodeUtf8(page).text : DecodeGbk(page).text;
+
+  static ControlPanel panel;
+  static EncodedRuleCache cache;  // kept across inputs: each new text must be noticed
+  panel.SetTicked(field::block0Enabled, (bits & 0x04) != 0);
+  panel.SetTicked(field::moreBlocksEnabled, (bits & 0x08) != 0);
+  std::string rules_described;
+  for (const Control control : kRuleControls) {
+    std::u16string text = RuleText(reader.Next(), page_text);
+    rules_described += Describe(text) + " | ";
+    panel.SetText(control, std::move(text));
+  }
+
+  if (MayGrowTooLarge(page_text, panel)) return;
+
+  RewriteCounts expected_counts;
+  const auto expected = RewritePageBytes(page, encodings, panel, &expected_counts);
+  RewriteCounts actual_counts;
+  const auto actual = RewriteOnOwnBytes(page, encodings, panel, cache, &actual_counts);
+
+  const std::string inputs = "page " + DescribeBytes(page) + " (" + (utf8 ? "UTF-8" : "GBK") +
+                             (encodings.detect ? ", detect" : "") + ") rules " + rules_described;
+  if (!actual) {
+    if (actual_counts != RewriteCounts{}) {
+      Mismatch("counts of a declined page, " + inputs, "none", DescribeCounts(actual_counts));
+    }
+    return;
+  }
+  if (!expected) {
+    Mismatch("byte path on a page the UTF-16 path refuses, " + inputs, ToUtf8(expected.error()),
+             DescribeBytes(actual->bytes));
+  }
+  if (expected->bytes != actual->bytes) {
+    Mismatch("bytes, " + inputs, DescribeBytes(expected->bytes), DescribeBytes(actual->bytes));
+  }
+  if (expected->read_utf8 != actual->read_utf8 || expected->write_utf8 != actual->write_utf8) {
+    Mismatch("encodings, " + inputs,
+             std::to_string(expected->read_utf8) + std::to_string(expected->write_utf8),
+             std::to_string(actual->read_utf8) + std::to_string(actual->write_utf8));
+  }
+  if (expected_counts != actual_counts) {
+    Mismatch("counts, " + inputs, DescribeCounts(expected_counts), DescribeCounts(actual_counts));
+  }
+}
+
+}  // namespace
+}  // namespace quelbo::fuzz
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, size_t size) {
+  quelbo::fuzz::RunBytePath(data, size);
+  return 0;
+}
