@@ -2,6 +2,8 @@
 
 #include <cstring>
 
+#include "page/pattern_search.h"
+
 #if defined(__x86_64__)
 #include <immintrin.h>
 #elif defined(__SSE2__)
@@ -12,11 +14,6 @@ namespace quelbo {
 namespace {
 
 constexpr size_t npos = std::string_view::npos;
-
-// The same budget as TextSearcher's (text_search.cc): candidate checks may cost this many
-// bytes per byte scanned, plus a few pattern lengths, before the automaton takes over.
-constexpr size_t kCheckBudgetFactor = 4;
-constexpr size_t kCheckBudgetPatterns = 8;
 
 // The first position p in [from, end) where data[p] == first and data[p + gap] == last; `end`
 // if there is none. All positions up to end - 1 + gap must be readable.
@@ -88,52 +85,7 @@ size_t FindByte(std::string_view bytes, char byte, size_t from) {
 ByteSearcher::ByteSearcher(std::string_view pattern) : pattern_(pattern) {}
 
 size_t ByteSearcher::FindIn(std::string_view bytes, size_t from) const {
-  const size_t m = pattern_.size();
-  const size_t n = bytes.size();
-  if (from > n || n - from < m) return npos;
-  if (m == 1) return FindByte(bytes, pattern_[0], from);
-
-  const char* data = bytes.data();
-  const size_t end = n - m + 1;  // one past the last possible start
-  size_t spent = 0;
-  const NextPairFunction next_pair = NextPair();
-  for (size_t i = from;; ++i) {
-    i = next_pair(data, i, end, m - 1, pattern_.front(), pattern_.back());
-    if (i >= end) return npos;
-    spent += m;
-    if (std::memcmp(data + i + 1, pattern_.data() + 1, m - 2) == 0) return i;
-    if (spent > kCheckBudgetFactor * (i - from) + kCheckBudgetPatterns * m) {
-      return FindWithAutomaton(bytes, i + 1);
-    }
-  }
-}
-
-size_t ByteSearcher::FindWithAutomaton(std::string_view bytes, size_t from) const {
-  const size_t m = pattern_.size();
-  if (failure_.empty()) {
-    failure_.assign(m, 0);
-    for (size_t q = 1, k = 0; q < m; ++q) {
-      while (k > 0 && pattern_[q] != pattern_[k]) k = failure_[k - 1];
-      if (pattern_[q] == pattern_[k]) ++k;
-      failure_[q] = k;
-    }
-  }
-  size_t matched = 0;
-  for (size_t i = from; i < bytes.size();) {
-    if (matched == 0) {
-      i = FindByte(bytes, pattern_[0], i);
-      if (i == npos) return npos;
-    }
-    if (bytes[i] == pattern_[matched]) {
-      ++i;
-      if (++matched == m) return i - m;
-    } else if (matched > 0) {
-      matched = failure_[matched - 1];
-    } else {
-      ++i;
-    }
-  }
-  return npos;
+  return pattern_search::Find(bytes, pattern_, from, failure_, NextPair(), FindByte);
 }
 
 }  // namespace quelbo

@@ -21,8 +21,6 @@ class ByteSearcher {
   size_t size() const { return pattern_.size(); }
 
  private:
-  size_t FindWithAutomaton(std::string_view bytes, size_t from) const;
-
   std::string_view pattern_;
   mutable std::vector<size_t> failure_;  // built on first use: most searches never need it
 };

@@ -22,8 +22,6 @@ class TextSearcher {
   size_t size() const { return pattern_.size(); }
 
  private:
-  size_t FindWithAutomaton(std::u16string_view text, size_t from) const;
-
   std::u16string_view pattern_;
   mutable std::vector<size_t> failure_;  // built on first use: most searches never need it
 };
