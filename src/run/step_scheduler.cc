@@ -84,6 +84,15 @@ int StepScheduler::RunDue() {
   return ran;
 }
 
+void StepScheduler::RunSlice(const std::function<bool()>& stopped) {
+  const TimePoint slice_end = clock_.Now() + kSlice;
+  for (int pass = 1; RunDue() > 0 && !stopped() && pass < kSlicePasses; ++pass) {
+    const auto deadline = NextDeadline();
+    const TimePoint now = clock_.Now();
+    if (!deadline || *deadline > now || now >= slice_end) break;
+  }
+}
+
 std::optional<TimePoint> StepScheduler::NextDeadline() const {
   std::optional<TimePoint> earliest;
   for (const StepState& state : steps_) {

@@ -54,6 +54,11 @@ class StepScheduler {
   // Runs each step that is due now once, earliest deadline first; returns how many ran.
   int RunDue();
 
+  // Passes of RunDue that leave a step due at once, back to back without a round trip through
+  // the event loop, for one short slice (or until `stopped` says so); then a driver lets its
+  // loop have a turn, so that input and repaints wait at most that long.
+  void RunSlice(const std::function<bool()>& stopped);
+
   // The earliest moment an enabled, armed step that is not running becomes due.
   std::optional<TimePoint> NextDeadline() const;
 
@@ -61,6 +66,10 @@ class StepScheduler {
   bool Idle() const;
 
  private:
+  // How long, and how many, passes may follow each other in a slice.
+  static constexpr Milliseconds kSlice{4};
+  static constexpr int kSlicePasses = 64;
+
   struct StepState {
     std::function<void()> operation;
     int interval = 0;

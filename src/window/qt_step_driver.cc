@@ -48,15 +48,7 @@ void QtStepDriver::Retime() {
 }
 
 void QtStepDriver::OnTimeout() {
-  // Passes that leave a step due at once follow each other without a round trip through the
-  // event loop (a timer event and a poll each), for one short slice; then the loop has its turn,
-  // so input and repaints wait at most that long.
-  const TimePoint slice_end = clock_.Now() + kSlice;
-  for (int pass = 1; scheduler_.RunDue() > 0 && !stopped_ && pass < kSlicePasses; ++pass) {
-    const auto deadline = scheduler_.NextDeadline();
-    const TimePoint now = clock_.Now();
-    if (!deadline || *deadline > now || now >= slice_end) break;
-  }
+  scheduler_.RunSlice([this] { return stopped_; });
   Retime();
 }
 

@@ -31,10 +31,6 @@ class QtStepDriver final : public EventLoopPort {
   bool Waiting() const { return timer_.isActive(); }
 
  private:
-  // How long, and how many, passes may follow each other before the event loop runs.
-  static constexpr Milliseconds kSlice{4};
-  static constexpr int kSlicePasses = 64;
-
   void Retime();
   void OnTimeout();
 

@@ -88,12 +88,7 @@ void Win32StepDriver::RunDue() {
   win32::ProcessPendingInputAndPaint();
   letting_input_run_ = false;
   if (stopped_) return;
-  const TimePoint slice_end = clock_.Now() + kSlice;
-  for (int pass = 1; scheduler_.RunDue() > 0 && !stopped_ && pass < kSlicePasses; ++pass) {
-    const auto deadline = scheduler_.NextDeadline();
-    const TimePoint now = clock_.Now();
-    if (!deadline || *deadline > now || now >= slice_end) break;
-  }
+  scheduler_.RunSlice([this] { return stopped_; });
   Retime();
 }
 

@@ -26,8 +26,6 @@ class Win32StepDriver final : public EventLoopPort {
   void Stop();
 
  private:
-  static constexpr Milliseconds kSlice{4};
-  static constexpr int kSlicePasses = 64;
   static constexpr UINT_PTR kTimerId = 1;
 
   static LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam);
