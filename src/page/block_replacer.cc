@@ -10,19 +10,6 @@
 namespace quelbo {
 namespace {
 
-struct BlockSet {
-  Control enabled;
-  Control start;
-  Control end;
-  Control replacement;
-};
-
-constexpr std::array<BlockSet, 3> kBlockSets = {{
-    {field::block0Enabled, field::block0Start, field::block0End, field::block0Replace},
-    {field::moreBlocksEnabled, field::block1Start, field::block1End, field::block1Replace},
-    {field::moreBlocksEnabled, field::block2Start, field::block2End, field::block2Replace},
-}};
-
 // Where CutBlock's block lies, and whether the end marker follows the start marker: through the
 // end marker as a 1-based position would count it, so one character more than the span; when
 // the end marker is not there, as long as the end marker.
@@ -53,7 +40,7 @@ std::u16string CutBlock(std::u16string_view page, std::u16string_view start,
 std::u16string ApplyBlockSets(std::u16string page, const ControlPanel& panel,
                               RewriteCounts* counts) {
   for (size_t index = 0; index < kBlockSets.size(); ++index) {
-    const BlockSet& set = kBlockSets[index];
+    const BlockSetFields& set = kBlockSets[index];
     if (!panel.Ticked(set.enabled)) continue;
     const std::u16string_view start = panel.Text(set.start);
     const std::u16string_view end = panel.Text(set.end);

@@ -1,12 +1,29 @@
 #pragma once
 
+#include <array>
 #include <string>
 #include <string_view>
 
 #include "page/rewrite_counts.h"
 #include "panel/control_panel.h"
+#include "panel/settings_fields.h"
 
 namespace quelbo {
+
+// The fields of a block set: the switch that turns it on, its markers and its replacement.
+struct BlockSetFields {
+  Control enabled;
+  Control start;
+  Control end;
+  Control replacement;
+};
+
+// The three block sets in the order they apply; the two extra sets share one switch.
+inline constexpr std::array<BlockSetFields, 3> kBlockSets = {{
+    {field::block0Enabled, field::block0Start, field::block0End, field::block0Replace},
+    {field::moreBlocksEnabled, field::block1Start, field::block1End, field::block1Replace},
+    {field::moreBlocksEnabled, field::block2Start, field::block2End, field::block2Replace},
+}};
 
 // What CutBlock gives when neither marker occurs; ApplyBlockSets never lets it reach a page.
 inline constexpr std::u16string_view kBlockNotFound = u"=====模块==找不到列表开始和结束代码======";

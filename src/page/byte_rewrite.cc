@@ -3,6 +3,7 @@
 #include <string>
 #include <vector>
 
+#include "page/block_replacer.h"
 #include "page/byte_search.h"
 #include "panel/settings_fields.h"
 #include "platform/ascii_runs.h"
@@ -189,7 +190,7 @@ class BytePage {
 void ApplyBlockSets(BytePage& page, const ControlPanel& panel, const EncodedRules& rules,
                     RewriteCounts& counts) {
   for (size_t index = 0; index < rules.block_sets.size() && page.sure(); ++index) {
-    const bool enabled = panel.Ticked(index == 0 ? field::block0Enabled : field::moreBlocksEnabled);
+    const bool enabled = panel.Ticked(kBlockSets[index].enabled);
     const EncodedBlockSet& set = rules.block_sets[index];
     if (!enabled || set.end.empty() || set.never_applies) continue;
     const size_t start_at = page.Find(set.start, 0);

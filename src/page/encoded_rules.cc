@@ -2,6 +2,8 @@
 
 #include <string_view>
 
+#include "page/block_replacer.h"
+#include "page/replacement_rules.h"
 #include "panel/settings_fields.h"
 #include "platform/text_codec.h"
 
@@ -56,34 +58,21 @@ EncodedRules EncodeRules(const ControlPanel& panel, bool utf8) {
     return std::move(e.bytes);
   };
 
-  constexpr std::array<std::pair<Control, Control>, 5> kPairs = {{
-      {field::pair1Find, field::pair1Replace},
-      {field::pair2Find, field::pair2Replace},
-      {field::pair3Find, field::pair3Replace},
-      {field::deleteText, field::deleteText},
-      {field::pair4Find, field::pair4Replace},
-  }};
   encoded.rules[0] = {"</li>\n", "</li>\r\n", false};
-  for (size_t i = 0; i < kPairs.size(); ++i) {
+  for (size_t i = 0; i < kTextRules.size(); ++i) {
     EncodedRule& rule = encoded.rules[i + 1];
-    rule.find = find(panel.Text(kPairs[i].first), rule.never_matches);
-    // The deletion text is replaced by nothing.
-    if (kPairs[i].first != kPairs[i].second) {
-      rule.replacement = replacement(panel.Text(kPairs[i].second));
+    rule.find = find(panel.Text(kTextRules[i].find), rule.never_matches);
+    if (kTextRules[i].replacement) {
+      rule.replacement = replacement(panel.Text(*kTextRules[i].replacement));
     }
   }
 
-  constexpr std::array<std::array<Control, 3>, 3> kSets = {{
-      {field::block0Start, field::block0End, field::block0Replace},
-      {field::block1Start, field::block1End, field::block1Replace},
-      {field::block2Start, field::block2End, field::block2Replace},
-  }};
-  for (size_t i = 0; i < kSets.size(); ++i) {
+  for (size_t i = 0; i < kBlockSets.size(); ++i) {
     EncodedBlockSet& set = encoded.block_sets[i];
-    set.start = find(panel.Text(kSets[i][0]), set.never_applies);
-    set.end = find(panel.Text(kSets[i][1]), set.never_applies);
-    set.end_units = panel.Text(kSets[i][1]).size();
-    set.replacement = replacement(panel.Text(kSets[i][2]));
+    set.start = find(panel.Text(kBlockSets[i].start), set.never_applies);
+    set.end = find(panel.Text(kBlockSets[i].end), set.never_applies);
+    set.end_units = panel.Text(kBlockSets[i].end).size();
+    set.replacement = replacement(panel.Text(kBlockSets[i].replacement));
   }
   return encoded;
 }

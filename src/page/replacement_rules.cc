@@ -83,16 +83,11 @@ std::u16string ApplyReplacementRules(std::u16string page, const ControlPanel& pa
   RewriteCounts unused;
   RewriteCounts& n = counts != nullptr ? *counts : unused;
   page = ReplaceAll(std::move(page), u"</li>\n", u"</li>\r\n", &n[RewriteRule::kListItemBreak]);
-  page = ReplaceAll(std::move(page), panel.Text(field::pair1Find), panel.Text(field::pair1Replace),
-                    &n[RewriteRule::kPair1]);
-  page = ReplaceAll(std::move(page), panel.Text(field::pair2Find), panel.Text(field::pair2Replace),
-                    &n[RewriteRule::kPair2]);
-  page = ReplaceAll(std::move(page), panel.Text(field::pair3Find), panel.Text(field::pair3Replace),
-                    &n[RewriteRule::kPair3]);
-  page =
-      ReplaceAll(std::move(page), panel.Text(field::deleteText), u"", &n[RewriteRule::kDeletion]);
-  page = ReplaceAll(std::move(page), panel.Text(field::pair4Find), panel.Text(field::pair4Replace),
-                    &n[RewriteRule::kPair4]);
+  for (const TextRuleFields& rule : kTextRules) {
+    const std::u16string_view replacement =
+        rule.replacement ? panel.Text(*rule.replacement) : std::u16string_view();
+    page = ReplaceAll(std::move(page), panel.Text(rule.find), replacement, &n[rule.counted]);
+  }
   return page;
 }
 

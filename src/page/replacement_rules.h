@@ -1,12 +1,32 @@
 #pragma once
 
+#include <array>
+#include <optional>
 #include <string>
 #include <string_view>
 
 #include "page/rewrite_counts.h"
 #include "panel/control_panel.h"
+#include "panel/settings_fields.h"
 
 namespace quelbo {
+
+// A rule that follows "</li>" + LF: the field it looks for, the field that replaces it (none
+// for the deletion text, which is replaced by nothing) and what it is counted as.
+struct TextRuleFields {
+  Control find;
+  std::optional<Control> replacement;
+  RewriteRule counted;
+};
+
+// Those rules in the order they apply.
+inline constexpr std::array<TextRuleFields, 5> kTextRules = {{
+    {field::pair1Find, field::pair1Replace, RewriteRule::kPair1},
+    {field::pair2Find, field::pair2Replace, RewriteRule::kPair2},
+    {field::pair3Find, field::pair3Replace, RewriteRule::kPair3},
+    {field::deleteText, std::nullopt, RewriteRule::kDeletion},
+    {field::pair4Find, field::pair4Replace, RewriteRule::kPair4},
+}};
 
 // Every non-overlapping occurrence of `find`, found from left to right, replaced; an inserted
 // replacement is never searched again. An empty `find` or `text` changes nothing. The number

@@ -20,6 +20,7 @@
 #include <string>
 
 #include "fuzz_support.h"
+#include "page/block_replacer.h"
 #include "page/byte_rewrite.h"
 #include "page/page_rewrite.h"
 #include "page/replacement_rules.h"
@@ -63,18 +64,11 @@ std::u16string RuleText(std::string_view field, std::u16string_view page_text) {
 // (each growing rule can multiply the page): the pairs are applied here one by one, exactly, and
 // each enabled block set is taken to multiply the page by its replacement's length.
 bool MayGrowTooLarge(std::u16string text, const ControlPanel& panel) {
-  constexpr std::array<std::pair<Control, Control>, 5> kPairs = {{
-      {field::pair1Find, field::pair1Replace},
-      {field::pair2Find, field::pair2Replace},
-      {field::pair3Find, field::pair3Replace},
-      {field::deleteText, field::deleteText},
-      {field::pair4Find, field::pair4Replace},
-  }};
   text = ReplaceAll(std::move(text), u"</li>\n", u"</li>\r\n");
-  for (const auto& [find, replacement] : kPairs) {
-    const std::u16string_view find_text = panel.Text(find);
+  for (const TextRuleFields& rule : kTextRules) {
+    const std::u16string_view find_text = panel.Text(rule.find);
     const std::u16string_view replacement_text =
-        find == replacement ? std::u16string_view() : panel.Text(replacement);
+        rule.replacement ? panel.Text(*rule.replacement) : std::u16string_view();
     if (find_text.empty() || replacement_text.size() <= find_text.size()) {
       text = ReplaceAll(std::move(text), find_text, replacement_text);
       continue;
@@ -91,11 +85,9 @@ bool MayGrowTooLarge(std::u16string text, const ControlPanel& panel) {
     text = ReplaceAll(std::move(text), find_text, replacement_text);
   }
   double bound = static_cast<double>(text.size());
-  constexpr std::array<Control, 3> kBlockReplacements = {field::block0Replace, field::block1Replace,
-                                                         field::block2Replace};
-  for (size_t i = 0; i < kBlockReplacements.size(); ++i) {
-    if (panel.Ticked(i == 0 ? field::block0Enabled : field::moreBlocksEnabled)) {
-      bound *= static_cast<double>(std::max<size_t>(1, panel.Text(kBlockReplacements[i]).size()));
+  for (const BlockSetFields& set : kBlockSets) {
+    if (panel.Ticked(set.enabled)) {
+      bound *= static_cast<double>(std::max<size_t>(1, panel.Text(set.replacement).size()));
     }
   }
   return bound > static_cast<double>(kMaxGrownUnits);
