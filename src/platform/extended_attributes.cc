@@ -17,20 +17,23 @@ bool CannotCarry(int errno_value) {
   return errno_value == ENOTSUP || errno_value == EPERM || errno_value == EACCES;
 }
 
-// A list or a value of unknown size, read by asking for its size first; one that grows
-// between the two calls is asked for again. The errno value on failure.
+// A list or a value of unknown size: read into a small buffer first, which holds what most
+// files have (nothing) in one call; else the size is asked for, and a list or value that
+// grows between the two calls is asked for again. The errno value on failure.
 template <typename Read>
 std::expected<std::string, int> ReadSized(Read read) {
+  std::string buffer(256, '\0');
   for (;;) {
-    const ssize_t size = read(nullptr, 0);
-    if (size < 0) return std::unexpected(errno);
-    std::string buffer(static_cast<size_t>(size), '\0');
     const ssize_t got = read(buffer.data(), buffer.size());
     if (got >= 0) {
       buffer.resize(static_cast<size_t>(got));
       return buffer;
     }
     if (errno != ERANGE) return std::unexpected(errno);
+    const ssize_t size = read(nullptr, 0);
+    if (size < 0) return std::unexpected(errno);
+    if (size == 0) return std::string();  // gone meanwhile; a size of 0 would ask for the size
+    buffer.assign(static_cast<size_t>(size), '\0');
   }
 }
 

@@ -76,6 +76,8 @@ class FileSystem {
   [[nodiscard]] virtual Status StageReplacement(const std::string& path, std::string_view bytes,
                                                 const FileInfo& replaced) = 0;
   [[nodiscard]] virtual std::vector<Status> CommitStaged() = 0;
+  // Drops every staged file unrenamed: each file stays its old self.
+  virtual void DiscardStaged() = 0;
 
   // Names the directory most of the paths to come lie under (the site). An implementation may
   // then look such paths up from that directory rather than from "/", which saves walking the

@@ -149,9 +149,7 @@ class Win32FileSystem final : public FileSystem {
   Win32FileSystem(const Win32FileSystem&) = delete;
   Win32FileSystem& operator=(const Win32FileSystem&) = delete;
   // A batch never committed leaves no temporary file behind.
-  ~Win32FileSystem() override {
-    for (const StagedFile& staged : staged_) ::DeleteFileW(staged.wide_temp.c_str());
-  }
+  ~Win32FileSystem() override { DiscardStaged(); }
 
   Result<std::string> ReadFile(const std::string& path) override;
   Status CreateFileIfMissing(const std::string& path) override;
@@ -161,6 +159,10 @@ class Win32FileSystem final : public FileSystem {
   Status StageReplacement(const std::string& path, std::string_view bytes,
                           const FileInfo& replaced) override;
   std::vector<Status> CommitStaged() override;
+  void DiscardStaged() override {
+    for (const StagedFile& staged : staged_) ::DeleteFileW(staged.wide_temp.c_str());
+    staged_.clear();
+  }
   Status KeepCopy(const std::string& from, const std::string& to) override;
   Status RemoveDirectory(const std::string& path) override;
   Result<FileInfo> Stat(const std::string& path) override { return InfoAt(path, true); }

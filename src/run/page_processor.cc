@@ -163,7 +163,7 @@ std::optional<std::u16string> PageProcessor::WritePage(std::u16string_view entry
   // The old bytes are kept before the new ones are staged, so no page is replaced unkept.
   if (journal_ != nullptr && journal_->active()) {
     if (auto kept = journal_->KeepPage(entry, page.path, page.info.size, new_bytes); !kept) {
-      return u"无法保存撤销记录，未改动（" + FromUtf8(kept.error().Message()) + u"）";
+      return JournalFailure(kept.error());
     }
   }
   if (auto staged = fs_.StageReplacement(page.path, new_bytes, page.info); !staged) {
@@ -181,6 +181,15 @@ void PageProcessor::FinishWrites() {
   const std::vector<std::u16string> entries = std::exchange(staged_entries_, {});
   staged_paths_.clear();
   staged_bytes_ = 0;
+  if (journal_ != nullptr && journal_->active()) {
+    if (auto recorded = journal_->RecordKeptPages(); !recorded) {
+      fs_.DiscardStaged();
+      for (const std::u16string& entry : entries) {
+        Skip(entry, JournalFailure(recorded.error()));
+      }
+      return;
+    }
+  }
   std::vector<Status> outcomes = fs_.CommitStaged();
   for (size_t i = 0; i < entries.size(); ++i) {
     if (i < outcomes.size() && outcomes[i]) {
@@ -205,6 +214,10 @@ Result<PageProcessor::PageBytes> PageProcessor::ReadPage(std::u16string_view ent
   auto bytes = fs_.ReadFile(page->path);
   if (!bytes) return std::unexpected(bytes.error());
   return PageBytes{std::move(*page), std::move(*bytes)};
+}
+
+std::u16string PageProcessor::JournalFailure(const Error& error) {
+  return u"无法保存撤销记录，未改动（" + FromUtf8(error.Message()) + u"）";
 }
 
 void PageProcessor::Skip(std::u16string_view entry, std::u16string reason) {

@@ -61,6 +61,8 @@ class PageProcessor {
   void Skip(std::u16string_view entry, std::u16string reason);
   // The status-line reason for a file error.
   static std::u16string ReasonFor(const Error& error);
+  // The reason for a page left untouched because its old bytes could not be kept.
+  static std::u16string JournalFailure(const Error& error);
   struct PageBytes {
     SiteRoot::Page page;
     std::string bytes;

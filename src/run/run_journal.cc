@@ -6,8 +6,8 @@
 #include <ctime>
 #include <optional>
 
-#include "platform/digest.h"
 #include "platform/text_codec.h"
+#include "run/content_digest.h"
 
 namespace quelbo {
 namespace {
@@ -98,23 +98,36 @@ Status RunJournal::Begin(const std::string& site, std::string_view kind, std::st
 
 Status RunJournal::KeepPage(std::u16string_view entry, const std::string& path,
                             std::uint64_t old_size, std::string_view new_bytes) {
-  const std::string folder = RunFolder(run_);
   const std::string number = std::to_string(pages_);
-  if (auto kept = fs_.KeepCopy(path, folder + kOldFolder + number); !kept) return kept;
+  if (auto kept = fs_.KeepCopy(path, RunFolder(run_) + kOldFolder + number); !kept) return kept;
   // The line is written before the page is replaced, so a run killed in between leaves a
   // line whose page still holds its old bytes, which an undo recognises.
-  const std::string line = number + "\t" + Sha256Hex(new_bytes) + "\t" + ToUtf8(entry) + "\n";
-  if (auto recorded = fs_.AppendToFile(folder + kPagesFile, line); !recorded) {
-    (void)fs_.RemoveFile(folder + kOldFolder + number);
-    return recorded;
-  }
+  unrecorded_lines_ += number + "\t" + ContentDigest(new_bytes) + "\t" + ToUtf8(entry) + "\n";
+  unrecorded_.emplace_back(pages_, old_size);
   ++pages_;
   bytes_ += old_size;
   return Ok();
 }
 
+Status RunJournal::RecordKeptPages() {
+  if (unrecorded_.empty()) return Ok();
+  const std::string folder = RunFolder(run_);
+  Status recorded = fs_.AppendToFile(folder + kPagesFile, unrecorded_lines_);
+  if (!recorded) {
+    for (const auto& [number, old_size] : unrecorded_) {
+      (void)fs_.RemoveFile(folder + kOldFolder + std::to_string(number));
+      --pages_;
+      bytes_ -= old_size;
+    }
+  }
+  unrecorded_lines_.clear();
+  unrecorded_.clear();
+  return recorded;
+}
+
 void RunJournal::End() {
   if (!active()) return;
+  (void)RecordKeptPages();  // lines of pages kept but in the end not replaced
   if (pages_ == 0) {
     RemoveRun(run_);
   } else {

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "platform/file_system.h"
@@ -57,6 +58,10 @@ class RunJournal {
   // them. REQUIRES: active(). On failure the page must not be replaced.
   Status KeepPage(std::u16string_view entry, const std::string& path, std::uint64_t old_size,
                   std::string_view new_bytes);
+  // Writes the lines of the pages kept since the last call, all at once: one write per batch
+  // of pages rather than per page. Call it before any of those pages is replaced; on failure
+  // their old copies are dropped again and none of them may be replaced.
+  Status RecordKeptPages();
 
   // Closes the open journal, noting its size in run.txt: a run that replaced no page leaves
   // none. Then the oldest runs past the retention limits are removed.
@@ -79,6 +84,9 @@ class RunJournal {
   std::string run_;  // the open run's id, empty when none is open
   size_t pages_ = 0;
   std::uint64_t bytes_ = 0;
+  // Kept but not yet in pages.txt: their lines, numbers and old sizes.
+  std::string unrecorded_lines_;
+  std::vector<std::pair<size_t, std::uint64_t>> unrecorded_;
 };
 
 }  // namespace quelbo

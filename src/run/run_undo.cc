@@ -2,8 +2,8 @@
 
 #include <algorithm>
 
-#include "platform/digest.h"
 #include "platform/text_codec.h"
+#include "run/content_digest.h"
 
 namespace quelbo {
 
@@ -53,10 +53,10 @@ Result<UndoOutcome> UndoRun(FileSystem& fs, const SiteRoot& root, RunJournal& jo
     }
     if (*current == *old_bytes) {
       ++outcome.already_restored;
-    } else if (Sha256Hex(*current) != page->new_digest) {
+    } else if (!MatchesContentDigest(page->new_digest, *current)) {
       outcome.changed_since.push_back(page->entry);
     } else if (auto kept = journal.KeepPage(page->entry, target->path, current->size(), *old_bytes);
-               !kept) {
+               !kept || !(kept = journal.RecordKeptPages())) {
       leave(u"无法保存撤销记录（" + FromUtf8(kept.error().Message()) + u"）");
     } else if (auto written = fs.ReplaceKnownFile(target->path, *old_bytes, target->info);
                !written) {

@@ -60,10 +60,16 @@ TEST_F(PosixFileSystemTest, ReplaceKeepsExtendedAttributes) {
   if (::setxattr(path.c_str(), "user.origin", "kept", 4, 0) != 0) {
     GTEST_SKIP() << "no user attributes on this file system";
   }
+  // A value longer than the first read's buffer is read again at its size.
+  const std::string long_value(1000, 'v');
+  ASSERT_EQ(::setxattr(path.c_str(), "user.long", long_value.data(), long_value.size(), 0), 0);
   ASSERT_TRUE(fs_.ReplaceKnownFile(path, "new", fs_.Stat(path).value()).has_value());
   char value[16] = {};
   EXPECT_EQ(::getxattr(path.c_str(), "user.origin", value, sizeof value), 4);
   EXPECT_STREQ(value, "kept");
+  std::string long_copy(2000, '\0');
+  EXPECT_EQ(::getxattr(path.c_str(), "user.long", long_copy.data(), long_copy.size()), 1000);
+  EXPECT_EQ(long_copy.substr(0, 1000), long_value);
 }
 
 // What another program or the user did to a page after it was read; each leaves the page as

@@ -5,6 +5,7 @@
 #include <cerrno>
 #include <filesystem>
 
+#include "run/content_digest.h"
 #include "run/run_undo.h"
 #include "support/session_fixture.h"
 
@@ -19,6 +20,30 @@ using Clock = std::chrono::system_clock;
 std::uint64_t Inode(const std::string& path) {
   const auto info = NewMachineFileSystem()->Stat(path);
   return info ? info->inode : 0;
+}
+
+// Journals on disk hold these digests, so they are pinned; digests of older journals
+// (SHA-256) are still recognised.
+TEST(RunJournalTest, ContentDigestsStayTheSame) {
+  const std::string forty(40, 'x');
+  const struct {
+    std::string_view bytes;
+    std::string_view digest;
+  } cases[] = {
+      {"", "81dd6340f75edec0b927866a84a652ac"},
+      {"a", "f88123f42016994137c5c475c0ff75b7"},
+      {std::string_view("a\0", 2), "142ee0cdc538890f3073a028f1f80d23"},
+      {forty, "a5d4f0dcded2a0c32c8d6fdbf82c2419"},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(ContentDigest(c.bytes), c.digest);
+    EXPECT_TRUE(MatchesContentDigest(c.digest, c.bytes));
+    EXPECT_FALSE(MatchesContentDigest(c.digest, "other"));
+  }
+  const std::string_view abc_sha256 =
+      "ba7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad";
+  EXPECT_TRUE(MatchesContentDigest(abc_sha256, "abc"));
+  EXPECT_FALSE(MatchesContentDigest(abc_sha256, "abd"));
 }
 
 // Runs that each replace `pages[i]` pages (0: a run that changed nothing); the oldest runs
@@ -78,6 +103,7 @@ TEST(RunJournalTest, KeepsOldBytesByLinkOrCopyAndUndoRestoresThem) {
     ASSERT_TRUE(journal.Begin(root.path(), "run", "", "", Clock::now()));
     const std::string id = journal.run_id();
     ASSERT_TRUE(journal.KeepPage(u"a.htm", page, 9, "new bytes"));
+    ASSERT_TRUE(journal.RecordKeptPages());
     EXPECT_EQ(Inode(runs + id + "/old/0") == Inode(page), same_fs);
     ASSERT_TRUE(fs->ReplaceFile(page, "new bytes"));
     journal.End();
@@ -90,8 +116,8 @@ TEST(RunJournalTest, KeepsOldBytesByLinkOrCopyAndUndoRestoresThem) {
 
 class JournalSessionTest : public testing::SessionTest {};
 
-// The journal cannot be opened: the run does not start. A page's old bytes cannot be kept:
-// that page is not replaced.
+// The journal cannot be opened: the run does not start. A page's old bytes or its line cannot
+// be kept: that page is not replaced.
 TEST_F(JournalSessionTest, AJournalThatCannotBeWrittenReplacesNoPage) {
   const struct {
     testing::TestFileSystem::Operation operation;
@@ -99,6 +125,7 @@ TEST_F(JournalSessionTest, AJournalThatCannotBeWrittenReplacesNoPage) {
   } cases[] = {
       {testing::TestFileSystem::Operation::kReplace, false},
       {testing::TestFileSystem::Operation::kKeepCopy, true},
+      {testing::TestFileSystem::Operation::kAppend, true},
   };
   for (const auto& c : cases) {
     PlainSettings(1, false);

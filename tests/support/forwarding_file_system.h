@@ -31,6 +31,7 @@ class ForwardingFileSystem : public FileSystem {
     return target_->StageReplacement(path, bytes, replaced);
   }
   std::vector<Status> CommitStaged() override { return target_->CommitStaged(); }
+  void DiscardStaged() override { target_->DiscardStaged(); }
   void AnchorAt(const std::string& directory) override { target_->AnchorAt(directory); }
   Result<FileInfo> Stat(const std::string& path) override { return target_->Stat(path); }
   Result<FileInfo> LinkStat(const std::string& path) override { return target_->LinkStat(path); }

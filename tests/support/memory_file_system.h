@@ -25,14 +25,20 @@ class MemoryFileSystem final : public FileSystem {
                           const FileInfo&) override {
     return ReplaceFile(path, bytes);
   }
-  // Memory has no power to lose: a staged file is replaced at once.
+  // Memory has no power to lose: a staged file only waits for its commit.
   Status StageReplacement(const std::string& path, std::string_view bytes,
-                          const FileInfo& replaced) override {
-    auto replaced_now = ReplaceKnownFile(path, bytes, replaced);
-    if (replaced_now) staged_outcomes_.push_back(Ok());
-    return replaced_now;
+                          const FileInfo&) override {
+    staged_.emplace_back(path, std::string(bytes));
+    return Ok();
   }
-  std::vector<Status> CommitStaged() override { return std::exchange(staged_outcomes_, {}); }
+  std::vector<Status> CommitStaged() override {
+    std::vector<Status> outcomes;
+    for (const auto& [path, bytes] : std::exchange(staged_, {})) {
+      outcomes.push_back(ReplaceFile(path, bytes));
+    }
+    return outcomes;
+  }
+  void DiscardStaged() override { staged_.clear(); }
   void AnchorAt(const std::string&) override {}
   Result<FileInfo> Stat(const std::string& path) override;
   Result<FileInfo> LinkStat(const std::string& path) override;
@@ -44,7 +50,7 @@ class MemoryFileSystem final : public FileSystem {
 
  private:
   std::map<std::string, std::string> files_;
-  std::vector<Status> staged_outcomes_;
+  std::vector<std::pair<std::string, std::string>> staged_;
 };
 
 }  // namespace quelbo::testing

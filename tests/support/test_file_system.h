@@ -14,7 +14,7 @@ namespace quelbo::testing {
 // chosen paths fail as a disk, a permission or a read-only mount would make them fail.
 class TestFileSystem final : public ForwardingFileSystem {
  public:
-  enum class Operation { kRead, kReplace, kList, kKeepCopy };
+  enum class Operation { kRead, kReplace, kList, kKeepCopy, kAppend };
 
   TestFileSystem() : ForwardingFileSystem(NewMachineFileSystem()) {}
 
@@ -27,6 +27,10 @@ class TestFileSystem final : public ForwardingFileSystem {
   Status KeepCopy(const std::string& from, const std::string& to) override {
     if (const int e = FaultFor(Operation::kKeepCopy, to)) return Failure("link", to, e);
     return ForwardingFileSystem::KeepCopy(from, to);
+  }
+  Status AppendToFile(const std::string& path, std::string_view bytes) override {
+    if (const int e = FaultFor(Operation::kAppend, path)) return Failure("write", path, e);
+    return ForwardingFileSystem::AppendToFile(path, bytes);
   }
   Result<std::string> ReadFile(const std::string& path) override {
     if (const int e = FaultFor(Operation::kRead, path)) return Failure("open", path, e);
