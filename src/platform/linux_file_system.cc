@@ -183,6 +183,9 @@ class LinuxFileSystem final : public FileSystem {
   std::uint64_t temp_counter_ = 0;
   std::string anchor_;    // without a trailing slash; empty when there is none
   int anchor_fd_ = -1;
+  // The folder KeepCopy last made a name in, open.
+  std::string keep_folder_path_;
+  int keep_folder_ = -1;
 };
 
 struct LinuxFileSystem::Staged {
@@ -214,6 +217,7 @@ LinuxFileSystem::LinuxFileSystem() = default;
 
 LinuxFileSystem::~LinuxFileSystem() {
   if (anchor_fd_ >= 0) ::close(anchor_fd_);
+  if (keep_folder_ >= 0) ::close(keep_folder_);
 }
 
 void LinuxFileSystem::AnchorAt(const std::string& directory) {
@@ -334,21 +338,27 @@ Result<std::unique_ptr<LinuxFileSystem::Staged>> LinuxFileSystem::Stage(const st
   if (replaced != nullptr) staged->replaced = *replaced;
   // Every step below works from this descriptor of the file's directory, opened beneath the
   // site's root: a link swapped in for a directory meanwhile cannot lead the writes outside.
-  for (const auto& other : staged_) {
-    if (other->directory_path == staged->directory_path) staged->directory = other->directory;
-  }
-  if (!staged->directory) {
+  // Pages come folder by folder: the last one staged is the one that shares it, if any.
+  if (!staged_.empty() && staged_.back()->directory_path == staged->directory_path) {
+    staged->directory = staged_.back()->directory;
+  } else {
     staged->directory = std::make_shared<FileDescriptor>(
         Open(staged->directory_path, O_RDONLY | O_DIRECTORY | O_CLOEXEC));
   }
   const int directory = staged->directory->get();
   if (directory < 0) return std::unexpected(OpenError("open", staged->directory_path, errno));
+  // The file replaced, open for its extended attributes; its state is read from it, which
+  // spares looking its name up twice.
+  FileDescriptor old(replaced == nullptr ? -1
+                                         : ::openat(directory, staged->name.c_str(),
+                                                    O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
   if (replaced != nullptr) {
     // The permissions as they are now: the user may have protected the file meanwhile.
     struct stat now;
-    if (::fstatat(directory, staged->name.c_str(), &now, AT_SYMLINK_NOFOLLOW) != 0) {
-      return std::unexpected(staged->Changed());
-    }
+    const bool seen =
+        old.get() >= 0 ? ::fstat(old.get(), &now) == 0
+                       : ::fstatat(directory, staged->name.c_str(), &now, AT_SYMLINK_NOFOLLOW) == 0;
+    if (!seen) return std::unexpected(staged->Changed());
     if (auto writable = CheckWritable(directory, staged->name, InfoOf(now), path); !writable) {
       return std::unexpected(writable.error());
     }
@@ -382,8 +392,6 @@ Result<std::unique_ptr<LinuxFileSystem::Staged>> LinuxFileSystem::Stage(const st
       // Best effort: only a privileged process may give a file away; the mode still holds.
     }
     // After the owner: a change of owner clears some attributes (file capabilities).
-    FileDescriptor old(
-        ::openat(directory, staged->name.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
     if (old.get() >= 0) {
       if (auto kept = CopyExtendedAttributes(old.get(), raw_fd, path); !kept) {
         return std::unexpected(kept.error());
@@ -630,7 +638,22 @@ Result<bool> LinuxFileSystem::ContentEquals(const std::string& path, std::string
 }
 
 Status LinuxFileSystem::KeepCopy(const std::string& from, const std::string& to) {
-  if (::link(from.c_str(), to.c_str()) == 0) return Ok();
+  // Both names from open directories where it can: a run keeps many pages in one folder, and
+  // walking two long paths from "/" for each was most of a link's cost.
+  const AtPath source = Locate(from);
+  const std::string folder = DirectoryOf(to);
+  if (keep_folder_path_ != folder || keep_folder_ < 0) {
+    if (keep_folder_ >= 0) ::close(keep_folder_);
+    keep_folder_ = ::open(folder.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
+    keep_folder_path_ = folder;
+  }
+  const std::string name = BaseNameOf(to);
+  if (keep_folder_ >= 0 &&
+      ::linkat(source.directory, source.name, keep_folder_, name.c_str(), 0) == 0) {
+    return Ok();
+  }
+  // The folder may have been removed and made again since it was opened: by its path once more.
+  if ((keep_folder_ < 0 || errno == ENOENT) && ::link(from.c_str(), to.c_str()) == 0) return Ok();
   // Another file system, or one without hard links: the bytes are copied instead.
   if (errno == EXDEV || errno == EPERM || errno == EMLINK || errno == EOPNOTSUPP) {
     return FileSystem::KeepCopy(from, to);
