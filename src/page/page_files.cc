@@ -28,6 +28,37 @@ Result<SiteRoot::Page> SiteRoot::ResolvePage(FileSystem& fs, std::u16string_view
   return page;
 }
 
+namespace {
+
+// Whether a relative path names its file without ".", ".." or empty components, whose meaning
+// only a full resolution can judge.
+bool IsPlain(std::string_view relative) {
+  for (size_t start = 0;;) {
+    const size_t slash = relative.find(kPathSeparator, start);
+    const std::string_view component = relative.substr(start, slash - start);
+    if (component.empty() || component == "." || component == "..") return false;
+    if (slash == std::string_view::npos) return true;
+    start = slash + 1;
+  }
+}
+
+}  // namespace
+
+Result<SiteRoot::PageRead> SiteRoot::ReadPage(FileSystem& fs, std::u16string_view entry) const {
+  const EncodedBytes name = EntryPath(entry);
+  if (name.complete && name.bytes.find('\0') == std::string::npos && IsPlain(name.bytes)) {
+    std::string path = JoinPath(path_, name.bytes);
+    if (auto read = fs.ReadUnlinkedFile(path, LargestReadableFile())) {
+      return PageRead{Page{std::move(path), read->info}, std::move(read->bytes)};
+    }
+  }
+  auto page = ResolvePage(fs, entry);
+  if (!page) return std::unexpected(page.error());
+  auto bytes = fs.ReadFile(page->path);
+  if (!bytes) return std::unexpected(bytes.error());
+  return PageRead{std::move(*page), std::move(*bytes)};
+}
+
 Result<SiteRoot::Page> SiteRoot::ResolveAnyPage(FileSystem& fs, std::u16string_view entry) const {
   const EncodedBytes name = EntryPath(entry);
   const std::string path = JoinPath(path_, name.bytes);

@@ -29,6 +29,14 @@ class SiteRoot {
   };
   [[nodiscard]] Result<Page> ResolvePage(FileSystem& fs, std::u16string_view entry) const;
 
+  // ResolvePage and the page's bytes, in one opening of the file where the entry is a plain
+  // path; the information is then that of the file read.
+  struct PageRead {
+    Page page;
+    std::string bytes;
+  };
+  [[nodiscard]] Result<PageRead> ReadPage(FileSystem& fs, std::u16string_view entry) const;
+
   // Whether an already resolved path lies strictly inside the root.
   bool Contains(std::string_view resolved) const;
 

@@ -7,6 +7,7 @@
 
 #include <atomic>
 #include <cerrno>
+#include <cstdint>
 #include <string>
 
 namespace quelbo {
@@ -14,11 +15,11 @@ namespace {
 
 std::atomic<bool> openat2_missing{false};
 
-int OpenAt2(int root_fd, const char* relative, int flags, mode_t mode) {
+int OpenAt2(int root_fd, const char* relative, int flags, mode_t mode, std::uint64_t resolve) {
   open_how how{};
   how.flags = static_cast<unsigned int>(flags);
   how.mode = (flags & O_CREAT) != 0 ? mode : 0;
-  how.resolve = RESOLVE_BENEATH | RESOLVE_NO_MAGICLINKS;
+  how.resolve = resolve;
   for (;;) {
     const long fd = ::syscall(SYS_openat2, root_fd, relative, &how, sizeof how);
     // The kernel asks for a retry when a rename elsewhere raced the lookup.
@@ -75,13 +76,28 @@ int OpenBeneathByWalk(int root_fd, const char* relative, int flags, mode_t mode)
   }
 }
 
-int OpenBeneath(int root_fd, const char* relative, int flags, mode_t mode) {
+namespace {
+
+int OpenBeneathResolving(int root_fd, const char* relative, int flags, mode_t mode,
+                         std::uint64_t resolve) {
   if (!openat2_missing.load(std::memory_order_relaxed)) {
-    const int fd = OpenAt2(root_fd, relative, flags, mode);
+    const int fd = OpenAt2(root_fd, relative, flags, mode, resolve);
     if (fd >= 0 || errno != ENOSYS) return fd;
     openat2_missing.store(true, std::memory_order_relaxed);
   }
   return OpenBeneathByWalk(root_fd, relative, flags, mode);
+}
+
+}  // namespace
+
+int OpenBeneath(int root_fd, const char* relative, int flags, mode_t mode) {
+  return OpenBeneathResolving(root_fd, relative, flags, mode,
+                              RESOLVE_BENEATH | RESOLVE_NO_MAGICLINKS);
+}
+
+int OpenBeneathWithoutLinks(int root_fd, const char* relative, int flags) {
+  return OpenBeneathResolving(root_fd, relative, flags, 0,
+                              RESOLVE_BENEATH | RESOLVE_NO_SYMLINKS);
 }
 
 bool LeftTheRoot(int errno_value) { return errno_value == EXDEV || errno_value == ELOOP; }

@@ -13,6 +13,9 @@ namespace quelbo {
 // lookup that would have left the directory.
 int OpenBeneath(int root_fd, const char* relative, int flags, mode_t mode = 0);
 
+// OpenBeneath refusing every link on the way, even one that stays inside (ELOOP).
+int OpenBeneathWithoutLinks(int root_fd, const char* relative, int flags);
+
 // The fallback of OpenBeneath where openat2 is missing (any link on the way is refused).
 int OpenBeneathByWalk(int root_fd, const char* relative, int flags, mode_t mode = 0);
 

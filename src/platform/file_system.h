@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -34,6 +35,12 @@ struct DirectoryEntry {
   FileType type;     // of the entry itself: a link is kSymlink
 };
 
+// A file's bytes with what the file system said of the very file they were read from.
+struct FileRead {
+  FileInfo info;
+  std::string bytes;
+};
+
 // Names of temporary files that a replacement leaves behind only when the process is killed
 // between writing and renaming; they start with "." so that no listing ever shows them.
 inline constexpr std::string_view kTempFilePrefix = ".quelbo-tmp-";
@@ -47,6 +54,17 @@ class FileSystem {
   // The whole content of a regular file (links followed). kNotFound when missing,
   // kNotRegularFile for a directory, FIFO, socket or device; never blocks on a FIFO.
   [[nodiscard]] virtual Result<std::string> ReadFile(const std::string& path) = 0;
+
+  // ReadFile in one opening, for a regular file beneath the anchor (see AnchorAt) reached
+  // without any link, of at most `largest` bytes. Nothing when it cannot be done that way (no
+  // anchor, a link on the way, another kind of file, a larger one, any failure): the caller
+  // then goes the longer way, which also gives the reason.
+  [[nodiscard]] virtual std::optional<FileRead> ReadUnlinkedFile(const std::string& path,
+                                                                 std::uint64_t largest) {
+    (void)path;
+    (void)largest;
+    return std::nullopt;
+  }
 
   // Creates an empty file when nothing exists at `path`; an existing file stays untouched.
   [[nodiscard]] virtual Status CreateFileIfMissing(const std::string& path) = 0;

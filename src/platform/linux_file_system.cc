@@ -119,10 +119,35 @@ Status WriteAll(int fd, std::string_view bytes, const std::string& path) {
   return Ok();
 }
 
+// The rest of an open regular file, `st` being what fstat said of it.
+Result<std::string> ReadOpenFile(int fd, const struct stat& st, const std::string& path) {
+  // One byte of room past the size the file had, so that the read which meets the end
+  // normally finds it without growing the buffer; a file that grew meanwhile is read whole.
+  std::string bytes;
+  size_t done = 0;
+  size_t capacity = static_cast<size_t>(st.st_size) + 1;
+  for (;;) {
+    if (done == capacity) capacity += capacity / 2 + 4096;
+    bytes.resize_and_overwrite(capacity, [capacity](char*, size_t) { return capacity; });
+    const ssize_t n = ::read(fd, bytes.data() + done, capacity - done);
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      return std::unexpected(ErrnoError("read", path, errno));
+    }
+    if (n == 0) break;
+    done += static_cast<size_t>(n);
+  }
+  bytes.resize(done);
+  return bytes;
+}
+
+
 // The file system through Linux calls (O_PATH anchors, openat2 beneath the site, *at calls).
 class LinuxFileSystem final : public FileSystem {
  public:
   Result<std::string> ReadFile(const std::string& path) override;
+  std::optional<FileRead> ReadUnlinkedFile(const std::string& path,
+                                           std::uint64_t largest) override;
   Status CreateFileIfMissing(const std::string& path) override;
   Status ReplaceFile(const std::string& path, std::string_view bytes) override;
   Status ReplaceKnownFile(const std::string& path, std::string_view bytes,
@@ -269,24 +294,22 @@ Result<std::string> LinuxFileSystem::ReadFile(const std::string& path) {
     return std::unexpected(
         Error(ErrorKind::kNotRegularFile, "open", path, "not a regular file"));
   }
-  // One byte of room past the size the file had, so that the read which meets the end
-  // normally finds it without growing the buffer; a file that grew meanwhile is read whole.
-  std::string bytes;
-  size_t done = 0;
-  size_t capacity = static_cast<size_t>(st.st_size) + 1;
-  for (;;) {
-    if (done == capacity) capacity += capacity / 2 + 4096;
-    bytes.resize_and_overwrite(capacity, [capacity](char*, size_t) { return capacity; });
-    const ssize_t n = ::read(fd.get(), bytes.data() + done, capacity - done);
-    if (n < 0) {
-      if (errno == EINTR) continue;
-      return std::unexpected(ErrnoError("read", path, errno));
-    }
-    if (n == 0) break;
-    done += static_cast<size_t>(n);
+  return ReadOpenFile(fd.get(), st, path);
+}
+
+std::optional<FileRead> LinuxFileSystem::ReadUnlinkedFile(const std::string& path,
+                                                          std::uint64_t largest) {
+  const AtPath at = Locate(path);
+  if (at.directory != anchor_fd_) return std::nullopt;
+  FileDescriptor fd(OpenBeneathWithoutLinks(anchor_fd_, at.name, O_RDONLY | O_CLOEXEC | O_NONBLOCK));
+  struct stat st;
+  if (fd.get() < 0 || ::fstat(fd.get(), &st) != 0 || !S_ISREG(st.st_mode) ||
+      static_cast<std::uint64_t>(st.st_size) > largest) {
+    return std::nullopt;
   }
-  bytes.resize(done);
-  return bytes;
+  auto bytes = ReadOpenFile(fd.get(), st, path);
+  if (!bytes) return std::nullopt;
+  return FileRead{InfoOf(st), std::move(*bytes)};
 }
 
 Status LinuxFileSystem::CreateFileIfMissing(const std::string& path) {

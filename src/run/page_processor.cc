@@ -71,13 +71,11 @@ void PageProcessor::DetectCharset() {
   detected_.reset();
   // A page that cannot be read keeps the switches; TransformPage reports it.
   const std::u16string_view entry = panel_.Text(kCurrentPage);
-  if (auto page = root_.ResolvePage(fs_, entry)) {
-    if (auto bytes = fs_.ReadFile(page->path)) {
-      const bool utf8 = DeclaredCharset(*bytes) != Charset::kGbk;
-      panel_.SetTicked(field::readUtf8, utf8);
-      panel_.SetTicked(field::writeUtf8, utf8);
-      detected_ = DetectedPage{std::u16string(entry), {std::move(*page), std::move(*bytes)}};
-    }
+  if (auto read = root_.ReadPage(fs_, entry)) {
+    const bool utf8 = DeclaredCharset(read->bytes) != Charset::kGbk;
+    panel_.SetTicked(field::readUtf8, utf8);
+    panel_.SetTicked(field::writeUtf8, utf8);
+    detected_ = DetectedPage{std::u16string(entry), std::move(*read)};
   }
   panel_.SetText(kStatusLine, u"工作中");
   scheduler_.Disarm(Step::Timer3);
@@ -201,7 +199,7 @@ void PageProcessor::FinishWrites() {
   }
 }
 
-Result<PageProcessor::PageBytes> PageProcessor::ReadPage(std::u16string_view entry) {
+Result<SiteRoot::PageRead> PageProcessor::ReadPage(std::u16string_view entry) {
   std::optional<DetectedPage> detected;
   detected.swap(detected_);
   if (detected && detected->entry == entry) {
@@ -209,11 +207,7 @@ Result<PageProcessor::PageBytes> PageProcessor::ReadPage(std::u16string_view ent
     const auto now = fs_.Stat(detected->read.page.path);
     if (now && now->SameFileAs(detected->read.page.info)) return std::move(detected->read);
   }
-  auto page = root_.ResolvePage(fs_, entry);
-  if (!page) return std::unexpected(page.error());
-  auto bytes = fs_.ReadFile(page->path);
-  if (!bytes) return std::unexpected(bytes.error());
-  return PageBytes{std::move(*page), std::move(*bytes)};
+  return root_.ReadPage(fs_, entry);
 }
 
 std::u16string PageProcessor::JournalFailure(const Error& error) {

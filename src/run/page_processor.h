@@ -63,13 +63,9 @@ class PageProcessor {
   static std::u16string ReasonFor(const Error& error);
   // The reason for a page left untouched because its old bytes could not be kept.
   static std::u16string JournalFailure(const Error& error);
-  struct PageBytes {
-    SiteRoot::Page page;
-    std::string bytes;
-  };
   // The page an entry names, with its bytes: what DetectCharset found and read for the same
   // entry just before, else resolved and read now.
-  [[nodiscard]] Result<PageBytes> ReadPage(std::u16string_view entry);
+  [[nodiscard]] Result<SiteRoot::PageRead> ReadPage(std::u16string_view entry);
 
   ControlPanel& panel_;
   StepScheduler& scheduler_;
@@ -80,7 +76,7 @@ class PageProcessor {
   // What DetectCharset read, and for which entry, for the TransformPage that follows it.
   struct DetectedPage {
     std::u16string entry;
-    PageBytes read;
+    SiteRoot::PageRead read;
   };
   std::optional<DetectedPage> detected_;
   PreviewReport* preview_ = nullptr;

@@ -174,8 +174,8 @@ TEST(PosixFileSystemBeneathTest, LinksSwappedInCannotLeadOutsideTheAnchor) {
   EXPECT_EQ(fs.ListDirectory(outside)->size(), 2u);
 }
 
-// Both ways of opening beneath a directory refuse a way out; the kernel's also follows a
-// link that stays inside, the walk refuses every link.
+// Every way of opening beneath a directory refuses a way out; the kernel's also follows a
+// link that stays inside, the walk and the opening without links refuse every link.
 TEST(PosixFileSystemBeneathTest, OpeningBeneathADirectory) {
   testing::TempDir dir;
   ASSERT_EQ(::mkdir((dir / "root").c_str(), 0755), 0);
@@ -203,6 +203,9 @@ TEST(PosixFileSystemBeneathTest, OpeningBeneathADirectory) {
       EXPECT_EQ(fd >= 0, walk ? c.opens_by_walk : c.opens_with_openat2) << walk;
       if (fd >= 0) ::close(fd);
     }
+    const int unlinked = OpenBeneathWithoutLinks(root, c.path, O_RDONLY);
+    EXPECT_EQ(unlinked >= 0, c.opens_by_walk) << "without links";
+    if (unlinked >= 0) ::close(unlinked);
   }
   ::close(root);
 }
@@ -281,6 +284,23 @@ TEST(PosixFileSystemAnchorTest, PathsUnderAndBesideTheAnchorBehaveAsPlainPaths) 
   EXPECT_EQ(fs.Stat(site + "/link.htm")->type, FileType::kRegular);
   EXPECT_EQ(fs.Stat(site)->type, FileType::kDirectory);
   EXPECT_FALSE(fs.Stat(site + "/missing.htm").has_value());
+
+  // One opening only for a regular file under the anchor reached without links, within size.
+  const struct {
+    std::string path;
+    std::uint64_t largest;
+    bool read;
+  } unlinked[] = {{site + "/sub/p.htm", 6, true}, {site + "/sub/p.htm", 5, false},
+                  {site + "/link.htm", 6, false}, {site + "/sub", 1 << 20, false},
+                  {beside + "/p.htm", 6, false}};
+  for (const auto& c : unlinked) {
+    const auto read = fs.ReadUnlinkedFile(c.path, c.largest);
+    EXPECT_EQ(read.has_value(), c.read) << c.path << " " << c.largest;
+    if (read) {
+      EXPECT_TRUE(read->info.SameFileAs(fs.Stat(c.path).value()));
+      EXPECT_EQ(read->bytes, "second");
+    }
+  }
 }
 
 }  // namespace
