@@ -4,6 +4,10 @@
 #include "platform/ascii_runs.h"
 #include "platform/text_codec.h"
 
+#if defined(__x86_64__) && defined(__GNUC__)
+#include <immintrin.h>
+#endif
+
 namespace quelbo {
 namespace {
 
@@ -88,6 +92,66 @@ size_t ThreeByteRun(const unsigned char* p, size_t n) {
   }
   return i;
 }
+
+#if defined(__x86_64__) && defined(__GNUC__)
+// One bit per byte of `v`: whether it is at least `low`, or equal to `byte`.
+__attribute__((target("avx2"), always_inline)) inline uint32_t AtLeast(__m256i v,
+                                                                        unsigned char low) {
+  const __m256i floor = _mm256_set1_epi8(static_cast<char>(low));
+  return static_cast<uint32_t>(
+      _mm256_movemask_epi8(_mm256_cmpeq_epi8(_mm256_max_epu8(v, floor), v)));
+}
+__attribute__((target("avx2"), always_inline)) inline uint32_t Equal(__m256i v,
+                                                                      unsigned char byte) {
+  return static_cast<uint32_t>(
+      _mm256_movemask_epi8(_mm256_cmpeq_epi8(v, _mm256_set1_epi8(static_cast<char>(byte)))));
+}
+
+// Checks 32 bytes at a time and returns a character start `r` such that [0, r) is well-formed
+// UTF-8; the byte-wise check goes on from there. Each byte is classified by range into masks,
+// one bit per byte: the continuation bytes must be exactly those that the lead bytes before
+// them call for (carried from block to block), no byte may be one that never occurs (0xC0,
+// 0xC1, 0xF5-0xFF), and the second byte after 0xE0, 0xED, 0xF0 and 0xF4 must keep out of
+// overlong forms, surrogates and code points past U+10FFFF.
+__attribute__((target("avx2"))) size_t WellFormedPrefixAvx2(const unsigned char* in,
+                                                            size_t size) {
+  size_t i = 0;
+  uint64_t pending = 0;  // continuations called for by the previous block, from bit 0
+  uint32_t after_e0 = 0, after_ed = 0, after_f0 = 0, after_f4 = 0;  // the same, bit 0 only
+  for (; size - i >= 32; i += 32) {
+    const __m256i v = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(in + i));
+    const auto high = static_cast<uint32_t>(_mm256_movemask_epi8(v));
+    if (high == 0 && pending == 0) continue;  // ASCII, with nothing owed to it
+    const uint32_t c0 = AtLeast(v, 0xC0), c2 = AtLeast(v, 0xC2), e0 = AtLeast(v, 0xE0);
+    const uint32_t f0 = AtLeast(v, 0xF0), f5 = AtLeast(v, 0xF5);
+    const uint32_t continuation = high & ~c0;
+    const uint32_t never = (c0 & ~c2) | f5;
+    const uint64_t two = c2 & ~e0, three = e0 & ~f0, four = f0 & ~f5;
+    const uint64_t called = (two | three | four) << 1 | (three | four) << 2 | four << 3;
+    const uint32_t a0 = AtLeast(v, 0xA0), x90 = AtLeast(v, 0x90);
+    const uint32_t is_e0 = Equal(v, 0xE0), is_ed = Equal(v, 0xED), is_f0 = Equal(v, 0xF0);
+    const uint32_t is_f4 = Equal(v, 0xF4);
+    const uint32_t out_of_range = ((is_e0 << 1 | after_e0) & ~a0) |
+                                  ((is_ed << 1 | after_ed) & a0) |
+                                  ((is_f0 << 1 | after_f0) & ~x90) | ((is_f4 << 1 | after_f4) & x90);
+    if ((never | out_of_range | (continuation ^ static_cast<uint32_t>(called | pending))) != 0) {
+      break;
+    }
+    pending = called >> 32;
+    after_e0 = is_e0 >> 31;
+    after_ed = is_ed >> 31;
+    after_f0 = is_f0 >> 31;
+    after_f4 = is_f4 >> 31;
+  }
+  // A character that runs over into the block not taken is checked again from its lead.
+  if (pending != 0) {
+    do {
+      --i;
+    } while ((in[i] & 0xC0) == 0x80);
+  }
+  return i;
+}
+#endif
 
 bool IsSurrogate(char16_t unit) { return (unit & 0xF800) == 0xD800; }
 bool IsLead(char16_t unit) { return (unit & 0xFC00) == 0xD800; }
@@ -206,7 +270,12 @@ EncodedBytes EncodeUtf8(std::u16string_view text) {
 size_t FirstMalformedUtf8Byte(std::string_view bytes) {
   const auto* in = reinterpret_cast<const unsigned char*>(bytes.data());
   const size_t size = bytes.size();
-  for (size_t i = 0; i < size;) {
+  size_t i = 0;
+#if defined(__x86_64__) && defined(__GNUC__)
+  static const bool avx2 = __builtin_cpu_supports("avx2");
+  if (avx2) i = WellFormedPrefixAvx2(in, size);
+#endif
+  while (i < size) {
     if (in[i] < 0x80) {
       i += ascii::Count(in + i, size - i);
       continue;

@@ -173,8 +173,14 @@ EncodedBytes ReferenceEncode(std::u16string_view text) {
 ::testing::AssertionResult SameDecoding(std::string_view bytes) {
   const DecodedText expected = ReferenceDecode(bytes);
   const DecodedText actual = DecodeUtf8(bytes);
+  // The check without decoding finds the first fault: well-formed bytes before it.
+  const size_t fault = FirstMalformedUtf8Byte(bytes);
+  const bool fault_found_right =
+      fault == std::string_view::npos
+          ? expected.well_formed
+          : !expected.well_formed && ReferenceDecode(bytes.substr(0, fault)).well_formed;
   if (actual.text == expected.text && actual.well_formed == expected.well_formed &&
-      actual.round_trips == expected.round_trips) {
+      actual.round_trips == expected.round_trips && fault_found_right) {
     return ::testing::AssertionSuccess();
   }
   return ::testing::AssertionFailure() << "bytes " << Hex(bytes) << ": " << actual.text.size()
