@@ -199,14 +199,15 @@ void PageProcessor::FinishWrites() {
   }
 }
 
+void PageProcessor::Stopped() {
+  detected_.reset();
+  FinishWrites();
+}
+
 Result<SiteRoot::PageRead> PageProcessor::ReadPage(std::u16string_view entry) {
   std::optional<DetectedPage> detected;
   detected.swap(detected_);
-  if (detected && detected->entry == entry) {
-    // The run may have been stopped between the two steps and the file changed meanwhile.
-    const auto now = fs_.Stat(detected->read.page.path);
-    if (now && now->SameFileAs(detected->read.page.info)) return std::move(detected->read);
-  }
+  if (detected && detected->entry == entry) return std::move(detected->read);
   return root_.ReadPage(fs_, entry);
 }
 

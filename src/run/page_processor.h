@@ -50,6 +50,9 @@ class PageProcessor {
   // FileSystem::StageReplacement): each is replaced and reported, or reported skipped. The run
   // calls it when a batch is full and at its end; the owner calls it when the run is stopped.
   void FinishWrites();
+  // The run was stopped: FinishWrites, and the page DetectCharset read ahead is read again
+  // when the run goes on, since it may change while the run waits.
+  void Stopped();
 
  private:
   // Reads, transforms and writes one page; the reason it was left untouched, if it was.
@@ -64,7 +67,9 @@ class PageProcessor {
   // The reason for a page left untouched because its old bytes could not be kept.
   static std::u16string JournalFailure(const Error& error);
   // The page an entry names, with its bytes: what DetectCharset found and read for the same
-  // entry just before, else resolved and read now.
+  // entry just before, else resolved and read now. A page changed between the two steps
+  // without a stop is left alone when its replacement is committed (it is no longer the file
+  // read).
   [[nodiscard]] Result<SiteRoot::PageRead> ReadPage(std::u16string_view entry);
 
   ControlPanel& panel_;

@@ -114,7 +114,7 @@ void Session::Click(Control command) {
       break;
     case Control::Command4:
       controller_.ToggleRun();
-      pages_.FinishWrites();  // a stopped run leaves no page waiting
+      pages_.Stopped();  // a stopped run leaves no page waiting, nor one read ahead
       break;
     case Control::Command5:
       ClickCommand5(panel_);

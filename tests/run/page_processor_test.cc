@@ -203,20 +203,28 @@ TEST_F(PageProcessorTest, PagesThatCannotBeProcessedSafelyAreLeftAndTheRunGoesOn
   EXPECT_EQ(panel_.Text(kStatusLine), u"本目录内页面全部处理完毕了");
 }
 
-TEST_F(PageProcessorTest, PageEditedBetweenDetectionAndRewriteIsReadAgain) {
+// A page edited while the run is stopped between detection and rewrite is read again; one
+// edited between the two steps without a stop keeps the edit and is reported skipped.
+TEST_F(PageProcessorTest, PageEditedBetweenDetectionAndRewriteKeepsTheEdit) {
   Encodings(true, true, true);
   panel_.SetText(field::pair1Find, u"old");
   panel_.SetText(field::pair1Replace, u"new");
-  WriteBytes(Page("p.htm"), "old");
-  panel_.SetText(kPendingPages, u"p.htm\r\n###");
-  scheduler_.Arm(Step::Timer1, kNextPass);
-  const auto detected = [this] {
-    return std::find(statuses_.begin(), statuses_.end(), u"自动识别编码") != statuses_.end();
-  };
-  ASSERT_EQ(loop_.Run(detected), HeadlessLoop::Outcome::kStopRequested);
-  WriteBytes(Page("p.htm"), "old, edited meanwhile");
-  ASSERT_EQ(loop_.Run(), HeadlessLoop::Outcome::kIdle);
-  EXPECT_EQ(ReadBytes(Page("p.htm")), "new, edited meanwhile");
+  for (const bool stopped : {true, false}) {
+    SCOPED_TRACE(stopped);
+    statuses_.clear();
+    WriteBytes(Page("p.htm"), "old");
+    panel_.SetText(kPendingPages, u"p.htm\r\n###");
+    scheduler_.Arm(Step::Timer1, kNextPass);
+    const auto detected = [this] {
+      return std::find(statuses_.begin(), statuses_.end(), u"自动识别编码") != statuses_.end();
+    };
+    ASSERT_EQ(loop_.Run(detected), HeadlessLoop::Outcome::kStopRequested);
+    if (stopped) processor_.Stopped();
+    WriteBytes(Page("p.htm"), "old, edited meanwhile");
+    ASSERT_EQ(loop_.Run(), HeadlessLoop::Outcome::kIdle);
+    EXPECT_EQ(ReadBytes(Page("p.htm")), stopped ? "new, edited meanwhile" : "old, edited meanwhile");
+    EXPECT_EQ(SkippedEntries().size(), stopped ? 0u : 1u);
+  }
 }
 
 TEST_F(PageProcessorTest, MissingPageIsNotCreatedWithDetectionOnEither) {
