@@ -2,11 +2,8 @@
 #include <cstdint>
 
 #include "platform/ascii_runs.h"
+#include "platform/byte_masks_avx2.h"
 #include "platform/text_codec.h"
-
-#if defined(__x86_64__) && defined(__GNUC__)
-#include <immintrin.h>
-#endif
 
 namespace quelbo {
 namespace {
@@ -94,19 +91,6 @@ size_t ThreeByteRun(const unsigned char* p, size_t n) {
 }
 
 #if defined(__x86_64__) && defined(__GNUC__)
-// One bit per byte of `v`: whether it is at least `low`, or equal to `byte`.
-__attribute__((target("avx2"), always_inline)) inline uint32_t AtLeast(__m256i v,
-                                                                        unsigned char low) {
-  const __m256i floor = _mm256_set1_epi8(static_cast<char>(low));
-  return static_cast<uint32_t>(
-      _mm256_movemask_epi8(_mm256_cmpeq_epi8(_mm256_max_epu8(v, floor), v)));
-}
-__attribute__((target("avx2"), always_inline)) inline uint32_t Equal(__m256i v,
-                                                                      unsigned char byte) {
-  return static_cast<uint32_t>(
-      _mm256_movemask_epi8(_mm256_cmpeq_epi8(v, _mm256_set1_epi8(static_cast<char>(byte)))));
-}
-
 // Checks 32 bytes at a time and returns a character start `r` such that [0, r) is well-formed
 // UTF-8; the byte-wise check goes on from there. Each byte is classified by range into masks,
 // one bit per byte: the continuation bytes must be exactly those that the lead bytes before
@@ -115,6 +99,8 @@ __attribute__((target("avx2"), always_inline)) inline uint32_t Equal(__m256i v,
 // overlong forms, surrogates and code points past U+10FFFF.
 __attribute__((target("avx2"))) size_t WellFormedPrefixAvx2(const unsigned char* in,
                                                             size_t size) {
+  using avx2::AtLeast;
+  using avx2::Equal;
   size_t i = 0;
   uint64_t pending = 0;  // continuations called for by the previous block, from bit 0
   uint32_t after_e0 = 0, after_ed = 0, after_f0 = 0, after_f4 = 0;  // the same, bit 0 only
