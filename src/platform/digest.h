@@ -5,7 +5,8 @@
 
 namespace quelbo {
 
-// The SHA-256 digest of `bytes`, as 64 lowercase hexadecimal digits.
+// The SHA-256 digest of `bytes`, as 64 lowercase hexadecimal digits: what run journals held
+// before they took a faster digest of their own, and still hold when written by older builds.
 std::string Sha256Hex(std::string_view bytes);
 
 }  // namespace quelbo

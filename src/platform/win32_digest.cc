@@ -7,7 +7,7 @@
 #include "platform/digest.h"
 
 // The Windows sibling: SHA-256 from the system's own cryptography (CNG), so that both systems
-// write the same digests into the run journal.
+// read the digests of older run journals alike.
 
 namespace quelbo {
 namespace {
