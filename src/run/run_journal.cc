@@ -103,25 +103,27 @@ Status RunJournal::KeepPage(std::u16string_view entry, const std::string& path,
   // The line is written before the page is replaced, so a run killed in between leaves a
   // line whose page still holds its old bytes, which an undo recognises.
   unrecorded_lines_ += number + "\t" + ContentDigest(new_bytes) + "\t" + ToUtf8(entry) + "\n";
-  unrecorded_.emplace_back(pages_, old_size);
+  ++unrecorded_pages_;
+  unrecorded_bytes_ += old_size;
   ++pages_;
   bytes_ += old_size;
   return Ok();
 }
 
 Status RunJournal::RecordKeptPages() {
-  if (unrecorded_.empty()) return Ok();
+  if (unrecorded_pages_ == 0) return Ok();
   const std::string folder = RunFolder(run_);
   Status recorded = fs_.AppendToFile(folder + kPagesFile, unrecorded_lines_);
   if (!recorded) {
-    for (const auto& [number, old_size] : unrecorded_) {
-      (void)fs_.RemoveFile(folder + kOldFolder + std::to_string(number));
-      --pages_;
-      bytes_ -= old_size;
+    // They were numbered last: the next pages take their numbers again.
+    for (size_t n = 0; n < unrecorded_pages_; ++n) {
+      (void)fs_.RemoveFile(folder + kOldFolder + std::to_string(--pages_));
     }
+    bytes_ -= unrecorded_bytes_;
   }
   unrecorded_lines_.clear();
-  unrecorded_.clear();
+  unrecorded_pages_ = 0;
+  unrecorded_bytes_ = 0;
   return recorded;
 }
 

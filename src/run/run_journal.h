@@ -4,7 +4,6 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
-#include <utility>
 #include <vector>
 
 #include "platform/file_system.h"
@@ -84,9 +83,10 @@ class RunJournal {
   std::string run_;  // the open run's id, empty when none is open
   size_t pages_ = 0;
   std::uint64_t bytes_ = 0;
-  // Kept but not yet in pages.txt: their lines, numbers and old sizes.
+  // The last pages kept but not yet in pages.txt: their lines, how many and their old sizes.
   std::string unrecorded_lines_;
-  std::vector<std::pair<size_t, std::uint64_t>> unrecorded_;
+  size_t unrecorded_pages_ = 0;
+  std::uint64_t unrecorded_bytes_ = 0;
 };
 
 }  // namespace quelbo
