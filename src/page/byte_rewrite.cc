@@ -5,6 +5,7 @@
 
 #include "page/block_replacer.h"
 #include "page/byte_search.h"
+#include "page/spliced_text.h"
 #include "panel/settings_fields.h"
 #include "platform/ascii_runs.h"
 #include "platform/text_codec.h"
@@ -95,8 +96,6 @@ class BytePage {
     }
     if (matches_.empty() || !sure_) return;
     replaced += matches_.size();
-    const size_t size =
-        text.size() - matches_.size() * find.size() + matches_.size() * replacement.size();
     if (owned_ && replacement.size() <= find.size()) {
       // Written over itself: the result never grows past what is still to be read.
       char* data = page_.data();
@@ -110,23 +109,10 @@ class BytePage {
         read = match + find.size();
       }
       std::char_traits<char>::move(data + written, data + read, page_.size() - read);
-      page_.resize(size);
+      page_.resize(written + page_.size() - read);
       return;
     }
-    std::string result;
-    result.resize_and_overwrite(size, [&](char* out, size_t) {
-      size_t copied = 0;
-      for (const size_t match : matches_) {
-        out = std::char_traits<char>::copy(out, text.data() + copied, match - copied) +
-              (match - copied);
-        out = std::char_traits<char>::copy(out, replacement.data(), replacement.size()) +
-              replacement.size();
-        copied = match + find.size();
-      }
-      std::char_traits<char>::copy(out, text.data() + copied, text.size() - copied);
-      return size;
-    });
-    page_ = std::move(result);
+    page_ = Spliced<char>(text, matches_, find.size(), replacement);
     owned_ = true;
   }
 

@@ -2,6 +2,7 @@
 
 #include <vector>
 
+#include "page/spliced_text.h"
 #include "page/text_search.h"
 #include "panel/settings_fields.h"
 
@@ -48,21 +49,7 @@ std::u16string ReplaceAllFrom(std::u16string text, std::u16string_view find,
     at = searcher.FindIn(text, at + find.size());
   }
   if (replaced != nullptr) *replaced += matches.size();
-  const size_t size = text.size() + matches.size() * (replacement.size() - find.size());
-  std::u16string result;
-  result.resize_and_overwrite(size, [&](char16_t* out, size_t) {
-    size_t copied = 0;
-    for (const size_t match : matches) {
-      out = std::char_traits<char16_t>::copy(out, text.data() + copied, match - copied) +
-            (match - copied);
-      out = std::char_traits<char16_t>::copy(out, replacement.data(), replacement.size()) +
-            replacement.size();
-      copied = match + find.size();
-    }
-    std::char_traits<char16_t>::copy(out, text.data() + copied, text.size() - copied);
-    return size;
-  });
-  return result;
+  return Spliced<char16_t>(text, matches, find.size(), replacement);
 }
 
 std::u16string StripLineBreaks(std::u16string_view text) {
