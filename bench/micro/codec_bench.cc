@@ -9,7 +9,7 @@
 #include "page/block_replacer.h"
 #include "page/charset_declarations.h"
 #include "page/replacement_rules.h"
-#include "platform/text_codec.h"
+#include "base/text_codec.h"
 
 namespace quelbo::bench {
 namespace {

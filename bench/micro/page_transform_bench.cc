@@ -12,7 +12,7 @@
 #include "micro/sample_page.h"
 #include "panel/settings_fields.h"
 #include "platform/clock.h"
-#include "platform/text_codec.h"
+#include "base/text_codec.h"
 #include "run/page_processor.h"
 
 namespace quelbo::bench {

@@ -3,7 +3,7 @@
 #include <cctype>
 #include <string_view>
 
-#include "platform/text_codec.h"
+#include "base/text_codec.h"
 #include "settings/journal_switch.h"
 
 namespace quelbo {

@@ -15,7 +15,7 @@
 #include "platform/locations.h"
 #include "platform/program_arguments.h"
 #include "platform/site_places.h"
-#include "platform/text_codec.h"
+#include "base/text_codec.h"
 #include "run/command_line.h"
 #include "run/headless_loop.h"
 #include "run/session.h"

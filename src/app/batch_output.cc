@@ -1,6 +1,6 @@
 #include "app/batch_output.h"
 
-#include "platform/text_codec.h"
+#include "base/text_codec.h"
 
 namespace quelbo {
 

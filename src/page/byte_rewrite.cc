@@ -7,8 +7,8 @@
 #include "page/byte_search.h"
 #include "page/spliced_text.h"
 #include "panel/settings_fields.h"
-#include "platform/ascii_runs.h"
-#include "platform/text_codec.h"
+#include "base/ascii_runs.h"
+#include "base/text_codec.h"
 
 namespace quelbo {
 namespace {

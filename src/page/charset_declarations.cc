@@ -6,7 +6,7 @@
 #include <emmintrin.h>
 #endif
 
-#include "platform/text_codec.h"
+#include "base/text_codec.h"
 
 namespace quelbo {
 namespace {

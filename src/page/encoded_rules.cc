@@ -5,7 +5,7 @@
 #include "page/block_replacer.h"
 #include "page/replacement_rules.h"
 #include "panel/settings_fields.h"
-#include "platform/text_codec.h"
+#include "base/text_codec.h"
 
 namespace quelbo {
 namespace {

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cstdio>
 
-#include "platform/text_codec.h"
+#include "base/text_codec.h"
 
 namespace quelbo {
 namespace {

@@ -2,7 +2,7 @@
 
 #include "page/charset_declarations.h"
 #include "page/encoding_messages.h"
-#include "platform/text_codec.h"
+#include "base/text_codec.h"
 
 namespace quelbo {
 namespace {

@@ -1,7 +1,7 @@
 #include "page/page_files.h"
 
 #include "platform/memory_limits.h"
-#include "platform/paths.h"
+#include "base/paths.h"
 
 namespace quelbo {
 

@@ -7,7 +7,7 @@
 #include "page/charset_tokens.h"
 #include "page/encoding_messages.h"
 #include "page/replacement_rules.h"
-#include "platform/text_codec.h"
+#include "base/text_codec.h"
 
 namespace quelbo {
 

@@ -7,7 +7,7 @@
 #include <string_view>
 #include <vector>
 
-#include "platform/status.h"
+#include "base/status.h"
 
 namespace quelbo {
 

@@ -3,7 +3,7 @@
 #include <optional>
 #include <vector>
 
-#include "platform/text_codec.h"
+#include "base/text_codec.h"
 
 namespace quelbo {
 namespace {

@@ -1,7 +1,7 @@
 #include "platform/text_file.h"
 
-#include "platform/paths.h"
-#include "platform/text_codec.h"
+#include "base/paths.h"
+#include "base/text_codec.h"
 
 namespace quelbo {
 

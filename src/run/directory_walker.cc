@@ -1,7 +1,7 @@
 #include "run/directory_walker.h"
 
 #include "panel/settings_fields.h"
-#include "platform/paths.h"
+#include "base/paths.h"
 #include "run/excluded_dir_filter.h"
 #include "run/list_texts.h"
 

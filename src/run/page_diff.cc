@@ -1,7 +1,7 @@
 #include <algorithm>
 #include <vector>
 
-#include "platform/text_codec.h"
+#include "base/text_codec.h"
 #include "run/preview_report.h"
 
 namespace quelbo {

@@ -6,7 +6,7 @@
 #include "page/charset_declarations.h"
 #include "page/page_rewrite.h"
 #include "panel/settings_fields.h"
-#include "platform/text_codec.h"
+#include "base/text_codec.h"
 
 namespace quelbo {
 namespace {

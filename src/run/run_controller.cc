@@ -4,7 +4,7 @@
 
 #include "page/replacement_rules.h"
 #include "panel/settings_fields.h"
-#include "platform/text_codec.h"
+#include "base/text_codec.h"
 #include "settings/settings_io.h"
 
 namespace quelbo {

@@ -6,7 +6,7 @@
 #include <ctime>
 #include <optional>
 
-#include "platform/text_codec.h"
+#include "base/text_codec.h"
 #include "run/content_digest.h"
 
 namespace quelbo {

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "platform/text_codec.h"
+#include "base/text_codec.h"
 #include "run/content_digest.h"
 
 namespace quelbo {

@@ -1,7 +1,7 @@
 #include "run/session.h"
 
 #include "panel/panel_reactions.h"
-#include "platform/text_codec.h"
+#include "base/text_codec.h"
 #include "run/excluded_dir_filter.h"
 #include "run/settings_text.h"
 #include "settings/journal_switch.h"

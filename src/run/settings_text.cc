@@ -4,7 +4,7 @@
 #include <string_view>
 
 #include "panel/settings_fields.h"
-#include "platform/text_codec.h"
+#include "base/text_codec.h"
 
 namespace quelbo {
 namespace {

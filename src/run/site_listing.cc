@@ -2,7 +2,7 @@
 
 #include <array>
 
-#include "platform/paths.h"
+#include "base/paths.h"
 
 namespace quelbo {
 namespace {

@@ -2,7 +2,7 @@
 #include <optional>
 
 #include "panel/panel_reactions.h"
-#include "platform/text_codec.h"
+#include "base/text_codec.h"
 #include "settings/settings_io.h"
 #include "settings/stored_values.h"
 

@@ -2,7 +2,7 @@
 
 #include <array>
 
-#include "platform/text_codec.h"
+#include "base/text_codec.h"
 #include "settings/config_store.h"
 
 namespace quelbo {

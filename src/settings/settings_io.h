@@ -1,7 +1,7 @@
 #pragma once
 
 #include "panel/control_panel.h"
-#include "platform/status.h"
+#include "base/status.h"
 #include "settings/config_store.h"
 
 // The three moments at which the panel's settings meet the configuration store.

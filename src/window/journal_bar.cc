@@ -9,7 +9,7 @@
 #include <QVBoxLayout>
 
 #include "panel/settings_fields.h"
-#include "platform/text_codec.h"
+#include "base/text_codec.h"
 #include "settings/journal_switch.h"
 #include "window/status_texts.h"
 

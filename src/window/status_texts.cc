@@ -1,7 +1,7 @@
 #include "window/status_texts.h"
 
 #include "panel/settings_fields.h"
-#include "platform/text_codec.h"
+#include "base/text_codec.h"
 
 namespace quelbo {
 namespace {

@@ -27,7 +27,7 @@
 #include "page/text_search.h"
 #include "panel/control_panel.h"
 #include "panel/settings_fields.h"
-#include "platform/text_codec.h"
+#include "base/text_codec.h"
 
 namespace quelbo::fuzz {
 namespace {

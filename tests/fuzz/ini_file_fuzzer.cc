@@ -15,7 +15,7 @@
 #include "fuzz_support.h"
 #include "ini_model.h"
 #include "platform/ini_profile.h"
-#include "platform/text_codec.h"
+#include "base/text_codec.h"
 #include "support/memory_file_system.h"
 
 namespace quelbo::fuzz {

@@ -4,7 +4,7 @@
 #include <vector>
 
 #include "platform/ini_profile.h"
-#include "platform/text_codec.h"
+#include "base/text_codec.h"
 
 namespace quelbo::fuzz {
 namespace {

@@ -9,7 +9,7 @@
 
 #include "fuzz_support.h"
 #include "page/replacement_rules.h"
-#include "platform/text_codec.h"
+#include "base/text_codec.h"
 #include "platform/text_file.h"
 #include "reference_rules.h"
 #include "settings/stored_values.h"

@@ -15,7 +15,7 @@
 #include <unordered_set>
 
 #include "fuzz_support.h"
-#include "platform/text_codec.h"
+#include "base/text_codec.h"
 #include "support/icu_gbk.h"
 
 namespace quelbo::fuzz {

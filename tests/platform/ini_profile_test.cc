@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "platform/text_codec.h"
+#include "base/text_codec.h"
 #include "support/temp_dir.h"
 
 namespace quelbo {

@@ -11,7 +11,7 @@
 
 #include <filesystem>
 
-#include "platform/text_codec.h"
+#include "base/text_codec.h"
 #include "support/session_fixture.h"
 
 namespace quelbo {

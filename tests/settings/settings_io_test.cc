@@ -9,7 +9,7 @@
 #include <optional>
 
 #include "platform/ini_profile.h"
-#include "platform/text_codec.h"
+#include "base/text_codec.h"
 #include "support/temp_dir.h"
 
 namespace quelbo {

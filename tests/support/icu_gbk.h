@@ -2,7 +2,7 @@
 
 #include <string_view>
 
-#include "platform/text_codec.h"
+#include "base/text_codec.h"
 
 namespace quelbo {
 

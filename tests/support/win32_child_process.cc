@@ -5,7 +5,7 @@
 #include <cwchar>
 #include <map>
 
-#include "platform/win32_text.h"
+#include "platform/text_win32.h"
 #include "support/child_process.h"
 
 // The Windows sibling: CreateProcessW with pipes for stdout and stderr, read as they fill.

@@ -6,7 +6,7 @@
 #include <random>
 #include <sstream>
 
-#include "platform/win32_text.h"
+#include "platform/text_win32.h"
 #include "support/temp_dir.h"
 
 // The Windows sibling of temp_dir.cc: paths are UTF-8 with "/" separators, as the program's.

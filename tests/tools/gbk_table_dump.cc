@@ -7,7 +7,7 @@
 #include <cstdio>
 #include <string>
 
-#include "platform/text_codec.h"
+#include "base/text_codec.h"
 
 namespace {
 

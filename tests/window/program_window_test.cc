@@ -15,7 +15,7 @@
 
 #include "panel/settings_fields.h"
 #include "platform/ini_profile.h"
-#include "platform/text_codec.h"
+#include "base/text_codec.h"
 #include "run/session.h"
 #include "support/temp_dir.h"
 #include "window/journal_bar.h"

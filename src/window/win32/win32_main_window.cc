@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "panel/settings_fields.h"
-#include "platform/text_codec.h"
+#include "base/text_codec.h"
 #include "run/session.h"
 #include "window/progress_ticks.h"
 #include "window/twips.h"

@@ -14,7 +14,7 @@
 #include "platform/locations.h"
 #include "platform/program_arguments.h"
 #include "platform/site_places.h"
-#include "platform/text_codec.h"
+#include "base/text_codec.h"
 #include "run/command_line.h"
 #include "run/session.h"
 #include "run/site_folder.h"

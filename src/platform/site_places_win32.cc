@@ -4,7 +4,7 @@
 #include <string>
 
 #include "platform/site_places.h"
-#include "platform/win32_text.h"
+#include "platform/text_win32.h"
 
 namespace quelbo {
 namespace {

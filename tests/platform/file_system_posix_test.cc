@@ -10,7 +10,7 @@
 #include <functional>
 #include <optional>
 
-#include "platform/beneath_root.h"
+#include "platform/beneath_root_posix.h"
 #include "platform/file_system.h"
 #include "support/temp_dir.h"
 

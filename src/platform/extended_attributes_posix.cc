@@ -1,4 +1,4 @@
-#include "platform/extended_attributes.h"
+#include "platform/extended_attributes_posix.h"
 
 #include <sys/xattr.h>
 
@@ -6,7 +6,7 @@
 #include <expected>
 #include <string_view>
 
-#include "platform/posix_errors.h"
+#include "platform/errors_posix.h"
 
 namespace quelbo {
 namespace {

@@ -7,7 +7,7 @@
 
 #include <cerrno>
 
-#include "platform/posix_errors.h"
+#include "platform/errors_posix.h"
 
 namespace quelbo {
 

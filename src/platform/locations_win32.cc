@@ -4,7 +4,7 @@
 #include <string>
 
 #include "platform/locations.h"
-#include "platform/win32_text.h"
+#include "platform/text_win32.h"
 
 // On Windows the configuration directory is "D:/AAAHTML批量替换配置log/", where the users'
 // settings have always been; %LOCALAPPDATA% holds it only when drive D: cannot.

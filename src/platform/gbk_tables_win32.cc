@@ -5,8 +5,8 @@
 #include <cstdlib>
 #include <memory>
 
-#include "platform/gbk_tables.h"
-#include "platform/text_codec.h"
+#include "base/gbk_tables.h"
+#include "base/text_codec.h"
 
 // The code page 936 tables from Windows' own conversion (MultiByteToWideChar and
 // WideCharToMultiByte, code page 936, no best fit). Windows answers only for valid input; where

@@ -1,4 +1,4 @@
-#include "platform/posix_errors.h"
+#include "platform/errors_posix.h"
 
 #include <cerrno>
 #include <cstring>

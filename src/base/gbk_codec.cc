@@ -4,10 +4,10 @@
 #include <cstdint>
 #include <memory>
 
-#include "platform/ascii_runs.h"
-#include "platform/byte_masks_avx2.h"
-#include "platform/gbk_tables.h"
-#include "platform/text_codec.h"
+#include "base/ascii_runs.h"
+#include "base/byte_masks_avx2.h"
+#include "base/gbk_tables.h"
+#include "base/text_codec.h"
 
 // Code page 936 is decoded and encoded through tables that are filled once per process by the
 // system's own converter (gbk_tables.h). Code page 936 has no state: each character is decoded

@@ -12,10 +12,10 @@
 #include <utility>
 #include <vector>
 
-#include "platform/beneath_root.h"
-#include "platform/extended_attributes.h"
+#include "platform/beneath_root_posix.h"
+#include "platform/extended_attributes_posix.h"
 #include "platform/file_system.h"
-#include "platform/posix_errors.h"
+#include "platform/errors_posix.h"
 
 namespace quelbo {
 namespace {

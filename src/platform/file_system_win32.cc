@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "platform/file_system.h"
-#include "platform/win32_text.h"
+#include "platform/text_win32.h"
 
 namespace quelbo {
 namespace {

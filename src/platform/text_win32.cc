@@ -1,10 +1,10 @@
-#include "platform/win32_text.h"
+#include "platform/text_win32.h"
 
 #include <windows.h>
 
 #include <string>
 
-#include "platform/text_codec.h"
+#include "base/text_codec.h"
 
 namespace quelbo::win32 {
 namespace {

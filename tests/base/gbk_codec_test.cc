@@ -4,7 +4,7 @@
 #include <random>
 #include <vector>
 
-#include "platform/text_codec.h"
+#include "base/text_codec.h"
 #include "support/icu_gbk.h"
 #include "support/temp_dir.h"
 

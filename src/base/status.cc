@@ -1,4 +1,4 @@
-#include "platform/status.h"
+#include "base/status.h"
 
 #include <utility>
 

@@ -1,9 +1,9 @@
 #include <cassert>
 #include <cstdint>
 
-#include "platform/ascii_runs.h"
-#include "platform/byte_masks_avx2.h"
-#include "platform/text_codec.h"
+#include "base/ascii_runs.h"
+#include "base/byte_masks_avx2.h"
+#include "base/text_codec.h"
 
 namespace quelbo {
 namespace {

@@ -4,7 +4,7 @@
 #include <string>
 #include <string_view>
 
-#include "platform/text_codec.h"
+#include "base/text_codec.h"
 
 // How paths are spelled: components joined by "/". An entry of the page lists names a page
 // relative to the site root and may separate its components by "\" as well.

@@ -3,7 +3,7 @@
 #include <string>
 #include <string_view>
 
-#include "platform/status.h"
+#include "base/status.h"
 
 // How the Windows siblings meet the wide-character (W) calls: UTF-8 paths with "/" at the seam,
 // UTF-16 with "\" beneath it; never the ANSI code page.

@@ -3,7 +3,7 @@
 #include <windows.h>
 
 #include "platform/run_lock.h"
-#include "platform/win32_text.h"
+#include "platform/text_win32.h"
 
 // The Windows sibling: the same lock file, held by LockFileEx on a handle that the system
 // closes (and so unlocks) when the process ends. The handle is kept as a C runtime descriptor

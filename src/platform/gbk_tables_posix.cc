@@ -7,7 +7,7 @@
 #include <memory>
 #include <vector>
 
-#include "platform/gbk_tables.h"
+#include "base/gbk_tables.h"
 
 // The code page 936 tables from ICU's "windows-936-2000" converter (fallbacks off), asked about
 // every byte, every pair of bytes and every UTF-16 code unit. The tables record ICU's answers

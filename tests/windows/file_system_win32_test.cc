@@ -10,7 +10,7 @@
 
 #include "platform/digest.h"
 #include "platform/file_system.h"
-#include "platform/win32_text.h"
+#include "platform/text_win32.h"
 #include "support/temp_dir.h"
 
 namespace quelbo {

@@ -1,4 +1,4 @@
-#include "platform/beneath_root.h"
+#include "platform/beneath_root_posix.h"
 
 #include <fcntl.h>
 #include <linux/openat2.h>

@@ -3,7 +3,7 @@
 #include <random>
 #include <vector>
 
-#include "platform/text_codec.h"
+#include "base/text_codec.h"
 #include "support/temp_dir.h"
 
 namespace quelbo {

@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "platform/status.h"
+#include "base/status.h"
 
 namespace quelbo {
 

@@ -3,7 +3,7 @@
 #include <shellapi.h>
 
 #include "platform/program_arguments.h"
-#include "platform/win32_text.h"
+#include "platform/text_win32.h"
 
 namespace quelbo {
 
