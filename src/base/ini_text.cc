@@ -1,4 +1,4 @@
-#include "platform/ini_profile.h"
+#include "base/ini_text.h"
 
 #include <optional>
 #include <vector>
@@ -150,29 +150,20 @@ std::u16string WithoutLineBreaks(std::u16string_view text) {
 
 }  // namespace
 
-std::u16string ReadIniValue(FileSystem& fs, std::u16string_view section, std::u16string_view key,
-                            std::u16string_view default_value, const std::string& path) {
-  const auto bytes = fs.ReadFile(path);
-  if (bytes) {
-    const std::vector<Line> lines = SplitLines(*bytes);
-    if (const auto span = FindSection(lines, section)) {
-      if (const auto index = FindKey(lines, *span, key)) {
-        const std::string_view value = ParseKeyLine(lines[*index].content)->value;
-        return DecodeGbk(CutToCapacity(Unquote(value), kIniValueCapacity)).text;
-      }
+std::u16string IniValueIn(std::string_view bytes, std::u16string_view section,
+                          std::u16string_view key, std::u16string_view default_value) {
+  const std::vector<Line> lines = SplitLines(bytes);
+  if (const auto span = FindSection(lines, section)) {
+    if (const auto index = FindKey(lines, *span, key)) {
+      const std::string_view value = ParseKeyLine(lines[*index].content)->value;
+      return DecodeGbk(CutToCapacity(Unquote(value), kIniValueCapacity)).text;
     }
   }
   return DecodeGbk(CutToCapacity(EncodeGbk(default_value).bytes, kIniValueCapacity)).text;
 }
 
-Status WriteIniValue(FileSystem& fs, std::u16string_view section, std::u16string_view key,
-                     std::u16string_view value, const std::string& path) {
-  std::string old_bytes;
-  if (auto read = fs.ReadFile(path)) {
-    old_bytes = std::move(*read);
-  } else if (read.error().kind() != ErrorKind::kNotFound) {
-    return std::unexpected(read.error());
-  }
+std::string WithIniValue(std::string_view old_bytes, std::u16string_view section,
+                         std::u16string_view key, std::u16string_view value) {
   const std::string key_bytes = EncodeGbk(WithoutLineBreaks(key)).bytes;
   const std::string value_bytes = EncodeGbk(WithoutLineBreaks(value)).bytes;
   const std::vector<Line> lines = SplitLines(old_bytes);
@@ -215,27 +206,23 @@ Status WriteIniValue(FileSystem& fs, std::u16string_view section, std::u16string
     }
     if (span->content_end == lines.size()) append_key(key_bytes);
   }
-  return fs.ReplaceFile(path, out);
+  return out;
 }
 
-Status RemoveIniValue(FileSystem& fs, std::u16string_view section, std::u16string_view key,
-                      const std::string& path) {
-  auto bytes = fs.ReadFile(path);
-  if (!bytes)
-    return bytes.error().kind() == ErrorKind::kNotFound ? Ok()
-                                                        : Status(std::unexpected(bytes.error()));
-  const std::vector<Line> lines = SplitLines(*bytes);
+std::optional<std::string> WithoutIniValue(std::string_view bytes, std::u16string_view section,
+                                           std::u16string_view key) {
+  const std::vector<Line> lines = SplitLines(bytes);
   const auto span = FindSection(lines, section);
   const auto index = span ? FindKey(lines, *span, key) : std::nullopt;
-  if (!index) return Ok();
+  if (!index) return std::nullopt;
   std::string out;
-  out.reserve(bytes->size());
+  out.reserve(bytes.size());
   for (size_t i = 0; i < lines.size(); ++i) {
     if (i == *index) continue;
     out.append(lines[i].content);
     out.append(lines[i].ending);
   }
-  return fs.ReplaceFile(path, out);
+  return out;
 }
 
 }  // namespace quelbo
