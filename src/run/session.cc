@@ -72,6 +72,7 @@ bool Session::StartRun(bool preview) {
   journal_.End();  // a run started anew while stopped ends here
   preview_.Reset();
   pages_.SetPreview(preview ? &preview_ : nullptr);
+  walker_.SetPreview(preview);
   const bool started =
       LockSite(preview) && (preview || OpenJournal()) && controller_.StartRun(/*save=*/!preview);
   if (!started) {

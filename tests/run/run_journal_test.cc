@@ -115,7 +115,9 @@ TEST(RunJournalTest, KeepsOldBytesByLinkOnlyWhenThePageHasNoOtherName) {
       const std::string page = site_dir / "a.htm";
       WriteBytes(page, "old bytes");
       std::filesystem::remove(site_dir / "a.html");
-      if (second_name) std::filesystem::create_hard_link(page, site_dir / "a.html");
+      std::error_code linked;
+      if (second_name) std::filesystem::create_hard_link(page, site_dir / "a.html", linked);
+      if (linked) continue;  // a volume without hard links
       const auto root = SiteRoot::Open(*fs, site_dir.path()).value();
       RunJournal journal(*fs, runs);
       ASSERT_TRUE(journal.Begin(root.path(), "run", "", "", Clock::now()));
@@ -196,6 +198,7 @@ TEST_F(JournalSessionTest, AJournalThatCannotBeWrittenReplacesNoPage) {
 // what it held before; anything else is left as it is and named.
 TEST_F(JournalSessionTest, UndoRestoresOnlyWhatTheJournalProves) {
   using Edit = std::function<void(const std::string& run)>;
+  bool linked = true;  // false where the system makes no symbolic link: the case is left out
   auto rewrite = [](const std::string& file, auto change) {
     std::string text = ReadBytes(file);
     change(text);
@@ -226,8 +229,8 @@ TEST_F(JournalSessionTest, UndoRestoresOnlyWhatTheJournalProves) {
       {"a kept copy replaced by a link to the right bytes",
        [&](const std::string& run) {
          WriteBytes(dir_ / "outside", "a0");
-         std::filesystem::remove(run + "old/2");
-         std::filesystem::create_symlink(dir_ / "outside", run + "old/2");
+         testing::Remove(run + "old/2");
+         linked = testing::MakeLink(dir_ / "outside", run + "old/2");
        },
        "a2", "a1", "b0", 1, 0, 0},
       {"pages.txt cut by a line",
@@ -239,8 +242,8 @@ TEST_F(JournalSessionTest, UndoRestoresOnlyWhatTheJournalProves) {
        "b1", "b0", 0, 0, 3},
       {"a page replaced by a link out of the site",
        [&](const std::string&) {
-         std::filesystem::remove(Site("p1.htm"));
-         std::filesystem::create_symlink(dir_ / "outside", Site("p1.htm"));
+         testing::Remove(Site("p1.htm"));
+         linked = testing::MakeLink(dir_ / "outside", Site("p1.htm"));
        },
        "a2", "outside", "a0", 1, 0, 0},
   };
@@ -251,13 +254,15 @@ TEST_F(JournalSessionTest, UndoRestoresOnlyWhatTheJournalProves) {
     session_->panel().SetText(field::pair1Replace, u"b");
     WriteBytes(dir_ / "outside", "outside");
     for (const char* page : {"p0.htm", "p1.htm", "p2.htm"}) {
-      std::filesystem::remove(Site(page));
+      testing::Remove(Site(page));
       PageFile(page, std::string("a") + page[1]);
     }
     ASSERT_TRUE(session_->StartRun());
     RunUntilIdle();
+    linked = true;
     c.edit(RunFolder());
     const UndoOutcome outcome = session_->Undo().value();
+    if (!linked) continue;
     EXPECT_EQ(ReadBytes(Site("p0.htm")), c.p0);
     EXPECT_EQ(ReadBytes(Site("p1.htm")), c.p1);
     EXPECT_EQ(ReadBytes(Site("p2.htm")), c.p2);
