@@ -6,6 +6,8 @@
 // <windows.h> names ReplaceFile as a macro, which would rename the method.
 #undef ReplaceFile
 
+#include <cstdint>
+#include <cstdio>
 #include <filesystem>
 
 #include "platform/digest.h"
@@ -101,6 +103,77 @@ TEST_F(Win32FileSystemTest, StagedReplacementsTakeEffectTogetherAtTheCommit) {
   EXPECT_EQ(testing::ReadBytes(dir_ / "b.htm"), "theirs");
   EXPECT_EQ(testing::ReadBytes(dir_ / "c.htm"), "new");
   EXPECT_EQ(fs_->ListDirectory(dir_.path())->size(), 3u);
+}
+
+// The details a page keeps through each way of replacing it, shown as a table: its attributes
+// (the archive bit set, as for any changed file) and its creation time, where the system lets a
+// program set one (Wine keeps none: a new file's is the time it was made). The temporary file
+// is hidden for as long as it exists.
+TEST_F(Win32FileSystemTest, RewrittenPageKeepsItsAttributesAndCreationTime) {
+  auto wide = [](const std::string& path) { return testing::PathOf(path).wstring(); };
+  auto creation = [&](const std::string& path) {
+    WIN32_FILE_ATTRIBUTE_DATA data{};
+    ::GetFileAttributesExW(wide(path).c_str(), GetFileExInfoStandard, &data);
+    return (std::uint64_t{data.ftCreationTime.dwHighDateTime} << 32) |
+           data.ftCreationTime.dwLowDateTime;
+  };
+  const std::uint64_t year_2001 = 126227808000000000;
+  auto make_page = [&](const std::string& path, DWORD attributes) {
+    testing::WriteBytes(path, "old");
+    HANDLE file = ::CreateFileW(wide(path).c_str(), FILE_WRITE_ATTRIBUTES, 0, nullptr,
+                                OPEN_EXISTING, 0, nullptr);
+    const FILETIME time{static_cast<DWORD>(year_2001), static_cast<DWORD>(year_2001 >> 32)};
+    ::SetFileTime(file, &time, nullptr, nullptr);
+    ::CloseHandle(file);
+    ::SetFileAttributesW(wide(path).c_str(), attributes);
+  };
+  make_page(dir_ / "probe", FILE_ATTRIBUTE_NORMAL);
+  const bool keeps_creation = creation(dir_ / "probe") == year_2001;
+  enum class Way { kReplace, kKnown, kBatch };
+  struct Case {
+    DWORD before;
+    Way way;
+    DWORD after;
+  };
+  const Case cases[] = {
+      {FILE_ATTRIBUTE_ARCHIVE, Way::kBatch, FILE_ATTRIBUTE_ARCHIVE},
+      {FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_ARCHIVE, Way::kBatch, 0x22},
+      {FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM, Way::kKnown, 0x26},
+      {FILE_ATTRIBUTE_SYSTEM, Way::kReplace, 0x24},
+      {FILE_ATTRIBUTE_NORMAL, Way::kReplace, FILE_ATTRIBUTE_ARCHIVE},
+  };
+  std::printf("attributes before -> after, creation time %s\n",
+              keeps_creation ? "kept" : "not settable on this system, not compared");
+  for (const Case& c : cases) {
+    const std::string page = dir_ / "页.htm";
+    make_page(page, c.before);
+    const DWORD before = ::GetFileAttributesW(wide(page).c_str());
+    const std::unique_ptr<FileSystem> fs = NewMachineFileSystem();
+    Status replaced = Ok();
+    if (c.way == Way::kReplace) replaced = fs->ReplaceFile(page, "new");
+    if (c.way == Way::kKnown) replaced = fs->ReplaceKnownFile(page, "new", fs->Stat(page).value());
+    if (c.way == Way::kBatch) {
+      ASSERT_TRUE(fs->StageReplacement(page, "new", fs->Stat(page).value()));
+      WIN32_FIND_DATAW found;
+      HANDLE find = ::FindFirstFileW(wide(dir_ / ".quelbo-tmp-*").c_str(), &found);
+      ASSERT_NE(find, INVALID_HANDLE_VALUE);
+      EXPECT_NE(found.dwFileAttributes & FILE_ATTRIBUTE_HIDDEN, 0u);
+      ::FindClose(find);
+      replaced = fs->CommitStaged().at(0);
+    }
+    ASSERT_TRUE(replaced) << replaced.error().Message();
+    const DWORD after = ::GetFileAttributesW(wide(page).c_str());
+    std::printf("  0x%04lx -> 0x%04lx  %s\n", before, after,
+                keeps_creation ? (creation(page) == year_2001 ? "kept" : "LOST") : "");
+    EXPECT_EQ(testing::ReadBytes(page), "new");
+    EXPECT_EQ(after, c.after) << before;
+    if (keeps_creation) {
+      EXPECT_EQ(creation(page), year_2001) << before;
+    }
+    ::SetFileAttributesW(wide(page).c_str(), FILE_ATTRIBUTE_NORMAL);
+    ASSERT_TRUE(testing::Remove(page));
+  }
+  EXPECT_EQ(fs_->ListDirectory(dir_.path())->size(), 1u);  // the probe alone
 }
 
 // What the run journal needs: a kept copy that survives the page's replacement, an empty
