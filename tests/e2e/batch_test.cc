@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <signal.h>
 
+#include "base/paths.h"
 #include "e2e/batch_fixture.h"
 #include "platform/ini_profile.h"
 
@@ -145,13 +146,15 @@ TEST_F(BatchTest, CommandLineAnswersAndFaults) {
     std::string shown;  // on stdout when the status is 0, else on stderr
   };
   const Case cases[] = {
-      {{"--help"}, 0, config_},
-      {{"--bogus", "--help"}, 0, "Usage: quelbo-batch [--trace] [--dry-run [--diff]] [SITE_FOLDER]"},
+      {{"--help"}, 0, ShownPath(config_)},
+      {{"--bogus", "--help"},
+       0,
+       "Usage: quelbo-batch [--trace] [--dry-run [--diff]] [SITE_FOLDER]"},
       {{"--version"}, 0, "quelbo-batch " QUELBO_VERSION "\n"},
       {{"--bogus"}, 2, "unknown option --bogus"},
       {{site_, site_}, 2, "more than one site folder"},
-      {{dir_ / "missing"}, 2, "site folder " + (dir_ / "missing") + ": no such folder"},
-      {{dir_ / "file"}, 2, "site folder " + (dir_ / "file") + ": not a folder"},
+      {{dir_ / "missing"}, 2, "site folder " + ShownPath(dir_ / "missing") + ": no such folder"},
+      {{dir_ / "file"}, 2, "site folder " + ShownPath(dir_ / "file") + ": not a folder"},
   };
   for (const Case& c : cases) {
     const auto result = Run(c.args);
