@@ -291,6 +291,7 @@ std::vector<Status> Win32FileSystem::Flush(std::vector<StagedFile>& staged) {
       ++next;
     }
     staged[i].streams.clear();
+    if (!staged[i].file.Close() && error == 0) error = ::GetLastError();
     if (error != 0) {
       outcomes[i] = std::unexpected(win32::ErrorFrom(error, "flush", staged[i].temp));
       Remove(staged[i]);
@@ -359,12 +360,9 @@ Status Win32FileSystem::MoveIntoPlace(StagedFile& staged) {
     return fail(writable.error());
   }
   // The page's attributes as they are now, which also shows the file it becomes.
-  FILE_BASIC_INFO shown{};
-  shown.FileAttributes = win32::AttributesReplacing(attributes);
-  if (!::SetFileInformationByHandle(staged.file.get(), FileBasicInfo, &shown, sizeof shown)) {
+  if (!::SetFileAttributesW(staged.wide_temp.c_str(), win32::AttributesReplacing(attributes))) {
     return fail(LastError("keep the attributes of", staged.path));
   }
-  if (!staged.file.Close()) return fail(LastError("write", staged.temp));
   if (!::MoveFileExW(staged.wide_temp.c_str(), WidePath(staged.path).c_str(),
                      MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
     const Error moved = LastError("rename", staged.path);
