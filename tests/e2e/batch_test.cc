@@ -4,6 +4,8 @@
 #include <signal.h>
 #ifdef _WIN32
 #include <windows.h>
+
+#include <cstdio>
 #endif
 
 #include "base/paths.h"
@@ -217,9 +219,13 @@ TEST_F(BatchTest, OwnConsoleWaitsForEnterAPromptsConsoleDoesNot) {
       ASSERT_TRUE(started.WaitForAttached(2));  // cmd and this test: the program has ended
       EXPECT_EQ(started.Screen().find(prompt), std::string::npos);
       EXPECT_EQ(started.OutputCodePage(), ::GetOEMCP());
+      std::printf("console: from a prompt: the summary, no wait; code page %u again\n",
+                  started.OutputCodePage());
     } else {
       ASSERT_TRUE(started.WaitForScreen(prompt)) << started.Screen();
       EXPECT_EQ(started.Wait(1000), -1);  // still waiting
+      std::printf("console: its own: the summary, then \"%s\"; running a second later\n",
+                  prompt.c_str());
     }
     started.PressEnter();
     EXPECT_EQ(started.Wait(), 0) << from_prompt;
