@@ -9,8 +9,12 @@ bool PrintTraceLine(std::FILE* out, std::u16string_view status) {
   return std::fwrite(line.data(), 1, line.size(), out) == line.size() && std::ferror(out) == 0;
 }
 
-void PrintSkipped(std::FILE* err, const SkippedPage& page) {
-  std::fprintf(err, "skipped: %s: %s\n", ToUtf8(page.entry).c_str(), ToUtf8(page.reason).c_str());
+std::string CountOf(size_t count, std::string_view noun) {
+  return std::to_string(count) + " " + std::string(noun) + (count == 1 ? "" : "s");
+}
+
+void PrintSkipped(std::FILE* err, const SkippedPage& page, std::string_view pattern) {
+  std::fprintf(err, "%s\n", Filled(pattern, {ToUtf8(page.entry), ToUtf8(page.reason)}).c_str());
 }
 
 std::string ProgressLine(size_t done, double found, std::u16string_view entry) {
@@ -21,12 +25,16 @@ std::string ProgressLine(size_t done, double found, std::u16string_view entry) {
   return count + shown;
 }
 
-void PrintSummary(std::FILE* err, const RunReport& report, bool trace) {
-  std::fprintf(err, "quelbo-batch: %zu pages processed, %zu changed, %zu skipped\n",
-               report.processed(), report.changed(), report.skipped().size());
+void PrintSummary(std::FILE* err, const Texts& texts, const RunReport& report, bool trace,
+                  bool preview) {
+  const std::string summary =
+      Filled(preview ? texts.preview_summary : texts.summary,
+             {Counted(report.processed(), texts.page), std::to_string(report.changed()),
+              std::to_string(report.skipped().size())});
+  std::fprintf(err, "quelbo-batch: %s\n", summary.c_str());
   if (trace) {
-    std::fprintf(err, "quelbo-batch: %zu pages rewritten on their own bytes\n",
-                 report.rewritten_on_bytes());
+    const std::string pages = Counted(report.rewritten_on_bytes(), texts.page);
+    std::fprintf(err, "quelbo-batch: %s\n", Filled(texts.rewritten_on_bytes, {pages}).c_str());
   }
 }
 

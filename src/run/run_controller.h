@@ -1,7 +1,5 @@
 #pragma once
 
-#include <functional>
-
 #include "panel/control_panel.h"
 #include "run/run_report.h"
 #include "run/step_scheduler.h"
@@ -18,11 +16,8 @@ class RunController {
   // Start: saves every setting as typed, then cleans the excluded-directory list and the six
   // single-line pair texts, then arms the listing. When the settings cannot be saved the
   // status line says why and nothing is started; returns whether the run was started.
-  bool StartRun();
-
-  // Called first by StartRun: a failure (another run holds the site) is shown on the status
-  // line and nothing is saved or started.
-  void SetStartGuard(std::function<Status()> guard) { start_guard_ = std::move(guard); }
+  // A preview (`save` false) saves nothing and works with the fields as they are.
+  bool StartRun(bool save = true);
 
   // Continue/Stop by Command4's caption: "继续" re-enables the seven steps and arms
   // TakeNextPage; anything else disables and disarms them. NextDirectory is never touched.
@@ -36,7 +31,6 @@ class RunController {
   StepScheduler& scheduler_;
   const ConfigStore& store_;
   RunReport& report_;
-  std::function<Status()> start_guard_;
 };
 
 }  // namespace quelbo

@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "base/status.h"
+
 namespace quelbo {
 
 // A page that a run left untouched because of a problem.
@@ -13,6 +15,10 @@ struct SkippedPage {
   std::u16string entry;
   std::u16string reason;
 };
+
+// The reason a file error gives a page left untouched, as the status line and the report
+// name it.
+std::u16string SkipReason(const Error& error);
 
 // What a run did to its pages, for the front ends: the headless one prints it, the window
 // shows it. Reset by each Start.

@@ -74,7 +74,9 @@ TEST_F(BatchTest, DryRunChangesNothingAndForetellsTheRun) {
     std::sort(expected.begin(), expected.end());
     EXPECT_EQ(listed, expected);
     EXPECT_NE(preview.out.find("\n+++ b/"), std::string::npos);
-    EXPECT_NE(preview.out.find("\t" + std::to_string(c.preview.size()) + " pages would change"),
+    const size_t n = c.preview.size();
+    EXPECT_NE(preview.out.find("\t" + std::to_string(n) + (n == 1 ? " page" : " pages") +
+                               " would change\n"),
               std::string::npos);
 
     ASSERT_EQ(Run({}).status, 0);
@@ -101,7 +103,7 @@ TEST_F(BatchTest, UndoRestoresTheRunsPagesAndCanBeUndone) {
 
     const auto undo = Run({"--undo"});
     EXPECT_EQ(undo.status, edited.empty() ? 0 : 1) << undo.err;
-    EXPECT_EQ(undo.err.find("changed since the run, left alone: " + edited) != std::string::npos,
+    EXPECT_EQ(undo.err.find(Filled(says_.changed_since, {edited})) != std::string::npos,
               !edited.empty());
     for (const auto& [path, file] : Snapshot(site_)) {
       EXPECT_EQ(file.bytes, path == edited ? "edited by hand" : original.at(path).bytes) << path;
