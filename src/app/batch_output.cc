@@ -25,8 +25,9 @@ void PrintSummary(std::FILE* err, const RunReport& report, bool trace) {
   std::fprintf(err, "quelbo-batch: %zu pages processed, %zu changed, %zu skipped\n",
                report.processed(), report.changed(), report.skipped().size());
   if (trace) {
-    std::fprintf(err, "quelbo-batch: %zu pages rewritten on their own bytes\n",
-                 report.rewritten_on_bytes());
+    std::fprintf(err,
+                 "quelbo-batch: %zu pages rewritten on their own bytes, %zu of them in one pass\n",
+                 report.rewritten_on_bytes(), report.rewritten_in_one_pass());
   }
 }
 

@@ -2,11 +2,11 @@
 
 #include <utility>
 
+#include "base/text_codec.h"
 #include "page/byte_rewrite.h"
 #include "page/charset_declarations.h"
 #include "page/page_rewrite.h"
 #include "panel/settings_fields.h"
-#include "base/text_codec.h"
 
 namespace quelbo {
 namespace {
@@ -119,8 +119,9 @@ std::optional<std::u16string> PageProcessor::RewritePage(std::u16string_view ent
     on_bytes = RewriteOnOwnBytes(old_bytes, encodings, panel_, encoded_rules_, &counts);
   }
   if (on_bytes) {
-    rewritten = std::move(*on_bytes);
     report_.PageRewrittenOnBytes();
+    if (on_bytes->in_one_pass) report_.PageRewrittenInOnePass();
+    rewritten = std::move(*on_bytes);
   } else {
     rewritten = RewritePageBytes(compare_with_file ? std::move(old_bytes) : old_bytes, encodings,
                                  panel_, &counts);
