@@ -75,7 +75,25 @@ class BytePage {
       page_.resize(written + page_.size() - read);
       return;
     }
-    page_ = Spliced<char>(text, matches_, find.size(), replacement);
+    const size_t grown = text.size() + matches_.size() * (replacement.size() - find.size());
+    if (owned_ && grown <= page_.capacity()) {
+      // Grown within the room left: written over itself from the end backwards.
+      const size_t old_size = page_.size();
+      page_.resize(grown);
+      char* data = page_.data();
+      size_t read_end = old_size;
+      size_t written_from = grown;
+      for (auto match = matches_.rbegin(); match != matches_.rend(); ++match) {
+        const size_t after = *match + find.size();
+        written_from -= read_end - after;
+        std::char_traits<char>::move(data + written_from, data + after, read_end - after);
+        written_from -= replacement.size();
+        std::char_traits<char>::copy(data + written_from, replacement.data(), replacement.size());
+        read_end = *match;
+      }
+      return;
+    }
+    page_ = Spliced<char>(text, matches_, find.size(), replacement, GrowthRoom(grown));
     owned_ = true;
   }
 

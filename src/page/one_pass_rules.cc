@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "page/character_starts.h"
+#include "page/spliced_text.h"
 
 namespace quelbo {
 namespace {
@@ -202,6 +203,7 @@ OnePass ApplyRulesInOnePass(std::string_view page, bool utf8, const EncodedRules
 
   OnePass result{OnePass::Outcome::kRewritten, {}};
   bool written = true;
+  result.bytes.reserve(size + GrowthRoom(size));  // for block sets that follow
   result.bytes.resize_and_overwrite(size, [&](char* out, size_t) {
     size_t copied = 0;
     auto write = [&](size_t at, size_t k) {
