@@ -36,16 +36,18 @@ static size_t g_buffer_size;
 static char g_temp_name[64];
 static long g_pages;
 
-// The safe floor's batch: the pages written to temporary files and not yet renamed, each with
-// a descriptor of its directory of its own (so that a directory may close before its batch).
+// The safe floor's batch: the pages written to temporary files and not yet renamed, and the
+// directories listed since the last batch, which stay open until it is committed.
 static int g_safe;
 static int g_journal_fd = -1;
 static struct Waiting {
   int dir_fd;
   char* name;
-  char temp_name[64];
+  char temp_name[96];
 } g_batch[kBatchPages];
 static int g_batch_size;
+static DIR* g_done_dirs[kMaxSubdirectories + 1];
+static int g_done_dir_count;
 
 static void Die(const char* operation, const char* directory, const char* name) {
   fprintf(stderr, "io_floor: %s %s/%s: %s\n", operation, directory, name, strerror(errno));
@@ -88,8 +90,7 @@ static void RewritePage(int dir_fd, const char* directory, const char* name) {
   const char* temp_name = g_temp_name;
   if (g_safe) {
     struct Waiting* waiting = &g_batch[g_batch_size];
-    snprintf(waiting->temp_name, sizeof waiting->temp_name, ".io-floor-%ld-%d.tmp", (long)getpid(),
-             g_batch_size);
+    snprintf(waiting->temp_name, sizeof waiting->temp_name, "%s-%d", g_temp_name, g_batch_size);
     temp_name = waiting->temp_name;
   }
   const int out = openat(dir_fd, temp_name, O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
@@ -105,9 +106,9 @@ static void RewritePage(int dir_fd, const char* directory, const char* name) {
   ++g_pages;
   if (g_safe) {
     struct Waiting* waiting = &g_batch[g_batch_size++];
-    waiting->dir_fd = dup(dir_fd);
+    waiting->dir_fd = dir_fd;
     waiting->name = strdup(name);
-    if (waiting->dir_fd < 0 || waiting->name == NULL) Die("keep", directory, name);
+    if (waiting->name == NULL) Die("keep", directory, name);
     return;
   }
   if (renameat(dir_fd, temp_name, dir_fd, name) != 0) Die("rename", directory, name);
@@ -131,11 +132,10 @@ static void CommitBatch(void) {
     }
   }
   if (syncfs(g_journal_fd) != 0) Die("sync", "journal", "");
-  for (int i = 0; i < g_batch_size; ++i) {
-    close(g_batch[i].dir_fd);
-    free(g_batch[i].name);
-  }
+  for (int i = 0; i < g_batch_size; ++i) free(g_batch[i].name);
   g_batch_size = 0;
+  for (int i = 0; i < g_done_dir_count; ++i) closedir(g_done_dirs[i]);
+  g_done_dir_count = 0;
 }
 
 static int IsDirectory(int dir_fd, const struct dirent* entry) {
@@ -182,7 +182,11 @@ static size_t RewriteDirectory(const char* path, char** subdirectories) {
     if (g_batch_size == kBatchPages) CommitBatch();
   }
   free(pages);
-  closedir(dir);
+  if (g_safe) {
+    g_done_dirs[g_done_dir_count++] = dir;  // closed once its pages are renamed
+  } else {
+    closedir(dir);
+  }
   return found_dirs;
 }
 

@@ -57,32 +57,39 @@ class Search {
     const literal_filter::Scan scan = literal_filter::Widest(literals.count);
     const size_t n = page_.size();
     // Blocks whose loads stay inside the page are scanned there; the rest in a padded copy.
-    const size_t reach = kBlock + literals.widest_gap;
+    const size_t reach = kBlock + literals.reach;
     const size_t direct_end = n >= reach ? n - reach + 1 : 0;
-    std::uint32_t mask = 0;
-    for (size_t i = scan(page_.data(), 0, direct_end, literals, &mask); i < direct_end;
-         i = scan(page_.data(), i + kBlock, direct_end, literals, &mask)) {
-      if (!Candidates(i, mask, found)) return false;
+    std::array<std::uint32_t, literal_filter::kMaxLiterals> masks{};
+    for (size_t i = scan(page_.data(), 0, direct_end, literals, masks.data()); i < direct_end;
+         i = scan(page_.data(), i + kBlock, direct_end, literals, masks.data())) {
+      if (!Candidates(i, masks, found)) return false;
     }
     const size_t tail = (direct_end + kBlock - 1) / kBlock * kBlock;
     if (tail < n) {
       std::string padded(n - tail + reach, '\0');
       std::memcpy(padded.data(), page_.data() + tail, n - tail);
-      for (size_t i = scan(padded.data(), 0, n - tail, literals, &mask); i < n - tail;
-           i = scan(padded.data(), i + kBlock, n - tail, literals, &mask)) {
-        if (!Candidates(tail + i, mask, found)) return false;
+      for (size_t i = scan(padded.data(), 0, n - tail, literals, masks.data()); i < n - tail;
+           i = scan(padded.data(), i + kBlock, n - tail, literals, masks.data())) {
+        if (!Candidates(tail + i, masks, found)) return false;
       }
     }
     return true;
   }
 
  private:
+  // The candidates of one block, in order of position, then of the rules.
   template <typename Found>
-  bool Candidates(size_t block, std::uint32_t mask, Found& found) {
-    for (; mask != 0; mask &= mask - 1) {
-      const size_t at = block + static_cast<size_t>(__builtin_ctz(mask));
+  bool Candidates(size_t block,
+                  const std::array<std::uint32_t, literal_filter::kMaxLiterals>& masks,
+                  Found& found) {
+    std::uint32_t any = 0;
+    for (size_t k = 0; k < plan_.count; ++k) any |= masks[k];
+    for (; any != 0; any &= any - 1) {
+      const auto bit = static_cast<unsigned>(__builtin_ctz(any));
+      const size_t at = block + bit;
       if (at >= page_.size()) break;
       for (size_t k = 0; k < plan_.count; ++k) {
+        if ((masks[k] >> bit & 1) == 0) continue;
         switch (Check(at, k)) {
           case Verdict::kNone:
             break;
@@ -106,7 +113,6 @@ class Search {
     const size_t end = at + find.size();
     // Inside the rule's own last match: ReplaceAll does not look there.
     if (end > page_.size() || at < cursor_[k]) return Verdict::kNone;
-    if (page_[at] != find.front() || page_[end - 1] != find.back()) return Verdict::kNone;
     spent_ += find.size();
     if (spent_ > budget_) return Verdict::kDecline;
     if (std::memcmp(page_.data() + at, find.data(), find.size()) != 0) return Verdict::kNone;

@@ -43,14 +43,8 @@ OnePassPlan PlanOnePass(std::span<const LiteralRule> rules) {
     }
   }
   plan.independent = true;
-  literal_filter::Literals& literals = plan.literals;
-  literals.count = plan.count;
   for (size_t i = 0; i < taking_part.size(); ++i) {
-    const std::string_view find = taking_part[i].find;
-    literals.first[i] = find.front();
-    literals.last[i] = find.back();
-    literals.gap[i] = find.size() - 1;
-    literals.widest_gap = std::max(literals.widest_gap, find.size() - 1);
+    plan.literals.Add(taking_part[i].find);
     if (taking_part[i].replacement.empty()) {
       for (size_t j = i + 1; j < taking_part.size(); ++j) {
         plan.seam_width[i] = std::max(plan.seam_width[i], taking_part[j].find.size() - 1);

@@ -56,7 +56,7 @@ struct OnePassPlan {
   // For each one whose replacement is empty: the width of the page checked on either side of
   // its matches for (c), the longest later find text less one (0: nothing to check).
   std::array<size_t, kMaxOnePassRules> seam_width{};
-  literal_filter::Literals literals;  // their find texts' first and last bytes, in order
+  literal_filter::Literals literals;  // their find texts, in order
 };
 
 // REQUIRES: rules.size() <= kMaxOnePassRules.
