@@ -132,13 +132,15 @@ std::array<Scan, kMaxLiterals> Choose() {
 }  // namespace
 
 void Literals::Add(std::string_view text) {
-  // The rarest pair of bytes, two apart or more where the text allows (neighbours go
-  // together too often), the farthest apart among equals.
-  size_t best[2] = {0, text.size() - 1};
+  // The rarest pair of bytes among the first kBlock, two apart or more where the text allows
+  // (neighbours go together too often), the farthest apart among equals. Within the first
+  // kBlock, so that a long text neither costs long to choose nor reaches far past a block.
+  const size_t length = std::min(text.size(), kBlock);
+  size_t best[2] = {0, length - 1};
   int best_score = Commonness(text[best[0]]) * Commonness(text[best[1]]);
-  const size_t apart = text.size() >= 3 ? 2 : 1;
-  for (size_t a = 0; a < text.size(); ++a) {
-    for (size_t b = a + apart; b < text.size(); ++b) {
+  const size_t apart = length >= 3 ? 2 : 1;
+  for (size_t a = 0; a < length; ++a) {
+    for (size_t b = a + apart; b < length; ++b) {
       const int score = Commonness(text[a]) * Commonness(text[b]);
       if (score < best_score || (score == best_score && b - a > best[1] - best[0])) {
         best_score = score;

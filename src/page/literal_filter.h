@@ -23,7 +23,7 @@ struct Literals {
   // String k has byte[0][k] at offset[0][k] from its start and byte[1][k] at offset[1][k].
   std::array<std::array<char, kMaxLiterals>, 2> byte{};
   std::array<std::array<size_t, kMaxLiterals>, 2> offset{};
-  size_t reach = 0;  // the largest offset
+  size_t reach = 0;  // the largest offset, below kBlock
 };
 
 // The first block start i in from, from + kBlock, ... below `end` with a candidate: a position

@@ -1,5 +1,6 @@
 #include "page/one_pass_rules.h"
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
 #include <cstring>
@@ -33,7 +34,7 @@ class Search {
       find_[k] = rule.find;
       replacement_[k] = rule.replacement;
       only_at_characters_[k] = StartsOnlyAtCharacters(rule.find, utf8);
-      texts += rule.find.size();
+      texts += std::min(rule.find.size(), page.size());  // a longer one is never checked
     }
     budget_ = kCheckBudgetFactor * page.size() + kCheckBudgetTexts * texts;
   }
