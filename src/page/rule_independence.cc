@@ -10,6 +10,9 @@ namespace {
 // Knuth-Morris-Pratt run to the end of `text`, whose final state is the longest such end.
 bool Touches(std::string_view text, std::string_view pattern) {
   if (pattern.empty() || text.empty()) return false;
+  // Past the length of `text` the pattern can matter to neither question; cut there, a text of
+  // a few bytes checked against a find text of megabytes costs a few bytes, not a table as long.
+  pattern = pattern.substr(0, text.size());
   std::vector<size_t> failure(pattern.size(), 0);
   for (size_t q = 1, k = 0; q < pattern.size(); ++q) {
     while (k > 0 && pattern[q] != pattern[k]) k = failure[k - 1];

@@ -27,6 +27,8 @@ TEST(OnePassRules, TakesOnlyRulesThatCannotMeetOnThePage) {
       {"</li>\n<li>", u"\n<li>", u"", u"", u"", u"", false, "</li>\r"},  // "</li>" + LF's CR
       {"\x81\x40@", u"@", u"!", u"", u"", u"", true, "\x81\x40!"},       // "@" as a trail byte
       {"abc", u"", u"", u"", u"", u"", true, "abc"},
+      // A deletion text of megabytes on a tiny page: planning must not grow faster than it.
+      {"a", u"a", u"b", u"", std::u16string(size_t{1} << 22, u'q'), u"", true, "b"},
   };
   for (const auto& c : cases) {
     ControlPanel panel;
