@@ -34,6 +34,7 @@ import yardsticks  # noqa: E402
 FLOORS = ["io_floor", "io_floor --safe"]
 TOOLS = FLOORS + ["quelbo-batch", "sed -i", "perl -pi", "sd -s"]
 WINDOW = "quelbo window"  # window_run: the window pressing Start itself, timed on "many"
+PREVIEW = "quelbo-batch --dry-run"  # the preview of the run, timed on "large"
 PATHO = ["patho-pathological", "patho-filter-defeated", "patho-never"]
 MIB = 1 << 20
 
@@ -104,6 +105,8 @@ class Bench:
             return [[os.path.join(self.bin, "io_floor"), "--safe", site, ".htm", journal]]
         if tool == "quelbo-batch":
             return [[os.path.join(site, "quelbo-batch")]]
+        if tool == PREVIEW:
+            return [[os.path.join(site, "quelbo-batch"), "--dry-run"]]
         if tool == WINDOW:
             return [[os.path.join(site, "window_run")]]
         xargs = ["xargs", "-0", "-a", self.page_list(name)]
@@ -145,7 +148,7 @@ class Bench:
     def check_result(self, tool, name):
         """After a first run: the rules were applied (the pair-1 address is gone), and
         quelbo-batch also applied the block sets."""
-        if tool in FLOORS or name.startswith("patho"):
+        if tool in FLOORS or tool == PREVIEW or name.startswith("patho"):
             return
         left = {"pair 1": b"http://www.old-example.com", "footer block": b"<!-- footer begin -->"}
         if tool not in ("quelbo-batch", WINDOW):
@@ -300,6 +303,10 @@ class Bench:
                 ratio = self.ratio(name, "quelbo-batch", "io_floor --safe")
                 checks.append((f"{name} ({where}): quelbo-batch ≤ {limit} × safe floor "
                                "(median of the rounds' ratios)", f"{ratio:.2f} ×", ratio <= limit))
+        if "large" in runs and PREVIEW in runs["large"]:
+            ratio = self.ratio("large", PREVIEW, "quelbo-batch")
+            checks.append(("large: the preview (--dry-run) ≤ 1.0 × the run (median of the "
+                           "rounds' ratios)", f"{ratio:.2f} ×", ratio <= 1.0))
         if "window_pairs" in self.results:
             pairs = self.results["window_pairs"]
             ratio = self.window_ratio()
@@ -401,7 +408,7 @@ def main():
     bench = Bench(args)
     machine = bench.machine()
     started = time.time()
-    plan = [("large", tool) for tool in TOOLS] + [("many", tool) for tool in TOOLS]
+    plan = [("large", tool) for tool in TOOLS + [PREVIEW]] + [("many", tool) for tool in TOOLS]
     plan += [("many-small", tool) for tool in TOOLS[:3]]
     plan += [(name, "quelbo-batch") for name in PATHO]
     bench.time_all(plan, args.runs)
