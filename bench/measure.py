@@ -46,6 +46,8 @@ class Bench:
         self.work = os.path.abspath(args.work)
         self.bin = os.path.abspath(args.bin)
         self.results = {"runs": {}, "memory": {}, "manifests": {}}
+        # Asked now: the work directory is gone by the time the report is written.
+        self.tmpfs = self.on_tmpfs()
 
     # -- sites ---------------------------------------------------------------------------
 
@@ -295,7 +297,7 @@ class Bench:
         checks = []
         # The targets are set against the safe floor; on a disk file system, where the syncs
         # cost what they really cost, they are tighter than on tmpfs.
-        tmpfs = self.on_tmpfs()
+        tmpfs = self.tmpfs
         limits = {"large": 1.5 if tmpfs else 1.15, "many": 1.15}
         where = "tmpfs" if tmpfs else "disk"
         for name, limit in limits.items():
