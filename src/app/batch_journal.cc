@@ -3,6 +3,7 @@
 #include <cctype>
 #include <string_view>
 
+#include "base/paths.h"
 #include "base/text_codec.h"
 #include "settings/journal_switch.h"
 
@@ -74,11 +75,12 @@ int ListRuns(std::FILE* out, Session& session) {
     const std::string kind = run.undoes.empty() ? run.kind : run.kind + " of " + run.undoes;
     std::fprintf(out, "%s\t%s\t%s\t%zu pages\t%llu bytes\t%s\n", run.id.c_str(),
                  run.started.c_str(), kind.c_str(), run.pages,
-                 static_cast<unsigned long long>(run.bytes), run.site.c_str());
+                 static_cast<unsigned long long>(run.bytes), ShownPath(run.site).c_str());
     total += run.bytes;
   }
   std::fprintf(out, "total\t%zu runs\t%llu bytes\t%s%s\n", runs.size(),
-               static_cast<unsigned long long>(total), RunsDirectory(session.store()).c_str(),
+               static_cast<unsigned long long>(total),
+               ShownPath(RunsDirectory(session.store())).c_str(),
                JournalOn(session.store()) ? "" : "\t(journal off)");
   return 0;
 }

@@ -2,9 +2,10 @@
 
 #include <array>
 
+#include "base/paths.h"
+#include "base/text_codec.h"
 #include "page/replacement_rules.h"
 #include "panel/settings_fields.h"
-#include "base/text_codec.h"
 #include "settings/settings_io.h"
 
 namespace quelbo {
@@ -27,11 +28,11 @@ RunController::RunController(ControlPanel& panel, StepScheduler& scheduler,
 bool RunController::StartRun() {
   if (start_guard_) {
     if (auto guarded = start_guard_(); !guarded) {
-      panel_.SetText(
-          kStatusLine,
-          guarded.error().kind() == ErrorKind::kBusy
-              ? u"另一个运行正在处理这个网站，没有开始：" + FromUtf8(guarded.error().path())
-              : u"无法锁定网站，没有开始：" + FromUtf8(guarded.error().Message()));
+      panel_.SetText(kStatusLine,
+                     guarded.error().kind() == ErrorKind::kBusy
+                         ? u"另一个运行正在处理这个网站，没有开始：" +
+                               FromUtf8(ShownPath(guarded.error().path()))
+                         : u"无法锁定网站，没有开始：" + FromUtf8(guarded.error().Message()));
       return false;
     }
   }

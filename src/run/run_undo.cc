@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "base/paths.h"
 #include "base/text_codec.h"
 #include "run/content_digest.h"
 
@@ -24,7 +25,8 @@ Result<UndoOutcome> UndoRun(FileSystem& fs, const SiteRoot& root, RunJournal& jo
     return std::unexpected(Error(ErrorKind::kNotFound, "undo", id, "no such run"));
   }
   if (run->site != root.path()) {
-    return std::unexpected(Error(ErrorKind::kOutsideRoot, "undo", id, "ran on " + run->site));
+    return std::unexpected(
+        Error(ErrorKind::kOutsideRoot, "undo", id, "ran on " + ShownPath(run->site)));
   }
   auto pages = journal.ReadPages(id);
   if (!pages) return std::unexpected(pages.error());
