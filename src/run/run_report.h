@@ -31,6 +31,8 @@ class RunReport {
   void PageSkipped(SkippedPage page);
   // A processed page was rewritten on its own bytes, without the UTF-16 round trip.
   void PageRewrittenOnBytes() { ++rewritten_on_bytes_; }
+  // ... and its replacement rules were applied in one pass.
+  void PageRewrittenInOnePass() { ++rewritten_in_one_pass_; }
 
   // Each listener is told of each skipped page as it happens.
   void AddSkipListener(Listener listener) { on_skip_.push_back(std::move(listener)); }
@@ -40,6 +42,7 @@ class RunReport {
   size_t processed() const { return processed_; }
   size_t changed() const { return changed_; }
   size_t rewritten_on_bytes() const { return rewritten_on_bytes_; }
+  size_t rewritten_in_one_pass() const { return rewritten_in_one_pass_; }
   const std::vector<SkippedPage>& skipped() const { return skipped_; }
 
  private:
@@ -47,6 +50,7 @@ class RunReport {
   size_t processed_ = 0;
   size_t changed_ = 0;
   size_t rewritten_on_bytes_ = 0;
+  size_t rewritten_in_one_pass_ = 0;
   std::vector<SkippedPage> skipped_;
   std::vector<Listener> on_skip_;
 };
