@@ -1,5 +1,6 @@
 #include "run/session.h"
 
+#include "base/paths.h"
 #include "base/text_codec.h"
 #include "panel/panel_reactions.h"
 #include "run/excluded_dir_filter.h"
@@ -58,7 +59,8 @@ bool Session::LockSite(bool preview) {
   if (locked || (preview && locked.error().kind() == ErrorKind::kNotFound)) return true;
   panel_.SetText(kStatusLine,
                  locked.error().kind() == ErrorKind::kBusy
-                     ? u"另一个运行正在处理这个网站，没有开始：" + FromUtf8(locked.error().path())
+                     ? u"另一个运行正在处理这个网站，没有开始：" +
+                           FromUtf8(ShownPath(locked.error().path()))
                      : u"无法锁定网站，没有开始：" + FromUtf8(locked.error().Message()));
   return false;
 }
