@@ -3,6 +3,8 @@
 #include <memory>
 #include <string_view>
 
+#include "base/texts.h"
+
 namespace quelbo {
 
 // The terminal side of the headless front end: whether a progress line can be drawn, drawing
@@ -32,8 +34,8 @@ class Console {
   virtual void KeepOwnWindowOpen() = 0;
 };
 
-// How a user asks the program to stop on this system, for the help text.
-extern const char* const kStopRequestNames;
+// How a user asks the program to stop on this system, for the help text, per language.
+extern const char* const kStopRequestNames[kLanguageCount];
 
 // The console of the system the program was built for. Made first and dropped last: whatever
 // it changes in the console (its code page on Windows) is put back when it goes.

@@ -51,7 +51,8 @@ class PosixConsole final : public Console {
 
 }  // namespace
 
-const char* const kStopRequestNames = "SIGINT,\nSIGTERM, SIGHUP or SIGPIPE,";
+const char* const kStopRequestNames[kLanguageCount] = {"SIGINT,\nSIGTERM, SIGHUP or SIGPIPE,",
+                                                        "SIGINT、SIGTERM、SIGHUP 或 SIGPIPE"};
 
 std::unique_ptr<Console> MakeConsole() { return std::make_unique<PosixConsole>(); }
 

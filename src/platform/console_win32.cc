@@ -6,6 +6,7 @@
 #include <string_view>
 
 #include "platform/console.h"
+#include "platform/user_language.h"
 
 namespace quelbo {
 namespace {
@@ -108,7 +109,7 @@ class Win32Console final : public Console {
 
   void KeepOwnWindowOpen() override {
     if (!owns_window_) return;
-    const bool chinese = PRIMARYLANGID(::GetUserDefaultUILanguage()) == LANG_CHINESE;
+    const bool chinese = UserLanguage() == Language::kChinese;
     const std::wstring_view prompt = chinese ? L"\n按回车键关闭" : L"\nPress Enter to close";
     std::fflush(stderr);
     DWORD count = 0;
@@ -133,7 +134,8 @@ class Win32Console final : public Console {
 
 }  // namespace
 
-const char* const kStopRequestNames = "Ctrl+C,\nCtrl+Break or closing the console,";
+const char* const kStopRequestNames[kLanguageCount] = {
+    "Ctrl+C,\nCtrl+Break or closing the console,", "Ctrl+C、Ctrl+Break 或关闭控制台窗口"};
 
 std::unique_ptr<Console> MakeConsole() { return std::make_unique<Win32Console>(); }
 
