@@ -5,6 +5,7 @@
 #include "platform/ini_profile.h"
 #include "support/session_fixture.h"
 #include "support/step_names.h"
+#include "support/step_scheduler_probe.h"
 
 namespace quelbo {
 namespace {
@@ -30,7 +31,7 @@ TEST_F(RunControllerTest, StartStoresRawValuesThenCleansTheFields) {
   EXPECT_EQ(panel().Text(field::excludedDirs), u"images|#");
   EXPECT_EQ(StoredExcluded(), u"images");
   EXPECT_EQ(panel().Text(field::pair1Find), u"findme");
-  EXPECT_EQ(scheduler().Interval(Step::du), 1);
+  EXPECT_EQ(testing::StepSchedulerProbe::Interval(scheduler(), Step::du), 1);
   RunUntilIdle();
 
   ASSERT_TRUE(controller().StartRun());
@@ -85,14 +86,15 @@ TEST_F(RunControllerTest, StopDisablesAndDisarmsSevenStepsButNeverNextDirectory)
   for (size_t i = 0; i < kStepCount; ++i) {
     const auto step = static_cast<Step>(i);
     const bool untouched = step == Step::Timer5 || step == Step::undo;
-    EXPECT_EQ(scheduler().IsEnabled(step), untouched) << testing::StepName(step);
+    EXPECT_EQ(testing::StepSchedulerProbe::IsEnabled(scheduler(), step), untouched)
+        << testing::StepName(step);
     EXPECT_EQ(scheduler().IsArmed(step), untouched) << testing::StepName(step);
   }
   controller().ToggleRun();
   for (size_t i = 0; i < kStepCount; ++i) {
-    EXPECT_TRUE(scheduler().IsEnabled(static_cast<Step>(i)));
+    EXPECT_TRUE(testing::StepSchedulerProbe::IsEnabled(scheduler(), static_cast<Step>(i)));
   }
-  EXPECT_EQ(scheduler().Interval(Step::Timer1), 1);
+  EXPECT_EQ(testing::StepSchedulerProbe::Interval(scheduler(), Step::Timer1), 1);
 }
 
 TEST_F(RunControllerTest, StopAndContinueBetweenPagesProcessesEveryPageOnce) {
