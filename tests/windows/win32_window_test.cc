@@ -16,7 +16,7 @@
 #include "run/session.h"
 #include "support/temp_dir.h"
 #include "support/window_cases.h"
-#include "window/twips.h"
+#include "window/presenter/twips.h"
 #include "window/win32/win32_journal_bar.h"
 #include "window/win32/win32_main_window.h"
 // After <windows.h>, which the window brings.

@@ -1,4 +1,4 @@
-#include "window/line_breaks.h"
+#include "window/presenter/line_breaks.h"
 
 #include <algorithm>
 

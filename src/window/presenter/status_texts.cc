@@ -1,7 +1,7 @@
-#include "window/status_texts.h"
+#include "window/presenter/status_texts.h"
 
-#include "panel/settings_fields.h"
 #include "base/text_codec.h"
+#include "panel/settings_fields.h"
 
 namespace quelbo {
 namespace {

@@ -1,4 +1,4 @@
-#include "window/twips.h"
+#include "window/presenter/twips.h"
 
 #include <cmath>
 

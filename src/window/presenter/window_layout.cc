@@ -1,4 +1,4 @@
-#include "window/window_layout.h"
+#include "window/presenter/window_layout.h"
 
 #include <array>
 #include <utility>

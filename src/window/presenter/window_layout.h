@@ -1,7 +1,7 @@
 #pragma once
 
 #include "panel/control.h"
-#include "window/twips.h"
+#include "window/presenter/twips.h"
 
 // The form as drawn at design size, in twips.
 

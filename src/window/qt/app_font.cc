@@ -1,4 +1,4 @@
-#include "window/app_font.h"
+#include "window/qt/app_font.h"
 
 #include <QFont>
 #include <QFontDatabase>

@@ -1,4 +1,4 @@
-#include "window/command_button.h"
+#include "window/qt/command_button.h"
 
 #include <QKeyEvent>
 

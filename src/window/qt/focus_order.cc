@@ -1,4 +1,4 @@
-#include "window/focus_order.h"
+#include "window/qt/focus_order.h"
 
 #include <QAbstractButton>
 #include <QButtonGroup>

@@ -1,4 +1,4 @@
-#include "window/journal_bar.h"
+#include "window/qt/journal_bar.h"
 
 #include <QCheckBox>
 #include <QHBoxLayout>
@@ -8,10 +8,10 @@
 #include <QSplitter>
 #include <QVBoxLayout>
 
-#include "panel/settings_fields.h"
 #include "base/text_codec.h"
+#include "panel/settings_fields.h"
 #include "settings/journal_switch.h"
-#include "window/status_texts.h"
+#include "window/presenter/status_texts.h"
 
 namespace quelbo {
 namespace {

@@ -1,4 +1,4 @@
-#include "window/main_window.h"
+#include "window/qt/main_window.h"
 
 #include <QAbstractButton>
 #include <QButtonGroup>
@@ -13,16 +13,16 @@
 #include <utility>
 
 #include "panel/settings_fields.h"
-#include "window/app_font.h"
-#include "window/focus_order.h"
-#include "window/multi_line_field.h"
-#include "window/program_icon.h"
-#include "window/progress_ticks.h"
-#include "window/run_status_bar.h"
-#include "window/twips.h"
-#include "window/widget_factory.h"
-#include "window/window_layout.h"
 #include "run/session.h"
+#include "window/presenter/progress_ticks.h"
+#include "window/presenter/twips.h"
+#include "window/presenter/window_layout.h"
+#include "window/qt/app_font.h"
+#include "window/qt/focus_order.h"
+#include "window/qt/multi_line_field.h"
+#include "window/qt/program_icon.h"
+#include "window/qt/run_status_bar.h"
+#include "window/qt/widget_factory.h"
 
 namespace quelbo {
 namespace {

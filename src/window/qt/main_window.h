@@ -8,8 +8,8 @@
 #include <memory>
 
 #include "panel/control_panel.h"
-#include "window/multi_line_binding.h"
-#include "window/refresh_queue.h"
+#include "window/qt/multi_line_binding.h"
+#include "window/qt/refresh_queue.h"
 
 class QButtonGroup;
 

@@ -1,4 +1,4 @@
-#include "window/multi_line_binding.h"
+#include "window/qt/multi_line_binding.h"
 
 #include <QPlainTextEdit>
 #include <QString>
@@ -6,7 +6,7 @@
 #include <QTextDocument>
 #include <algorithm>
 
-#include "window/line_breaks.h"
+#include "window/presenter/line_breaks.h"
 
 namespace quelbo {
 namespace {

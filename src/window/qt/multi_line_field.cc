@@ -1,4 +1,4 @@
-#include "window/multi_line_field.h"
+#include "window/qt/multi_line_field.h"
 
 #include <QFontMetrics>
 #include <QTextDocument>

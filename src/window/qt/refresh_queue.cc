@@ -1,4 +1,4 @@
-#include "window/refresh_queue.h"
+#include "window/qt/refresh_queue.h"
 
 #include <utility>
 

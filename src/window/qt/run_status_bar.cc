@@ -1,11 +1,11 @@
-#include "window/run_status_bar.h"
+#include "window/qt/run_status_bar.h"
 
 #include <QLabel>
 #include <QResizeEvent>
 #include <QToolButton>
 #include <algorithm>
 
-#include "window/status_texts.h"
+#include "window/presenter/status_texts.h"
 
 namespace quelbo {
 

@@ -1,4 +1,4 @@
-#include "window/widget_factory.h"
+#include "window/qt/widget_factory.h"
 
 #include <QCheckBox>
 #include <QFrame>
@@ -12,9 +12,9 @@
 #include <limits>
 
 #include "panel/settings_fields.h"
-#include "window/command_button.h"
-#include "window/multi_line_field.h"
-#include "window/progress_ticks.h"
+#include "window/presenter/progress_ticks.h"
+#include "window/qt/command_button.h"
+#include "window/qt/multi_line_field.h"
 
 namespace quelbo {
 namespace {

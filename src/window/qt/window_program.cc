@@ -1,15 +1,15 @@
-#include "window/window_program.h"
+#include "window/qt/window_program.h"
 
 #include <QApplication>
 #include <QTimer>
 #include <cstdio>
 
 #include "platform/locations.h"
-#include "window/app_font.h"
-#include "window/journal_bar.h"
-#include "window/main_window.h"
-#include "window/qt_step_driver.h"
-#include "window/window_site_folder.h"
+#include "window/qt/app_font.h"
+#include "window/qt/journal_bar.h"
+#include "window/qt/main_window.h"
+#include "window/qt/qt_step_driver.h"
+#include "window/qt/window_site_folder.h"
 
 namespace quelbo {
 

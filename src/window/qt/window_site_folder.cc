@@ -1,4 +1,4 @@
-#include "window/window_site_folder.h"
+#include "window/qt/window_site_folder.h"
 
 #include <QDir>
 #include <QFile>

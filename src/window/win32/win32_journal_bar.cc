@@ -1,9 +1,9 @@
 #include "window/win32/win32_journal_bar.h"
 
-#include "panel/settings_fields.h"
 #include "base/text_codec.h"
+#include "panel/settings_fields.h"
 #include "settings/journal_switch.h"
-#include "window/status_texts.h"
+#include "window/presenter/status_texts.h"
 #include "window/win32/win32_edit_binding.h"
 
 namespace quelbo {

@@ -7,14 +7,14 @@
 #include <utility>
 #include <vector>
 
-#include "panel/settings_fields.h"
 #include "base/text_codec.h"
+#include "panel/settings_fields.h"
 #include "run/session.h"
-#include "window/progress_ticks.h"
-#include "window/twips.h"
+#include "window/presenter/progress_ticks.h"
+#include "window/presenter/twips.h"
+#include "window/presenter/window_layout.h"
 #include "window/win32/win32_controls.h"
 #include "window/win32/win32_font.h"
-#include "window/window_layout.h"
 
 namespace quelbo {
 namespace {

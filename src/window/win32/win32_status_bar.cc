@@ -4,7 +4,7 @@
 
 #include <algorithm>
 
-#include "window/status_texts.h"
+#include "window/presenter/status_texts.h"
 
 namespace quelbo {
 namespace {

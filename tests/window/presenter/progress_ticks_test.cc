@@ -1,4 +1,4 @@
-#include "window/progress_ticks.h"
+#include "window/presenter/progress_ticks.h"
 
 #include <gtest/gtest.h>
 

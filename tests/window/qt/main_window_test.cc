@@ -1,4 +1,4 @@
-#include "window/main_window.h"
+#include "window/qt/main_window.h"
 
 #include <gtest/gtest.h>
 
@@ -20,9 +20,9 @@
 #include "panel/panel_reactions.h"
 #include "panel/settings_fields.h"
 #include "support/window_cases.h"
-#include "window/progress_ticks.h"
-#include "window/twips.h"
-#include "window/window_layout.h"
+#include "window/presenter/progress_ticks.h"
+#include "window/presenter/twips.h"
+#include "window/presenter/window_layout.h"
 
 namespace quelbo {
 namespace {

@@ -1,4 +1,4 @@
-#include "window/multi_line_binding.h"
+#include "window/qt/multi_line_binding.h"
 
 #include <gtest/gtest.h>
 
@@ -11,7 +11,7 @@
 #include <string>
 
 #include "panel/settings_fields.h"
-#include "window/line_breaks.h"
+#include "window/presenter/line_breaks.h"
 
 namespace quelbo {
 namespace {

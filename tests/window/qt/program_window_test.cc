@@ -13,14 +13,14 @@
 #include <QPushButton>
 #include <QTest>
 
+#include "base/text_codec.h"
 #include "panel/settings_fields.h"
 #include "platform/ini_profile.h"
-#include "base/text_codec.h"
 #include "run/session.h"
 #include "support/temp_dir.h"
-#include "window/journal_bar.h"
-#include "window/main_window.h"
-#include "window/qt_step_driver.h"
+#include "window/qt/journal_bar.h"
+#include "window/qt/main_window.h"
+#include "window/qt/qt_step_driver.h"
 
 namespace quelbo {
 namespace {

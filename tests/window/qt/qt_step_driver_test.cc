@@ -1,4 +1,4 @@
-#include "window/qt_step_driver.h"
+#include "window/qt/qt_step_driver.h"
 
 #include <gtest/gtest.h>
 
