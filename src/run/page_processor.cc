@@ -46,8 +46,8 @@ void PageProcessor::TakeNextPage() {
       panel_.SetText(kPendingPages, u"");
     }
     panel_.SetProgressValue(panel_.ProgressBar().value + 1);
-    scheduler_.Arm(panel_.Ticked(field::autoDetectCharset) ? Step::Timer3 : Step::Timer2,
-                   kNextPass);
+    in_work_ = panel_.Ticked(field::autoDetectCharset) ? Step::Timer3 : Step::Timer2;
+    scheduler_.Arm(*in_work_, kNextPass);
   } else if (pending_.ContainsDot()) {
     panel_.SetText(kStatusLine, u"去空行处理完毕了");
     scheduler_.Arm(Step::quyi, 10);
@@ -78,6 +78,7 @@ void PageProcessor::DetectCharset() {
     detected_ = DetectedPage{std::u16string(entry), std::move(*read)};
   }
   panel_.SetText(kStatusLine, u"工作中");
+  if (in_work_) in_work_ = Step::Timer2;
   scheduler_.Disarm(Step::Timer3);
   scheduler_.Arm(Step::Timer2, kNextPass);
 }
@@ -93,6 +94,7 @@ void PageProcessor::TransformPage() {
     if (panel_.Ticked(field::writeUtf8)) panel_.SetText(kStatusLine, u"生成UTF-8格式完毕");
     panel_.SetText(kStatusLine, u"工作中");
   }
+  in_work_.reset();
   scheduler_.Disarm(Step::Timer2);
   scheduler_.Arm(Step::Timer1, kNextPass);
 }
@@ -168,6 +170,7 @@ std::optional<std::u16string> PageProcessor::WritePage(std::u16string_view entry
     return ReasonFor(staged.error());
   }
   staged_entries_.emplace_back(entry);
+  report_.PageStaged();
   staged_paths_.insert(page.path);
   staged_bytes_ += new_bytes.size();
   if (staged_entries_.size() >= kBatchPages || staged_bytes_ >= kBatchBytes) FinishWrites();
@@ -179,6 +182,7 @@ void PageProcessor::FinishWrites() {
   const std::vector<std::u16string> entries = std::exchange(staged_entries_, {});
   staged_paths_.clear();
   staged_bytes_ = 0;
+  report_.StagedPagesSettled(entries.size());
   if (journal_ != nullptr && journal_->active()) {
     if (auto recorded = journal_->RecordKeptPages(); !recorded) {
       fs_.DiscardStaged();

@@ -34,6 +34,7 @@ Session::Session(FileSystem& fs, const Clock& clock, SiteRoot root, std::string 
   });
   walker_.InstallSteps();
   pages_.InstallSteps();
+  controller_.SetPageInWork([this] { return pages_.StepInWork(); });
   // In the configuration directory, so that nothing is ever made in the site for it.
   controller_.SetStartGuard([this, locks = std::move(config_directory) + "locks"] {
     return site_lock_.Acquire(locks, root_.path());

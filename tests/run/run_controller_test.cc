@@ -110,16 +110,32 @@ TEST_F(RunControllerTest, StopAndContinueBetweenPagesProcessesEveryPageOnce) {
   EXPECT_EQ(session_->report().processed(), 5u);
 }
 
-TEST_F(RunControllerTest, StopAfterAPageWasTakenLeavesItForTheRerunCommand) {
-  PlainSettings(1, false);
-  for (int i = 0; i < 2; ++i) PageFile("p" + std::to_string(i) + ".htm", "x");
-  ASSERT_TRUE(controller().StartRun());
-  for (int i = 0; i < 2; ++i) scheduler().RunDue();  // listing, then p1 taken
-  controller().ToggleRun();                            // Stop disarms its transformation
-  controller().ToggleRun();                            // Continue takes the next entry
-  RunUntilIdle();
-  EXPECT_EQ(taken_pages_, (Strings{u"p1.htm", u"p0.htm"}));
-  EXPECT_EQ(session_->report().processed(), 1u);
+TEST_F(RunControllerTest, ContinueFinishesThePageAStopCaughtBetweenItsSteps) {
+  struct Case {
+    bool detect;
+    int passes;  // listing, then the page steps before the Stop
+    Step waiting;
+  };
+  const Case cases[] = {{false, 2, Step::Timer2}, {true, 2, Step::Timer3}, {true, 3, Step::Timer2}};
+  for (const Case& c : cases) {
+    PlainSettings(1, false);
+    panel().SetTicked(field::autoDetectCharset, c.detect);
+    panel().SetText(field::pair1Find, u"x");
+    panel().SetText(field::pair1Replace, u"y");
+    for (int i = 0; i < 2; ++i) PageFile("p" + std::to_string(i) + ".htm", "x");
+    panel().SetText(Control::Command4, u"停止");
+    taken_pages_.clear();
+    ASSERT_TRUE(controller().StartRun());
+    for (int i = 0; i < c.passes; ++i) scheduler().RunDue();  // p1 taken, not yet written
+    controller().ToggleRun();                                 // Stop
+    controller().ToggleRun();                                 // Continue
+    EXPECT_TRUE(scheduler().IsArmed(c.waiting)) << c.passes;
+    EXPECT_FALSE(scheduler().IsArmed(Step::Timer1)) << c.passes;
+    RunUntilIdle();
+    EXPECT_EQ(taken_pages_, (Strings{u"p1.htm", u"p0.htm"})) << c.passes;
+    EXPECT_EQ(session_->report().processed(), 2u) << c.passes;
+    EXPECT_EQ(testing::ReadBytes(Site("p1.htm")), "y") << c.passes;
+  }
 }
 
 TEST_F(RunControllerTest, StopWhileNextDirectoryIsArmedThenContinueInterleaves) {
