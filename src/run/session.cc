@@ -14,14 +14,16 @@ Result<std::unique_ptr<Session>> Session::Create(FileSystem& fs, const Clock& cl
                                                  SessionPaths paths) {
   auto root = SiteRoot::Open(fs, paths.root);
   if (!root) return std::unexpected(root.error());
-  return std::unique_ptr<Session>(
-      new Session(fs, clock, std::move(*root), std::move(paths.config_directory)));
+  return std::unique_ptr<Session>(new Session(fs, clock, std::move(*root), std::move(paths.root),
+                                              std::move(paths.config_directory)));
 }
 
-Session::Session(FileSystem& fs, const Clock& clock, SiteRoot root, std::string config_directory)
+Session::Session(FileSystem& fs, const Clock& clock, SiteRoot root, std::string given_root,
+                 std::string config_directory)
     : store_(fs, config_directory),
       scheduler_(clock),
       root_(std::move(root)),
+      given_root_(std::move(given_root)),
       walker_(panel_, scheduler_, fs, root_, report_),
       pages_(panel_, scheduler_, fs, root_, report_),
       controller_(panel_, scheduler_, store_, report_),
@@ -43,13 +45,27 @@ Session::Session(FileSystem& fs, const Clock& clock, SiteRoot root, std::string 
 
 Session::~Session() { journal_.End(); }
 
+bool Session::ReopenSite() {
+  auto root = SiteRoot::Open(fs_, given_root_);
+  if (!root) {
+    panel_.SetText(kStatusLine, u"网站目录已不存在，没有开始：" + FromUtf8(root.error().Message()));
+    return false;
+  }
+  root_ = std::move(*root);
+  return true;
+}
+
 bool Session::StartRun(bool preview) {
-  journal_.End();
+  // A Start during a run goes on in the folder and the journal of the run, so that one undo
+  // takes the whole run back.
+  const bool going_on = !scheduler_.Idle();
+  if (!going_on && !ReopenSite()) return false;
+  if (!going_on) journal_.End();
   preview_.Reset();
   pages_.SetPreview(preview ? &preview_ : nullptr);
   if (!preview && !OpenJournal()) return false;
   const bool started = controller_.StartRun();
-  if (!started) journal_.End();
+  if (!started && !going_on) journal_.End();
   return started;
 }
 
@@ -68,6 +84,9 @@ Result<UndoOutcome> Session::Undo(const std::string& id) {
   if (!scheduler_.Idle()) {
     panel_.SetText(kStatusLine, u"运行中，不能撤销");
     return std::unexpected(Error(ErrorKind::kIo, "undo", root_.path(), "a run is going on"));
+  }
+  if (!ReopenSite()) {
+    return std::unexpected(Error(ErrorKind::kNotFound, "undo", given_root_, "no such folder"));
   }
   journal_.End();
   std::string chosen = id;

@@ -46,13 +46,14 @@ class Session {
   // front end that ends the run itself. Stop and the run's end do it on their own.
   void FinishWrites() { pages_.FinishWrites(); }
   // Start, or a preview: the same walk and page steps, but a page that would change is only
-  // reported in preview() and never written. A run (not a preview) opens a journal first when
+  // reported in preview() and never written. Unless a run is going on, the site folder is
+  // looked up again first (see ReopenSite). A run (not a preview) opens a journal first when
   // the journal is on; when it cannot, the status line says why and nothing starts. Returns
   // whether the run was started.
   bool StartRun(bool preview = false);
 
-  // Takes back run `id`, or the newest run on this site when `id` is empty; the outcome is
-  // also summed up on the status line. The open run's journal is closed first. Refused while
+  // Takes back run `id`, or the newest run on this site when `id` is empty, in the site folder
+  // looked up again (see ReopenSite); the outcome is also summed up on the status line. The open run's journal is closed first. Refused while
   // a run is going on.
   Result<UndoOutcome> Undo(const std::string& id = {});
   // The newest run on this site that can be taken back.
@@ -65,6 +66,10 @@ class Session {
   const StepScheduler& scheduler() const { return scheduler_; }
   RunReport& report() { return report_; }
   const RunReport& report() const { return report_; }
+  // Looks the site folder up again by the path it was given, so that a folder renamed away and
+  // replaced by another at that path is not worked on in its new place; false (the status line
+  // says why) when there is no folder there any more.
+  bool ReopenSite();
   // The site folder the run works on, absolute.
   const std::string& root_path() const { return root_.path(); }
   // The settings fields that the last successful save stored with "?" in place of characters
@@ -76,7 +81,8 @@ class Session {
   const ConfigStore& store() const { return store_; }
 
  private:
-  Session(FileSystem& fs, const Clock& clock, SiteRoot root, std::string config_directory);
+  Session(FileSystem& fs, const Clock& clock, SiteRoot root, std::string given_root,
+          std::string config_directory);
   // Opens a journal for the pages about to be written, unless one is open or the journal is
   // off; false (the status line says why) when it cannot be opened.
   bool OpenJournal();
@@ -86,6 +92,7 @@ class Session {
   StepScheduler scheduler_;
   RunReport report_;
   SiteRoot root_;
+  std::string given_root_;  // the path the site folder was given by
   DirectoryWalker walker_;
   PageProcessor pages_;
   RunController controller_;

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 #include "platform/ini_profile.h"
 #include "support/session_fixture.h"
 #include "support/step_names.h"
@@ -138,6 +140,28 @@ TEST_F(RunControllerTest, ContinueFinishesThePageAStopCaughtBetweenItsSteps) {
   }
 }
 
+TEST_F(RunControllerTest, EachStartLooksTheSiteFolderUpAgain) {
+  for (bool replaced : {true, false}) {
+    PlainSettings(1, false);
+    panel().SetText(field::pair1Find, u"x");
+    panel().SetText(field::pair1Replace, u"y");
+    PageFile("p.htm", "x");
+    const std::string renamed = dir_ / ("renamed" + std::to_string(replaced));
+    std::filesystem::rename(testing::PathOf(site_), testing::PathOf(renamed));
+    if (replaced) {
+      Dir("");  // another folder by the same path
+      PageFile("p.htm", "x");
+    }
+    EXPECT_EQ(session_->StartRun(), replaced);
+    RunUntilIdle();
+    EXPECT_EQ(testing::ReadBytes(renamed + "/p.htm"), "x") << replaced;  // left where it went
+    if (replaced) {
+      EXPECT_EQ(testing::ReadBytes(Site("p.htm")), "y");
+    }
+  }
+  EXPECT_TRUE(panel().Text(kStatusLine).starts_with(u"网站目录已不存在，没有开始："));
+}
+
 TEST_F(RunControllerTest, StopWhileNextDirectoryIsArmedThenContinueInterleaves) {
   PlainSettings(1, true);
   Dir("A");
@@ -170,17 +194,22 @@ TEST_F(RunControllerTest, RerunProcessesTheCurrentPageAgain) {
   EXPECT_EQ(testing::ReadBytes(Site("p.htm")), "abb");
 }
 
-TEST_F(RunControllerTest, StartDuringARunListsAgain) {
+TEST_F(RunControllerTest, StartDuringARunListsAgainInTheSameJournalRun) {
   PlainSettings(1, false);
+  panel().SetText(field::pair1Find, u"x");
+  panel().SetText(field::pair1Replace, u"y");
   PageFile("p.htm", "x");
-  ASSERT_TRUE(controller().StartRun());
-  scheduler().RunDue();  // listed
-  scheduler().RunDue();  // taken
-  ASSERT_TRUE(controller().StartRun());
+  PageFile("q.htm", "x");
+  ASSERT_TRUE(session_->StartRun());
+  for (int i = 0; i < 3; ++i) scheduler().RunDue();  // listed, then q.htm written
+  ASSERT_TRUE(session_->StartRun());
   RunUntilIdle();
   // Pages already processed in the run are listed and processed again.
-  EXPECT_EQ(taken_pages_, (Strings{u"p.htm", u"p.htm"}));
-  EXPECT_EQ(session_->report().processed(), 2u);
+  EXPECT_EQ(taken_pages_.size(), 3u);
+  session_->EndJournal();
+  EXPECT_EQ(session_->journal().ListRuns().size(), 1u);
+  ASSERT_TRUE(session_->Undo());  // one undo takes the whole run back
+  EXPECT_EQ(testing::ReadBytes(Site("p.htm")) + testing::ReadBytes(Site("q.htm")), "xx");
 }
 
 }  // namespace
