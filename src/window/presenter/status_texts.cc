@@ -6,10 +6,15 @@
 namespace quelbo {
 namespace {
 
-std::u16string Decimal(size_t number) {
+std::u16string Decimal(std::uint64_t number) {
   const std::string digits = std::to_string(number);
   return std::u16string(digits.begin(), digits.end());
 }
+
+// How the preview list names a rule, as the window names its fields.
+constexpr std::u16string_view kRuleNames[kRewriteRuleCount] = {
+    u"编码名", u"li换行", u"替换1", u"替换2", u"替换3",
+    u"删除",   u"替换4",  u"版块1", u"版块2", u"版块3"};
 
 std::u16string_view What(Control control) {
   using namespace field;
@@ -69,6 +74,36 @@ std::u16string RunSummaryText(size_t processed, size_t changed) {
 
 std::u16string SkippedCountText(size_t skipped) { return u"跳过 " + Decimal(skipped) + u" 页"; }
 
+std::u16string PreviewSummaryText(bool done, size_t processed, size_t would_change) {
+  if (done) return u"预览完毕：将改动 " + Decimal(would_change) + u" 页，";
+  return u"预览中…已查看 " + Decimal(processed) + u" 页，将改动 " + Decimal(would_change) +
+         u" 页，";
+}
+
+std::u16string PreviewDoneText(size_t would_change) {
+  return u"预览完毕：将改动 " + Decimal(would_change) + u" 页";
+}
+
+std::u16string UndoSummaryText(bool redo, bool done, size_t looked_at, size_t total,
+                               size_t restored) {
+  const std::u16string what = redo ? u"重做" : u"撤销";
+  if (done) return what + u"完毕：恢复 " + Decimal(restored) + u" 页，";
+  return what + u"中…已查看 " + Decimal(looked_at) + u" / " + Decimal(total) + u" 页，";
+}
+
+std::u16string LeftAloneCountText(size_t left_alone) {
+  return u"未恢复 " + Decimal(left_alone) + u" 页";
+}
+
+std::u16string UndoCaption(bool redo) { return redo ? u"重做" : u"撤销"; }
+
+std::u16string UndoTip(bool redo, size_t runs, std::uint64_t bytes) {
+  const std::uint64_t tenths = (bytes + 50'000) / 100'000;  // MB to one decimal
+  return std::u16string(redo ? u"重做上一次撤销掉的运行" : u"撤销上一次运行") + u"（撤销记录：" +
+         Decimal(runs) + u" 次运行，" + Decimal(tenths / 10) + u"." + Decimal(tenths % 10) +
+         u" MB）";
+}
+
 std::u16string FieldDescription(Control field) {
   const std::string_view ascii = ControlName(field);
   const std::u16string name(ascii.begin(), ascii.end());
@@ -87,11 +122,10 @@ std::u16string SaveNoteText(const std::vector<Control>& fields) {
 }
 
 std::u16string PreviewLine(const PreviewedPage& page) {
-  std::u16string line = page.entry + u"  ";
+  std::u16string line = page.entry + u" ";
   for (size_t i = 0; i < kRewriteRuleCount; ++i) {
     if (page.counts.applied[i] == 0) continue;
-    line += FromUtf8(RuleLabel(static_cast<RewriteRule>(i))) + u"=" +
-            Decimal(page.counts.applied[i]) + u" ";
+    line += u" " + std::u16string(kRuleNames[i]) + u"×" + Decimal(page.counts.applied[i]);
   }
   return line;
 }

@@ -1,0 +1,223 @@
+#include "window/presenter/window_presenter.h"
+
+#include "base/text_codec.h"
+#include "settings/journal_switch.h"
+#include "window/presenter/status_texts.h"
+
+namespace quelbo {
+namespace {
+
+// Whether the run still has a page in work or an entry to take: a stopped run that has one is
+// not over.
+bool WorkLeft(const ControlPanel& panel) {
+  return !panel.Text(kCurrentPage).empty() ||
+         panel.Text(kPendingPages).find(u'.') != std::u16string_view::npos;
+}
+
+}  // namespace
+
+// The preview's pages, kept apart so that the preview report's listener, which lives as long as
+// the session, never reaches a presenter that is gone.
+struct PreviewPages {
+  std::vector<std::u16string> lines;
+  std::vector<std::string> diffs;
+};
+
+WindowPresenter::WindowPresenter(Session& session, const Clock& clock)
+    : session_(session), clock_(clock), preview_(std::make_shared<PreviewPages>()) {
+  session_.preview().AddListener(
+      [pages = std::weak_ptr<PreviewPages>(preview_)](const PreviewReport::Change& change) {
+        const auto shared = pages.lock();
+        if (!shared) return;
+        shared->lines.push_back(quelbo::PreviewLine(change.page));
+        shared->diffs.push_back(
+            PageDiff(change.page.entry, change.old_bytes, change.new_bytes, change.encodings));
+      });
+  ReadJournal();
+}
+
+WindowPresenter::~WindowPresenter() = default;
+
+Activity WindowPresenter::activity() const {
+  if (!session_.scheduler().Idle()) return Activity::kRunning;
+  const ControlPanel& panel = session_.panel();
+  if (panel.Text(Control::Command4) == u"继续" && counted_ != Counted::kNothing &&
+      counted_ != Counted::kUndo && WorkLeft(panel)) {
+    return Activity::kStopped;
+  }
+  return Activity::kIdle;
+}
+
+void WindowPresenter::Click(Control command) {
+  const Activity now = activity();
+  if (now == Activity::kUndoing && command != Control::Command4) return;
+  if (command == Control::Command1 && previewing_ && now == Activity::kRunning) return;
+  if (command == Control::Command1) {
+    const std::uint64_t runs = session_.report().runs();
+    session_.Click(command);
+    if (session_.report().runs() != runs) {
+      counted_ = Counted::kRun;
+      previewing_ = false;
+      preview_shown_ = false;
+      last_activity_ = activity();
+    }
+    return;
+  }
+  session_.Click(command);
+}
+
+void WindowPresenter::Preview() {
+  if (!JournalRow().preview_enabled) return;
+  preview_->lines.clear();
+  preview_->diffs.clear();
+  ++preview_generation_;
+  preview_shown_ = true;
+  if (session_.StartRun(/*preview=*/true)) {
+    counted_ = Counted::kPreview;
+    previewing_ = true;
+    last_activity_ = activity();
+  }
+}
+
+void WindowPresenter::Undo() {
+  if (!JournalRow().undo_enabled) return;
+  const bool redo = last_is_undo_;
+  preview_shown_ = false;
+  auto outcome = session_.Undo();  // the status line sums it up, or says why it failed
+  ReadJournal();
+  if (!outcome) return;
+  std::u16string left_alone;
+  for (const std::u16string& entry : outcome->changed_since) {
+    left_alone += entry + u"：运行后已被改动，未恢复\r\n";
+  }
+  for (const SkippedPage& page : outcome->failed)
+    left_alone += page.entry + u"：" + page.reason + u"\r\n";
+  const size_t left = outcome->changed_since.size() + outcome->failed.size();
+  counted_ = Counted::kUndo;
+  redo_ = redo;
+  undo_counts_ = {outcome->restored + outcome->already_restored + left, outcome->restored, left};
+  shown_counts_.reset();
+  skipped_shown_ = false;
+  session_.panel().SetText(kSkippedPages, std::move(left_alone));
+}
+
+void WindowPresenter::SetJournalOn(bool on) {
+  if (auto saved = quelbo::SetJournalOn(session_.store(), on); !saved) {
+    session_.panel().SetText(kStatusLine, u"配置保存失败：" + FromUtf8(saved.error().Message()));
+  }
+  journal_on_ = JournalOn(session_.store());
+}
+
+void WindowPresenter::ShowSkipped(bool shown) {
+  skipped_shown_ = shown && CurrentCounts().skipped > 0;
+}
+
+void WindowPresenter::Update() {
+  const Activity now = activity();
+  if (previewing_ && now == Activity::kIdle) {
+    previewing_ = false;
+    session_.panel().SetText(kStatusLine, PreviewDoneText(session_.report().changed()));
+  }
+  if (now == last_activity_) return;
+  last_activity_ = now;
+  if (now == Activity::kIdle) ReadJournal();  // a run that ended may be taken back now
+}
+
+void WindowPresenter::ReadJournal() {
+  const std::optional<JournaledRun> last = session_.LastRun();
+  const std::vector<JournaledRun> runs = session_.journal().ListRuns();
+  const bool open_run = session_.journal().active() && session_.journal().pages() > 0;
+  can_undo_ = last.has_value() || open_run;
+  last_is_undo_ = !open_run && last && last->kind == "undo";
+  journal_runs_ = runs.size() + (open_run ? 1 : 0);
+  journal_bytes_ = 0;
+  for (const JournaledRun& run : runs) journal_bytes_ += run.bytes;
+  journal_on_ = JournalOn(session_.store());
+}
+
+WindowPresenter::Counts WindowPresenter::CurrentCounts() const {
+  const RunReport& report = session_.report();
+  switch (counted_) {
+    case Counted::kNothing:
+      return {};
+    case Counted::kRun:
+      // A page waiting for its batch is processed; it is counted changed once written.
+      return {report.processed() + report.staged(), report.changed(), report.skipped().size()};
+    case Counted::kPreview:
+      return {report.processed(), report.changed(), report.skipped().size()};
+    case Counted::kUndo:
+      return undo_counts_;
+  }
+  return {};
+}
+
+StatusBarView WindowPresenter::StatusBar() {
+  Update();
+  if (session_.report().runs() != shown_run_) {
+    // A new Start: the list of skipped pages is the last run's, and gives way; the new counts
+    // show at once.
+    shown_run_ = session_.report().runs();
+    skipped_shown_ = false;
+    shown_counts_.reset();
+  }
+  const Counts counts = CurrentCounts();
+  const TimePoint now = clock_.Now();
+  if (!shown_counts_ || now - shown_at_ >= kCountsInterval || activity() == Activity::kIdle) {
+    if (shown_counts_ != counts) shown_at_ = now;
+    shown_counts_ = counts;
+  }
+  return Present(*shown_counts_);
+}
+
+std::optional<Milliseconds> WindowPresenter::CountsHeldFor() const {
+  if (!shown_counts_ || *shown_counts_ == CurrentCounts()) return std::nullopt;
+  const auto waited = std::chrono::duration_cast<Milliseconds>(clock_.Now() - shown_at_);
+  return std::max(kCountsInterval - waited, Milliseconds(0));
+}
+
+StatusBarView WindowPresenter::Present(const Counts& counts) const {
+  StatusBarView view;
+  view.site = SiteFolderText(FromUtf8(session_.root_path()));
+  view.note = SaveNoteText(session_.fields_saved_with_substitutes());
+  switch (counted_) {
+    case Counted::kNothing:
+      return view;
+    case Counted::kRun:
+      view.summary = RunSummaryText(counts.processed, counts.changed);
+      break;
+    case Counted::kPreview:
+      view.summary = PreviewSummaryText(!previewing_, counts.processed, counts.changed);
+      break;
+    case Counted::kUndo:
+      view.summary =
+          UndoSummaryText(redo_, true, counts.processed, counts.processed, counts.changed);
+      break;
+  }
+  view.skipped = counted_ == Counted::kUndo ? LeftAloneCountText(counts.skipped)
+                                            : SkippedCountText(counts.skipped);
+  view.skipped_enabled = counts.skipped > 0;
+  return view;
+}
+
+JournalRowView WindowPresenter::JournalRow() {
+  Update();
+  const bool idle = activity() == Activity::kIdle;
+  JournalRowView view;
+  view.preview_enabled = idle;
+  view.undo_enabled = idle && can_undo_;
+  view.undo_caption = UndoCaption(last_is_undo_);
+  view.undo_tip = UndoTip(last_is_undo_, journal_runs_, journal_bytes_);
+  view.journal_on = journal_on_;
+  return view;
+}
+
+size_t WindowPresenter::preview_pages() const { return preview_->lines.size(); }
+
+std::u16string_view WindowPresenter::PreviewLine(size_t row) const { return preview_->lines[row]; }
+
+std::vector<DiffViewLine> WindowPresenter::PreviewDiff(size_t row) const {
+  if (row >= preview_->diffs.size()) return {};
+  return DiffView(preview_->diffs[row]);
+}
+
+}  // namespace quelbo
