@@ -1,5 +1,7 @@
 #include "window/presenter/window_presenter.h"
 
+#include <algorithm>
+
 #include "base/text_codec.h"
 #include "settings/journal_switch.h"
 #include "window/presenter/status_texts.h"
@@ -128,7 +130,16 @@ void WindowPresenter::ReadJournal() {
   const std::vector<JournaledRun> runs = session_.journal().ListRuns();
   const bool open_run = session_.journal().active() && session_.journal().pages() > 0;
   can_undo_ = last.has_value() || open_run;
-  last_is_undo_ = !open_run && last && last->kind == "undo";
+  // An undo of a run is taken back by a redo; an undo of an undo (a redo) by an undo again.
+  size_t undos = 0;
+  for (const JournaledRun* run = open_run || !last ? nullptr : &*last;
+       run != nullptr && run->kind == "undo";) {
+    ++undos;
+    const auto undone = std::find_if(runs.begin(), runs.end(),
+                                     [run](const JournaledRun& r) { return r.id == run->undoes; });
+    run = undone == runs.end() ? nullptr : &*undone;
+  }
+  last_is_undo_ = undos % 2 == 1;
   journal_runs_ = runs.size() + (open_run ? 1 : 0);
   journal_bytes_ = 0;
   for (const JournaledRun& run : runs) journal_bytes_ += run.bytes;

@@ -1,10 +1,11 @@
 #include "window/qt/focus_order.h"
 
-#include <QAbstractButton>
 #include <QButtonGroup>
 #include <QRadioButton>
 #include <QWidget>
 #include <algorithm>
+
+#include "window/presenter/focus_chain.h"
 
 namespace quelbo {
 namespace {
@@ -22,44 +23,38 @@ bool InSight(const QWidget& window, const QWidget& widget) {
   return top == &widget || widget.isAncestorOf(top);
 }
 
-// An option that is not chosen is reached with the arrow keys from the chosen one.
-bool StandsForItsGroup(const QWidget& widget) {
-  const auto* option = qobject_cast<const QRadioButton*>(&widget);
-  if (option == nullptr || option->group() == nullptr || !option->group()->exclusive()) {
-    return true;
-  }
-  if (option->isChecked()) return true;
-  const QList<QAbstractButton*> buttons = option->group()->buttons();
-  const bool none_chosen = std::none_of(buttons.begin(), buttons.end(),
-                                        [](const QAbstractButton* b) { return b->isChecked(); });
-  return none_chosen && buttons.front() == option;
-}
-
 }  // namespace
 
 std::vector<QWidget*> VisibleFocusChain(const QWidget& window) {
-  std::vector<QWidget*> chain;
+  std::vector<QWidget*> widgets;
+  std::vector<FocusCandidate> candidates;
   for (QWidget* widget : window.findChildren<QWidget*>()) {
-    if (InSight(window, *widget) && StandsForItsGroup(*widget)) chain.push_back(widget);
+    if (!InSight(window, *widget)) continue;
+    const QRect place = PlaceIn(window, *widget);
+    const auto* option = qobject_cast<const QRadioButton*>(widget);
+    const bool grouped =
+        option != nullptr && option->group() != nullptr && option->group()->exclusive();
+    widgets.push_back(widget);
+    candidates.push_back({{place.left(), place.top(), place.width(), place.height()},
+                          true,
+                          grouped,
+                          grouped && option->isChecked()});
   }
-  std::stable_sort(chain.begin(), chain.end(), [&window](const QWidget* a, const QWidget* b) {
-    const QPoint pa = PlaceIn(window, *a).topLeft();
-    const QPoint pb = PlaceIn(window, *b).topLeft();
-    return pa.y() != pb.y() ? pa.y() < pb.y() : pa.x() < pb.x();
-  });
+  std::vector<QWidget*> chain;
+  for (size_t index : FocusChain(candidates)) chain.push_back(widgets[index]);
   return chain;
 }
 
 QWidget* NextInFocusChain(const QWidget& window, const QWidget* current, bool forward) {
   const std::vector<QWidget*> chain = VisibleFocusChain(window);
-  if (chain.empty()) return nullptr;
+  std::vector<size_t> order(chain.size());
+  for (size_t i = 0; i < order.size(); ++i) order[i] = i;
   const auto at = std::find_if(chain.begin(), chain.end(), [current](const QWidget* w) {
     return w == current || (current != nullptr && w->isAncestorOf(current));
   });
-  if (at == chain.end()) return forward ? chain.front() : chain.back();
-  const auto index = static_cast<size_t>(at - chain.begin());
-  const size_t size = chain.size();
-  return chain[forward ? (index + 1) % size : (index + size - 1) % size];
+  const auto next = NextInChain(
+      order, at == chain.end() ? std::nullopt : std::optional<size_t>(at - chain.begin()), forward);
+  return next ? chain[*next] : nullptr;
 }
 
 }  // namespace quelbo

@@ -4,43 +4,57 @@
 #include <QHBoxLayout>
 #include <QListWidget>
 #include <QPlainTextEdit>
-#include <QPushButton>
 #include <QSplitter>
+#include <QTextBlock>
+#include <QTextCursor>
 #include <QVBoxLayout>
 
-#include "base/text_codec.h"
-#include "panel/settings_fields.h"
-#include "settings/journal_switch.h"
-#include "window/presenter/status_texts.h"
+#include "window/qt/command_button.h"
 
 namespace quelbo {
 namespace {
-
-constexpr int kListHeight = 220;
 
 QString Text(std::u16string_view text) {
   return QString::fromUtf16(text.data(), static_cast<qsizetype>(text.size()));
 }
 
+// Removed lines on red, added ones on green, hunk heads grey.
+QTextBlockFormat LineFormat(DiffViewLine::Kind kind) {
+  QTextBlockFormat format;
+  switch (kind) {
+    case DiffViewLine::Kind::kRemoved:
+      format.setBackground(QColor(255, 220, 220));
+      break;
+    case DiffViewLine::Kind::kAdded:
+      format.setBackground(QColor(220, 255, 220));
+      break;
+    case DiffViewLine::Kind::kHunk:
+      format.setBackground(QColor(230, 230, 230));
+      break;
+    case DiffViewLine::Kind::kKept:
+      break;
+  }
+  return format;
+}
+
 }  // namespace
 
-JournalBar::JournalBar(Session& session, QWidget& window, int top)
-    : QWidget(&window),
-      session_(session),
-      window_(window),
-      top_(top),
-      window_height_(window.height()) {
+JournalBar::JournalBar(WindowPresenter& presenter, QWidget* parent)
+    : QWidget(parent),
+      presenter_(presenter),
+      preview_button_(new CommandButton(this)),
+      undo_button_(new CommandButton(this)),
+      journal_box_(new QCheckBox(QStringLiteral("保留撤销记录"), this)),
+      list_area_(new QSplitter(this)),
+      pages_(new QListWidget(list_area_)),
+      diff_(new QPlainTextEdit(list_area_)) {
   setObjectName(QStringLiteral("journalBar"));
-  preview_button_ = new QPushButton(QStringLiteral("预览"), this);
+  preview_button_->setText(QStringLiteral("预览"));
   preview_button_->setObjectName(QStringLiteral("previewButton"));
-  undo_button_ = new QPushButton(QStringLiteral("撤销"), this);
   undo_button_->setObjectName(QStringLiteral("undoButton"));
-  journal_box_ = new QCheckBox(QStringLiteral("保留撤销记录"), this);
   journal_box_->setObjectName(QStringLiteral("journalSwitch"));
-  journal_box_->setChecked(JournalOn(session_.store()));
-  pages_ = new QListWidget(this);
+  list_area_->setObjectName(QStringLiteral("previewArea"));
   pages_->setObjectName(QStringLiteral("previewPages"));
-  diff_ = new QPlainTextEdit(this);
   diff_->setObjectName(QStringLiteral("previewDiff"));
   diff_->setReadOnly(true);
   diff_->setLineWrapMode(QPlainTextEdit::NoWrap);
@@ -50,85 +64,61 @@ JournalBar::JournalBar(Session& session, QWidget& window, int top)
   buttons->addWidget(undo_button_);
   buttons->addWidget(journal_box_);
   buttons->addStretch();
-  auto* splitter = new QSplitter(this);
-  splitter->addWidget(pages_);
-  splitter->addWidget(diff_);
-  splitter->setObjectName(QStringLiteral("previewArea"));
   auto* column = new QVBoxLayout(this);
   column->setContentsMargins(4, 2, 4, 2);
   column->addLayout(buttons);
-  column->addWidget(splitter, 1);
+  column->addWidget(list_area_, 1);
 
-  QObject::connect(preview_button_, &QPushButton::clicked, this, [this] { Preview(); });
-  QObject::connect(undo_button_, &QPushButton::clicked, this, [this] { Undo(); });
+  QObject::connect(preview_button_, &QPushButton::clicked, this, [this] {
+    presenter_.Preview();
+    Refresh();
+  });
+  QObject::connect(undo_button_, &QPushButton::clicked, this, [this] {
+    presenter_.Undo();
+    Refresh();
+  });
   QObject::connect(journal_box_, &QCheckBox::clicked, this, [this](bool on) {
-    if (auto saved = SetJournalOn(session_.store(), on); !saved) {
-      journal_box_->setChecked(!on);
-      session_.panel().SetText(kStatusLine, u"配置保存失败：" + FromUtf8(saved.error().Message()));
-    }
+    presenter_.SetJournalOn(on);
+    Refresh();
   });
   QObject::connect(pages_, &QListWidget::currentRowChanged, this,
                    [this](int row) { ShowDiff(row); });
-
-  session_.preview().AddListener([this](const PreviewReport::Change& change) {
-    pages_->addItem(Text(PreviewLine(change.page)));
-    diffs_.push_back(
-        PageDiff(change.page.entry, change.old_bytes, change.new_bytes, change.encodings));
-  });
-  // A run's first replaced page makes it a run that can be taken back.
-  observer_ = session_.panel().AddObserver([this](Control control) {
-    if (control == kStatusLine && !undo_button_->isEnabled() && session_.journal().pages() > 0) {
-      RefreshUndoButton();
-    }
-  });
-  FindJournaledRuns();
-  SetListShown(false);
-  RefreshUndoButton();
+  Refresh();
 }
 
-JournalBar::~JournalBar() { session_.panel().RemoveObserver(observer_); }
+int JournalBar::RowHeight() const { return preview_button_->sizeHint().height() + 6; }
 
-void JournalBar::Preview() {
-  pages_->clear();
-  diffs_.clear();
-  diff_->clear();
-  SetListShown(true);
-  session_.StartRun(/*preview=*/true);
-}
-
-void JournalBar::Undo() {
-  SetListShown(false);
-  (void)session_.Undo();  // the outcome is on the status line
-  FindJournaledRuns();
-  RefreshUndoButton();
+void JournalBar::Refresh() {
+  const JournalRowView row = presenter_.JournalRow();
+  preview_button_->setEnabled(row.preview_enabled);
+  undo_button_->setEnabled(row.undo_enabled);
+  undo_button_->setText(Text(row.undo_caption));
+  undo_button_->setToolTip(Text(row.undo_tip));
+  journal_box_->setChecked(row.journal_on);
+  list_area_->setVisible(presenter_.preview_shown());
+  if (presenter_.preview_generation() != generation_) {
+    generation_ = presenter_.preview_generation();
+    pages_->clear();
+    diff_->clear();
+  }
+  // The pages found since the last refresh, so the list grows as the preview goes.
+  for (size_t i = static_cast<size_t>(pages_->count()); i < presenter_.preview_pages(); ++i) {
+    pages_->addItem(Text(presenter_.PreviewLine(i)));
+  }
 }
 
 void JournalBar::ShowDiff(int row) {
-  if (row < 0 || static_cast<size_t>(row) >= diffs_.size()) return diff_->clear();
-  const std::string& text = diffs_[static_cast<size_t>(row)];
-  diff_->setPlainText(QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())));
-}
-
-void JournalBar::SetListShown(bool shown) {
-  const int row_height = preview_button_->sizeHint().height() + 6;
-  const int height = row_height + (shown ? kListHeight : 0);
-  pages_->parentWidget()->setVisible(shown);
-  setGeometry(0, top_, window_.width(), height);
-  window_.resize(window_.width(), window_height_ + height);
-}
-
-void JournalBar::RefreshUndoButton() {
-  undo_button_->setEnabled(has_journaled_run_ || session_.journal().pages() > 0);
-}
-
-void JournalBar::FindJournaledRuns() {
-  has_journaled_run_ = session_.LastRun().has_value();
-  std::uint64_t bytes = 0;
-  const std::vector<JournaledRun> runs = session_.journal().ListRuns();
-  for (const JournaledRun& run : runs) bytes += run.bytes;
-  undo_button_->setToolTip(QStringLiteral("撤销上一次运行（撤销记录：%1 次运行，%2 MB）")
-                               .arg(runs.size())
-                               .arg(static_cast<double>(bytes) / 1e6, 0, 'f', 1));
+  diff_->clear();
+  if (row < 0) return;
+  QTextCursor cursor(diff_->document());
+  bool first = true;
+  for (const DiffViewLine& line : presenter_.PreviewDiff(static_cast<size_t>(row))) {
+    if (!first) cursor.insertBlock();
+    first = false;
+    cursor.setBlockFormat(LineFormat(line.kind));
+    cursor.insertText(Text(line.text));
+  }
+  diff_->moveCursor(QTextCursor::Start);
 }
 
 }  // namespace quelbo

@@ -1,53 +1,44 @@
 #pragma once
 
 #include <QWidget>
-#include <string>
-#include <vector>
+#include <cstdint>
 
-#include "run/session.h"
+#include "window/presenter/window_presenter.h"
 
 class QCheckBox;
 class QListWidget;
 class QPlainTextEdit;
-class QPushButton;
 
 namespace quelbo {
 
-// The row below the window's designed area: 预览 (a run that writes nothing and lists what
-// would change), 撤销 (take back the last run on this site) and the switch of the run journal.
-// A preview's pages fill a read-only list as they are found; selecting one shows its diff.
-// Outcomes go to the status line, as everything else does.
-// REQUIRES: `session` and `window` outlive the bar; the bar becomes a child of `window`,
-// placed under what the window holds now, and the window grows by its height.
+class CommandButton;
+
+// The row below the window's designed area, as the presenter says: 预览, 撤销 (or 重做) and the
+// journal switch; below them, while a preview is open, the pages it found and the coloured diff
+// of the page selected.
+// REQUIRES: `presenter` outlives the bar.
 class JournalBar final : public QWidget {
  public:
-  // Sits at `top` (the bottom of the designed area), above the window's status bar.
-  JournalBar(Session& session, QWidget& window, int top);
-  JournalBar(const JournalBar&) = delete;
-  JournalBar& operator=(const JournalBar&) = delete;
-  ~JournalBar() override;
+  JournalBar(WindowPresenter& presenter, QWidget* parent);
+
+  // Height of the row of buttons alone, and of the list below it when open.
+  int RowHeight() const;
+  static constexpr int kListHeight = 220;
+
+  // Brings the buttons and the list up to date.
+  void Refresh();
 
  private:
-  void Preview();
-  void Undo();
   void ShowDiff(int row);
-  void SetListShown(bool shown);
-  void RefreshUndoButton();
-  // Whether a closed run can be taken back, and the journal's size on the button's tip.
-  void FindJournaledRuns();
 
-  Session& session_;
-  QWidget& window_;
-  int top_ = 0;            // where the bar begins
-  int window_height_ = 0;  // the window's height without the bar
-  QPushButton* preview_button_ = nullptr;
-  QPushButton* undo_button_ = nullptr;
-  QCheckBox* journal_box_ = nullptr;
-  QListWidget* pages_ = nullptr;
-  QPlainTextEdit* diff_ = nullptr;
-  std::vector<std::string> diffs_;  // of the pages in the list, by row
-  bool has_journaled_run_ = false;  // a closed run on this site can be taken back
-  ControlPanel::ObserverId observer_ = 0;
+  WindowPresenter& presenter_;
+  CommandButton* preview_button_;
+  CommandButton* undo_button_;
+  QCheckBox* journal_box_;
+  QWidget* list_area_;
+  QListWidget* pages_;
+  QPlainTextEdit* diff_;
+  std::uint64_t generation_ = 0;  // the preview the list shows
 };
 
 }  // namespace quelbo

@@ -6,10 +6,11 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QProgressBar>
+#include <QPushButton>
 #include <QResizeEvent>
 #include <QString>
 #include <QStringView>
-#include <QToolButton>
+#include <algorithm>
 #include <utility>
 
 #include "panel/settings_fields.h"
@@ -18,7 +19,9 @@
 #include "window/presenter/twips.h"
 #include "window/presenter/window_layout.h"
 #include "window/qt/app_font.h"
+#include "window/qt/command_button.h"
 #include "window/qt/focus_order.h"
+#include "window/qt/journal_bar.h"
 #include "window/qt/multi_line_field.h"
 #include "window/qt/program_icon.h"
 #include "window/qt/run_status_bar.h"
@@ -49,7 +52,13 @@ MainWindow::MainWindow(ControlPanel& panel, CommandHandler on_command, QWidget* 
       panel_(panel),
       on_command_(std::move(on_command)),
       dpi_(logicalDpiX()),
-      refresh_queue_([this](Control control) { Refresh(control); }) {
+      refresh_plan_(
+          clock_, [this](Control control) { Refresh(control); },
+          [this](Milliseconds delay) { refresh_timer_.start(static_cast<int>(delay.count())); }) {
+  refresh_timer_.setSingleShot(true);
+  QObject::connect(&refresh_timer_, &QTimer::timeout, this, [this] { refresh_plan_.OnTimer(); });
+  chrome_timer_.setSingleShot(true);
+  QObject::connect(&chrome_timer_, &QTimer::timeout, this, [this] { RefreshChrome(); });
   setObjectName(QString::fromLatin1(ControlName(Control::Form1)));
   setWindowIcon(ProgramIcon());
   CreateWidgets();
@@ -58,20 +67,20 @@ MainWindow::MainWindow(ControlPanel& panel, CommandHandler on_command, QWidget* 
   const QSize size(client.width, client.height + status_bar_->height());
   setMinimumSize(size);
   resize(size);
-  PlaceStatusBar();
+  PlaceBelowDesign();
   for (size_t i = 0; i < kControlCount; ++i) Refresh(static_cast<Control>(i));
-  observer_ = panel_.AddObserver([this](Control control) { refresh_queue_.MarkDirty(control); });
+  observer_ = panel_.AddObserver([this](Control control) { refresh_plan_.MarkDirty(control); });
 }
 
 MainWindow::~MainWindow() { panel_.RemoveObserver(observer_); }
 
 void MainWindow::RefreshNow() {
-  refresh_queue_.Flush();
-  status_bar_->FlushSummary();
+  refresh_plan_.FlushAll();
+  RefreshChrome();
 }
 
 MainWindow::RefreshCounters MainWindow::Counters() const {
-  return {refresh_queue_.flushes(), refresh_queue_.refreshed_controls()};
+  return {refresh_plan_.flushes(), refresh_plan_.refreshed_controls()};
 }
 
 void MainWindow::CreateWidgets() {
@@ -92,8 +101,10 @@ void MainWindow::CreateWidgets() {
     Connect(control, *widget);
   }
   status_bar_ = new RunStatusBar(this);
-  QObject::connect(&status_bar_->SkippedButton(), &QToolButton::toggled, this,
-                   [this](bool shown) { ShowSkippedPages(shown); });
+  QObject::connect(&status_bar_->SkippedButton(), &QPushButton::clicked, this, [this](bool shown) {
+    if (presenter_) presenter_->ShowSkipped(shown);
+    RefreshChrome();
+  });
 }
 
 void MainWindow::FitMultiLineFields() {
@@ -109,30 +120,40 @@ void MainWindow::FitMultiLineFields() {
   }
 }
 
-void MainWindow::ShowSession(const Session& session) {
-  session_ = &session;
-  refresh_queue_.SetBusyCheck([&session] { return !session.scheduler().Idle(); });
-  status_bar_->ShowSiteFolder(QString::fromStdString(session.root_path()));
-  RefreshStatusBar();
+void MainWindow::ShowSession(Session& session, const Clock& clock) {
+  presenter_ = std::make_unique<WindowPresenter>(session, clock);
+  refresh_plan_.SetBusyCheck([&session] { return !session.scheduler().Idle(); });
+  journal_bar_ = new JournalBar(*presenter_, this);
+  journal_bar_->show();
+  resize(width(), height() + journal_bar_->RowHeight());
+  PlaceBelowDesign();
+  RefreshChrome();
 }
 
-void MainWindow::RefreshStatusBar() {
-  if (session_ == nullptr) return;
-  const RunReport& report = session_->report();
-  if (report.runs() != shown_run_) {
-    // A new Start: the list of skipped pages is the last run's, and gives way.
-    shown_run_ = report.runs();
-    status_bar_->SkippedButton().setChecked(false);
+void MainWindow::RefreshChrome() {
+  if (!presenter_) return;
+  status_bar_->Show(presenter_->StatusBar());
+  journal_bar_->Refresh();
+  const bool skipped = presenter_->skipped_shown();
+  status_bar_->SkippedButton().setChecked(skipped);
+  ShowSkippedPages(skipped);
+  if (presenter_->preview_shown() != list_shown_) {
+    // The list opens below the row and the window grows by it, whatever size it has.
+    list_shown_ = presenter_->preview_shown();
+    const int list = list_shown_ ? JournalBar::kListHeight : -JournalBar::kListHeight;
+    setMinimumHeight(0);
+    resize(width(), height() + list);
+    PlaceBelowDesign();
   }
-  if (shown_run_ > 0) {
-    status_bar_->ShowSummary({report.processed(), report.changed(), report.skipped().size()});
+  if (const auto held = presenter_->CountsHeldFor()) {
+    chrome_timer_.start(static_cast<int>(held->count()));
   }
-  status_bar_->ShowSaveNote(session_->fields_saved_with_substitutes());
 }
 
 void MainWindow::ShowSkippedPages(bool shown) {
   auto& skipped = static_cast<MultiLineField&>(*widgets_[Index(kSkippedPages)]);
   QWidget& pending = *widgets_[Index(kPendingPages)];
+  if (pending.isHidden() == shown) return;
   skipped.setGeometry(shown ? pending.geometry()
                             : ToQRect(TwipsToPixels(DesignPlacement(kSkippedPages).rect, dpi_)));
   skipped.ShowWholeLines();
@@ -146,12 +167,25 @@ int MainWindow::DesignedAreaBottom() const {
 
 void MainWindow::resizeEvent(QResizeEvent* event) {
   QWidget::resizeEvent(event);
-  PlaceStatusBar();
+  PlaceBelowDesign();
 }
 
-void MainWindow::PlaceStatusBar() {
-  // Along the bottom edge, above what an enlarged window shows there (the parked panel).
+void MainWindow::PlaceBelowDesign() {
+  // The row (and the list, when open) right below the designed area, the status bar along the
+  // bottom edge; the window never gets so small that they overlap.
+  const int designed = DesignedAreaBottom();
   const int bar = status_bar_->height();
+  int below = 0;
+  if (journal_bar_ != nullptr) {
+    below = journal_bar_->RowHeight() + (list_shown_ ? JournalBar::kListHeight : 0);
+  }
+  setMinimumSize(TwipsToPixels(DesignPlacement(Control::Form1).rect, dpi_).width,
+                 designed + below + bar);
+  if (journal_bar_ != nullptr) {
+    journal_bar_->setGeometry(0, designed, width(), std::max(height() - bar - designed, below));
+    journal_bar_->raise();
+  }
+  // Above what an enlarged window shows there (the parked panel).
   status_bar_->setGeometry(0, height() - bar, width(), bar);
   status_bar_->raise();
 }
@@ -186,8 +220,12 @@ void MainWindow::Connect(Control control, QWidget& widget) {
     case ControlKind::kCommand:
       QObject::connect(static_cast<QAbstractButton*>(&widget), &QAbstractButton::clicked, this,
                        [this, control] {
-                         if (on_command_) on_command_(control);
-                         RefreshStatusBar();  // a save may have left a note
+                         if (presenter_) {
+                           presenter_->Click(control);
+                         } else if (on_command_) {
+                           on_command_(control);
+                         }
+                         RefreshChrome();  // a save may have left a note
                        });
       break;
     case ControlKind::kLabel:
@@ -207,7 +245,7 @@ void MainWindow::Refresh(Control control) {
       break;
     case ControlKind::kMultiLineText:
       bindings_[Index(control)]->Refresh();
-      if (control == kSkippedPages) RefreshStatusBar();
+      if (control == kSkippedPages) RefreshChrome();
       break;
     case ControlKind::kCheckBox: {
       auto& box = static_cast<QAbstractButton&>(widget);
@@ -218,13 +256,20 @@ void MainWindow::Refresh(Control control) {
     case ControlKind::kOption:
       RefreshOptions();
       break;
-    case ControlKind::kLabel:
-      SetTextIfChanged(static_cast<QLabel&>(widget), text);
+    case ControlKind::kLabel: {
+      auto& label = static_cast<QLabel&>(widget);
+      SetTextIfChanged(label, text);
+      if (control != kStatusLine) break;
+      // A message that does not fit the status line shows whole in the status bar.
+      const bool fits = label.fontMetrics().horizontalAdvance(label.text()) <= label.width();
+      status_bar_->ShowMessage(fits ? QString() : label.text());
       // Each step of a run writes the status line; the report has moved on with it.
-      if (control == kStatusLine) RefreshStatusBar();
+      RefreshChrome();
       break;
+    }
     case ControlKind::kCommand:
       SetTextIfChanged(static_cast<QAbstractButton&>(widget), text);
+      if (control == Control::Command4) RefreshChrome();  // a stop or a continue
       break;
     case ControlKind::kProgressBar:
       RefreshProgressBar(static_cast<QProgressBar&>(widget));

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QProgressBar>
+#include <QTimer>
 #include <QWidget>
 #include <array>
 #include <cstdint>
@@ -8,13 +9,16 @@
 #include <memory>
 
 #include "panel/control_panel.h"
+#include "platform/clock.h"
+#include "window/presenter/refresh_plan.h"
+#include "window/presenter/window_presenter.h"
 #include "window/qt/multi_line_binding.h"
-#include "window/qt/refresh_queue.h"
 
 class QButtonGroup;
 
 namespace quelbo {
 
+class JournalBar;
 class RunStatusBar;
 class Session;
 
@@ -47,9 +51,11 @@ class MainWindow final : public QWidget {
   // The logical DPI the layout was computed for.
   int LayoutDpi() const { return dpi_; }
 
-  // Shows the session's site folder, run summary and save notes in the status bar.
-  // REQUIRES: `session` outlives the window, and its panel is the window's.
-  void ShowSession(const Session& session);
+  // Binds the window to a session through its presenter: the commands go through it, the
+  // status bar and the preview and undo row below the designed area show what it says.
+  // REQUIRES: `session` and `clock` outlive the window, and the session's panel is the window's.
+  void ShowSession(Session& session, const Clock& clock);
+  WindowPresenter* presenter() { return presenter_.get(); }
   // The bottom of the designed area, in pixels; what the window adds lies below it.
   int DesignedAreaBottom() const;
 
@@ -65,9 +71,11 @@ class MainWindow final : public QWidget {
   void RefreshOptions();
   void RefreshFrame1();
   void RefreshProgressBar(QProgressBar& bar);
-  void RefreshStatusBar();
+  // The status bar and the row below the designed area, as the presenter says now.
+  void RefreshChrome();
   void FitMultiLineFields();
-  void PlaceStatusBar();
+  // Lays out what lies below the designed area and keeps the window large enough for it.
+  void PlaceBelowDesign();
   // Shows the skipped pages in place of the pending-page list, or the list again.
   void ShowSkippedPages(bool shown);
 
@@ -78,9 +86,13 @@ class MainWindow final : public QWidget {
   std::array<std::unique_ptr<MultiLineBinding>, kControlCount> bindings_;
   QButtonGroup* options_ = nullptr;
   RunStatusBar* status_bar_ = nullptr;
-  const Session* session_ = nullptr;
-  std::uint64_t shown_run_ = 0;  // the run whose summary the status bar shows
-  RefreshQueue refresh_queue_;
+  JournalBar* journal_bar_ = nullptr;
+  std::unique_ptr<WindowPresenter> presenter_;
+  bool list_shown_ = false;  // the preview's list is open below the row
+  SteadyClock clock_;
+  QTimer refresh_timer_;
+  RefreshPlan refresh_plan_;
+  QTimer chrome_timer_;  // for counts the presenter holds back
   ControlPanel::ObserverId observer_ = 0;
 };
 

@@ -2,12 +2,15 @@
 
 #include <QLabel>
 #include <QResizeEvent>
-#include <QToolButton>
-#include <algorithm>
 
-#include "window/presenter/status_texts.h"
+#include "window/qt/command_button.h"
 
 namespace quelbo {
+namespace {
+
+QString Text(const std::u16string& text) { return QString::fromStdU16String(text); }
+
+}  // namespace
 
 // A label that gives way to its neighbours: a text too long for its room is cut, with "…",
 // and shown whole in its tool tip.
@@ -22,6 +25,7 @@ class ElidedLabel final : public QLabel {
     full_ = text;
     setToolTip(text);
     Elide();
+    setVisible(!text.isEmpty());
   }
 
  protected:
@@ -40,79 +44,51 @@ RunStatusBar::RunStatusBar(QWidget* parent)
     : QStatusBar(parent),
       // A long folder path is cut in its middle, so that both its start and its name show.
       site_(new ElidedLabel(Qt::ElideMiddle, this)),
+      message_(new ElidedLabel(Qt::ElideRight, this)),
       note_(new ElidedLabel(Qt::ElideRight, this)),
       summary_(new QLabel(this)),
-      skipped_(new QToolButton(this)) {
+      skipped_(new CommandButton(this)) {
   setObjectName(QStringLiteral("statusBar"));
   site_->setObjectName(QStringLiteral("siteFolder"));
+  message_->setObjectName(QStringLiteral("statusMessage"));
   note_->setObjectName(QStringLiteral("saveNote"));
   summary_->setObjectName(QStringLiteral("runSummary"));
   skipped_->setObjectName(QStringLiteral("skippedCount"));
   note_->setStyleSheet(QStringLiteral("color: rgb(192, 0, 0)"));
+  message_->setStyleSheet(QStringLiteral("color: rgb(255, 0, 0)"));
   summary_->setTextFormat(Qt::PlainText);
   skipped_->setCheckable(true);
-  skipped_->setAutoRaise(true);
+  skipped_->setFlat(true);
   skipped_->setToolTip(QStringLiteral("显示或收起跳过的页面及原因"));
-  summary_timer_.setSingleShot(true);
-  QObject::connect(&summary_timer_, &QTimer::timeout, this, [this] { FlushSummary(); });
   addWidget(site_, 1);
+  addWidget(message_, 1);
   addWidget(note_, 1);
   addPermanentWidget(summary_);
   addPermanentWidget(skipped_);
+  skipped_->setText(QStringLiteral("跳过 0 页"));
   // Tall enough for all it may show, so that the form above it never moves.
   setFixedHeight(sizeHint().height());
+  message_->hide();
   note_->hide();
   summary_->hide();
   skipped_->hide();
 }
 
-void RunStatusBar::ShowSiteFolder(const QString& path) {
-  site_->SetFullText(QString::fromStdU16String(SiteFolderText(path.toStdU16String())));
+void RunStatusBar::Show(const StatusBarView& view) {
+  if (view == shown_) return;
+  if (view.site != shown_.site) site_->SetFullText(Text(view.site));
+  if (view.note != shown_.note) note_->SetFullText(Text(view.note));
+  summary_->setText(Text(view.summary));
+  summary_->setVisible(!view.summary.empty());
+  skipped_->setText(Text(view.skipped));
+  skipped_->setVisible(!view.skipped.empty());
+  skipped_->setEnabled(view.skipped_enabled);
+  shown_ = view;
 }
 
-void RunStatusBar::ShowSummary(const Summary& summary) {
-  if (summary_shown_ == summary) {
-    summary_held_.reset();
-    summary_timer_.stop();
-    return;
-  }
-  if (!summary_shown_ || since_summary_.hasExpired(kSummaryMilliseconds)) {
-    Draw(summary);
-    return;
-  }
-  summary_held_ = summary;
-  if (!summary_timer_.isActive()) {
-    summary_timer_.start(static_cast<int>(
-        kSummaryMilliseconds - std::min<qint64>(since_summary_.elapsed(), kSummaryMilliseconds)));
-  }
-}
-
-void RunStatusBar::FlushSummary() {
-  if (summary_held_) Draw(*summary_held_);
-}
-
-void RunStatusBar::Draw(const Summary& summary) {
-  summary_held_.reset();
-  summary_timer_.stop();
-  since_summary_.restart();
-  summary_shown_ = summary;
-  summary_->setText(QString::fromStdU16String(RunSummaryText(summary.processed, summary.changed)));
-  skipped_->setText(QString::fromStdU16String(SkippedCountText(summary.skipped)));
-  skipped_->setEnabled(summary.skipped > 0);
-  summary_->show();
-  skipped_->show();
-}
-
-void RunStatusBar::ShowSaveNote(const std::vector<Control>& fields) {
-  if (fields == note_fields_) return;
-  note_fields_ = fields;
-  if (fields.empty()) {
-    note_->hide();
-    note_->SetFullText({});
-    return;
-  }
-  note_->SetFullText(QString::fromStdU16String(SaveNoteText(fields)));
-  note_->show();
+void RunStatusBar::ShowMessage(const QString& message) {
+  message_->SetFullText(message);
+  site_->setVisible(message.isEmpty());
 }
 
 }  // namespace quelbo

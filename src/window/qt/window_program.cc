@@ -1,12 +1,14 @@
 #include "window/qt/window_program.h"
 
 #include <QApplication>
+#include <QLibraryInfo>
+#include <QLocale>
 #include <QTimer>
+#include <QTranslator>
 #include <cstdio>
 
 #include "platform/locations.h"
 #include "window/qt/app_font.h"
-#include "window/qt/journal_bar.h"
 #include "window/qt/main_window.h"
 #include "window/qt/qt_step_driver.h"
 #include "window/qt/window_site_folder.h"
@@ -18,6 +20,12 @@ int RunWindowProgram(int argc, char** argv, const char* name,
   if (const auto answered = AnswerWithoutWindow(argc, argv, name)) return *answered;
   QApplication app(argc, argv);
   UseCjkApplicationFont();
+  // Qt's own dialogs (the folder chooser, message boxes) speak Chinese as the window does.
+  QTranslator qt_texts;
+  if (qt_texts.load(QLocale(QLocale::Chinese, QLocale::China), QStringLiteral("qtbase"),
+                    QStringLiteral("_"), QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
+    QApplication::installTranslator(&qt_texts);
+  }
 
   const std::unique_ptr<FileSystem> machine_fs = NewMachineFileSystem();
   FileSystem& fs = *machine_fs;
@@ -32,10 +40,9 @@ int RunWindowProgram(int argc, char** argv, const char* name,
   Session& session = **created;
 
   // The window exists before the settings fill it, and is shown only after.
-  MainWindow window(session.panel(), [&session](Control command) { session.Click(command); });
-  window.ShowSession(session);
+  MainWindow window(session.panel(), {});
   // Preview and undo sit below the designed area, which stays as it is.
-  JournalBar journal_bar(session, window, window.DesignedAreaBottom());
+  window.ShowSession(session, clock);
   session.LoadSettings();
   QtStepDriver driver(session.scheduler(), clock);
   // Closing the window ends the program: no step runs after it, and nothing is saved.

@@ -3,70 +3,65 @@
 #include <QDir>
 #include <QFile>
 #include <QFileDialog>
+#include <QMessageBox>
 #include <QString>
 #include <cstdio>
 
 #include "platform/locations.h"
-#include "platform/site_places.h"
-#include "run/command_line.h"
-#include "run/site_folder.h"
+#include "window/presenter/start_up.h"
 
 namespace quelbo {
 namespace {
 
 constexpr int kExitClean = 0;
-constexpr int kExitBadCommandLine = 2;
 
-void PrintUsage(std::FILE* out, const char* name) {
-  std::fprintf(out,
-               "Usage: %s [SITE_FOLDER]\n"
-               "\n"
-               "Opens the window on the pages of the site in SITE_FOLDER. Without SITE_FOLDER\n"
-               "the site is the folder that holds this program; when that is a system folder, a\n"
-               "folder of programs (such as /usr/bin) or one you cannot write to, the window\n"
-               "first asks which folder to work on.\n"
-               "\n"
-               "Settings are kept in %s\n"
-               "\n"
-               "  --help      print this text\n"
-               "  --version   print the version\n"
-               "\n"
-               "Qt's own options (such as -platform offscreen) are taken as well.\n",
-               name, ConfigDirectory().c_str());
+std::string Usage(const char* name) {
+  return std::string("Usage: ") + name +
+         " [SITE_FOLDER]\n"
+         "\n"
+         "Opens the window on the pages of the site in SITE_FOLDER. Without SITE_FOLDER\n"
+         "the site is the folder that holds this program; when that is a system folder, a\n"
+         "folder of programs (such as /usr/bin) or one you cannot write to, the window\n"
+         "first asks which folder to work on.\n"
+         "\n"
+         "Settings are kept in " +
+         ConfigDirectory() +
+         "\n"
+         "\n"
+         "  --help      print this text\n"
+         "  --version   print the version\n"
+         "\n"
+         "Qt's own options (such as -platform offscreen) are taken as well.\n";
 }
 
 }  // namespace
 
 std::optional<int> AnswerWithoutWindow(int argc, const char* const* argv, const char* name) {
   // A fault here may be one of Qt's options: judged once Qt has taken them.
-  const auto line = ParseCommandLine(argc, argv, CommandLineOptions{});
-  if (!line) return std::nullopt;
-  if (line->help) {
-    PrintUsage(stdout, name);
-    return kExitClean;
-  }
-  if (line->version) {
-    std::printf("%s\n", VersionLine(name).c_str());
-    return kExitClean;
-  }
-  return std::nullopt;
+  const std::unique_ptr<FileSystem> fs = NewMachineFileSystem();
+  const StartUp plan = PlanStartUp(*fs, argc, argv, name, Usage(name));
+  if (plan.kind != StartUp::Kind::kAnswer) return std::nullopt;
+  std::fputs(plan.text.c_str(), stdout);
+  return plan.exit_status;
 }
 
 std::expected<std::string, int> WindowSiteFolder(FileSystem& fs, int argc, const char* const* argv,
                                                  const char* name) {
-  const auto line = ParseCommandLine(argc, argv, CommandLineOptions{});
-  if (!line) {
-    std::fprintf(stderr, "%s: %s\n", name, line.error().c_str());
-    PrintUsage(stderr, name);
-    return std::unexpected(kExitBadCommandLine);
+  StartUp plan = PlanStartUp(fs, argc, argv, name, Usage(name));
+  switch (plan.kind) {
+    case StartUp::Kind::kAnswer:
+    case StartUp::Kind::kRefuse:
+      std::fputs(plan.text.c_str(), plan.kind == StartUp::Kind::kAnswer ? stdout : stderr);
+      if (!plan.message.empty()) {
+        QMessageBox::critical(nullptr, QStringLiteral("Quelbo - HTML批量处理5.1"),
+                              QString::fromStdU16String(plan.message));
+      }
+      return std::unexpected(plan.exit_status);
+    case StartUp::Kind::kOpen:
+      return std::move(plan.folder);
+    case StartUp::Kind::kAsk:
+      break;
   }
-  auto folder = SiteFolderFor(fs, line->site_folder);
-  if (!folder) {
-    std::fprintf(stderr, "%s: %s\n", name, folder.error().Message().c_str());
-    return std::unexpected(kExitBadCommandLine);
-  }
-  if (folder->given || IsPlaceForPages(folder->path)) return std::move(folder->path);
-
   const QString picked = QFileDialog::getExistingDirectory(
       nullptr, QStringLiteral("选择网站文件夹"), QDir::homePath(), QFileDialog::ShowDirsOnly);
   if (picked.isEmpty()) {

@@ -345,7 +345,7 @@ TEST_F(MainWindowTest, AMovingProgressBarIsPaintedWithTheFrameNotAtOnce) {
     window_.RefreshNow();
     EXPECT_EQ(counter.paints, 0) << value;
     EXPECT_EQ(bar->value(), kProgressTicks * value / 100) << value;
-    QTest::qWait(2 * RefreshQueue::kFrameMilliseconds);
+    QTest::qWait(2 * static_cast<int>(RefreshPlan::kFrame.count()));
     EXPECT_GE(counter.paints, 1) << value;
   }
 }
@@ -357,7 +357,7 @@ TEST_F(MainWindowTest, StatusLineBurstsAreShownOncePerFrame) {
     panel_.SetProgressValue(i % 100);
   }
   EXPECT_EQ(window_.Counters().flushes, before.flushes);
-  QTest::qWait(3 * RefreshQueue::kFrameMilliseconds);
+  QTest::qWait(3 * static_cast<int>(RefreshPlan::kFrame.count()));
   const auto after = window_.Counters();
   EXPECT_EQ(after.flushes - before.flushes, 1u);
   EXPECT_EQ(after.controls - before.controls, 2u);

@@ -18,6 +18,7 @@
 #include "platform/ini_profile.h"
 #include "run/session.h"
 #include "support/temp_dir.h"
+#include "support/window_items.h"
 #include "window/qt/journal_bar.h"
 #include "window/qt/main_window.h"
 #include "window/qt/qt_step_driver.h"
@@ -29,13 +30,13 @@ using testing::ReadBytes;
 using testing::WriteBytes;
 
 class ProgramWindowTest : public ::testing::Test {
- protected:
+ public:
   ProgramWindowTest() {
     fs_.MakeDirectories(site_).value();
     session_ = std::move(Session::Create(fs_, clock_, SessionPaths{site_, config_}).value());
     window_ = std::make_unique<MainWindow>(session_->panel(),
                                            [this](Control command) { session_->Click(command); });
-    window_->ShowSession(*session_);
+    window_->ShowSession(*session_, clock_);
   }
 
   // What the program does at start-up, once the configuration directory holds what a test
@@ -126,66 +127,78 @@ TEST_F(ProgramWindowTest, AWholeRunStartedWithCommand1RewritesThePages) {
   EXPECT_EQ(Shown(Control::url), u"");
 }
 
-TEST_F(ProgramWindowTest, PreviewListsWhatARunWouldChangeAndUndoTakesTheRunBack) {
-  PlainRunSettings();
-  Key(u"替换前1", u"a");
-  Key(u"替换后1", u"b");
-  for (int i = 0; i < 3; ++i) WriteBytes(Page("p" + std::to_string(i) + ".htm"), "a\n");
-  StartUp();
-  const int designed_height = window_->height();
-  JournalBar bar(*session_, *window_, window_->DesignedAreaBottom());
-  EXPECT_GT(window_->height(), designed_height);
-  const QWidget* status_bar = window_->findChild<QWidget*>(QStringLiteral("statusBar"));
-  ASSERT_NE(status_bar, nullptr);
-  EXPECT_LE(bar.geometry().bottom(), status_bar->geometry().top());  // the two never overlap
-  auto* pages = window_->findChild<QListWidget*>(QStringLiteral("previewPages"));
-  auto* undo = window_->findChild<QPushButton*>(QStringLiteral("undoButton"));
-  EXPECT_FALSE(undo->isEnabled());
+// The Qt window as the shared items drive it.
+class QtWindowDriver final : public testing::WindowDriver {
+ public:
+  explicit QtWindowDriver(ProgramWindowTest& test) : test_(test) {}
+  Session& session() override { return *test_.session_; }
+  QWidget* Widget(std::string_view name) {
+    return test_.window_->findChild<QWidget*>(
+        QString::fromLatin1(name.data(), static_cast<qsizetype>(name.size())));
+  }
+  void Click(std::string_view name) override {
+    test_.window_->RefreshNow();
+    QTest::mouseClick(Widget(name), Qt::LeftButton);
+  }
+  void Enter(std::string_view name) override {
+    test_.window_->RefreshNow();
+    Widget(name)->setFocus();
+    QTest::keyClick(Widget(name), Qt::Key_Return);
+  }
+  bool Enabled(std::string_view name) override {
+    test_.window_->RefreshNow();
+    return Widget(name)->isEnabled();
+  }
+  std::u16string Shown(std::string_view name) override {
+    test_.window_->RefreshNow();
+    QWidget* widget = Widget(name);
+    if (auto* edit = qobject_cast<QPlainTextEdit*>(widget))
+      return edit->toPlainText().toStdU16String();
+    return widget->property("text").toString().toStdU16String();
+  }
+  size_t PreviewRows() override {
+    test_.window_->RefreshNow();
+    return static_cast<size_t>(
+        test_.window_->findChild<QListWidget*>(QStringLiteral("previewPages"))->count());
+  }
+  bool RunUntil(const std::function<bool()>& done) override { return test_.RunEventsUntil(done); }
 
-  QTest::mouseClick(window_->findChild<QPushButton*>(QStringLiteral("previewButton")),
-                    Qt::LeftButton);
-  ASSERT_TRUE(RunUntilIdle());
-  ASSERT_EQ(pages->count(), 3);
-  pages->setCurrentRow(1);
-  EXPECT_TRUE(window_->findChild<QPlainTextEdit*>(QStringLiteral("previewDiff"))
-                  ->toPlainText()
-                  .contains(QStringLiteral("\n-a\n+b\n")));
-  EXPECT_EQ(ReadBytes(Page("p1.htm")), "a\n");
+ private:
+  ProgramWindowTest& test_;
+};
 
-  Click(Control::Command1);
-  ASSERT_TRUE(RunUntilIdle());
-  EXPECT_EQ(ReadBytes(Page("p1.htm")), "b\n");
-  ASSERT_TRUE(undo->isEnabled());
-  QTest::mouseClick(undo, Qt::LeftButton);
-  for (int i = 0; i < 3; ++i) EXPECT_EQ(ReadBytes(Page("p" + std::to_string(i) + ".htm")), "a\n");
-  EXPECT_EQ(Shown(Control::Label1), u"撤销完毕：恢复 3 个页面");
+TEST(ProgramWindowItems, EveryNumberedItemThroughTheRealControls) {
+  for (const testing::WindowItem& item : testing::WindowItems()) {
+    struct Fixture : ProgramWindowTest {
+      void TestBody() override {}
+    } fixture;
+    fixture.PlainRunSettings();
+    fixture.Key(u"替换前1", u"a");
+    fixture.Key(u"替换后1", u"b");
+    fixture.StartUp();
+    QtWindowDriver driver(fixture);
+    testing::PlayWindowItem(driver, item, fixture.site_);
+  }
 }
 
-TEST_F(ProgramWindowTest, StopAndContinueInTheMiddleOfARun) {
+TEST_F(ProgramWindowTest, BelowTheDesignedAreaNothingOverlapsAndThePreviewGrowsTheWindow) {
   PlainRunSettings();
-  Key(u"替换前1", u"a");
-  Key(u"替换后1", u"b");
-  constexpr int kPages = 300;
-  for (int i = 0; i < kPages; ++i) WriteBytes(Page("p" + std::to_string(i) + ".htm"), "a");
   StartUp();
-  Click(Control::Command1);
-  // Pages taken, not pages reported: written pages are reported a batch at a time.
-  ASSERT_TRUE(RunEventsUntil([this] { return session_->panel().ProgressBar().value >= 20; }));
-  Click(Control::Command4);
-  EXPECT_EQ(Shown(Control::Command4), u"继续");
-  ASSERT_TRUE(RunUntilIdle());  // every step but NextDirectory disarmed: nothing goes on
-  const size_t stopped_at = session_->report().processed();
-  QTest::qWait(50);
-  EXPECT_EQ(session_->report().processed(), stopped_at);
-  EXPECT_LT(stopped_at, static_cast<size_t>(kPages));
-  EXPECT_FALSE(Shown(Control::RichTextBox2).empty());  // the window stayed live meanwhile
-
-  Click(Control::Command4);
-  EXPECT_EQ(Shown(Control::Command4), u"停止");
+  auto* row = window_->findChild<QWidget*>(QStringLiteral("journalBar"));
+  auto* status_bar = window_->findChild<QWidget*>(QStringLiteral("statusBar"));
+  auto* undo = window_->findChild<QWidget*>(QStringLiteral("undoButton"));
+  window_->resize(400, 300);  // as small as it lets itself be
+  EXPECT_LE(undo->mapTo(window_.get(), QPoint(0, undo->height())).y(), status_bar->y());
+  window_->resize(window_->width() + 40, window_->height() + 50);  // enlarged by the user
+  const QSize enlarged = window_->size();
+  QTest::mouseClick(window_->findChild<QWidget*>(QStringLiteral("previewButton")), Qt::LeftButton);
   ASSERT_TRUE(RunUntilIdle());
-  EXPECT_EQ(Shown(Control::Label1), u"本目录内页面全部处理完毕了");
-  // A page taken just before the stop is the re-run command's; every other one is done.
-  EXPECT_GE(session_->report().processed(), static_cast<size_t>(kPages - 1));
+  window_->RefreshNow();
+  EXPECT_EQ(window_->size(), enlarged + QSize(0, JournalBar::kListHeight));
+  auto* list = window_->findChild<QWidget*>(QStringLiteral("previewArea"));
+  EXPECT_TRUE(list->isVisible());
+  EXPECT_LE(list->mapTo(window_.get(), QPoint(0, list->height())).y(), status_bar->y());
+  EXPECT_LE(row->geometry().bottom(), status_bar->geometry().top());
 }
 
 TEST_F(ProgramWindowTest, ContinueBeforeAnyStartEndsAtOnce) {
