@@ -3,18 +3,25 @@
 the pages it processed, those it left untouched and reported, and those it damaged.
 
   bench/gen_site.py charsets --out DIR --pages 300 --page-bytes 6000
-  bench/charset_share.py DIR build-bench/bin/quelbo-batch [ANOTHER/quelbo-batch ...]
+  bench/charset_share.py [--convert] DIR build-bench/bin/quelbo-batch [ANOTHER/quelbo-batch ...]
 
 Each program runs on fresh copies of the site and its configuration, once per page suffix in
 the corpus (the settings choose one suffix per run). A page counts as processed correctly when
-it still decodes in its true encoding, keeps its byte-order mark, and holds the new footer's
-Chinese text: a page read in the wrong encoding gets that text in the wrong one.
+it still decodes in its true encoding, keeps its byte-order mark, and holds its title and the
+new footer's Chinese text: a page read in the wrong encoding gets the footer in the wrong one.
+
+With --convert the run reads every page in GBK and writes it in UTF-8 (detection off), as a
+site moved to UTF-8 is: a GBK page is processed correctly when it decodes as UTF-8, holds its
+title and the footer, and every label its charset and XML declarations name is one of UTF-8
+(else it is counted as mislabelled); a UTF-8 page is handled correctly only by being left
+untouched and reported, since read as GBK it would be garbled.
 """
 
 import argparse
 import collections
 import json
 import os
+import re
 import shutil
 import subprocess
 import tempfile
@@ -22,9 +29,13 @@ import tempfile
 from gen_site import CONFIG_DIR_NAME, FOOTER_NEW, INI_NAME
 
 SUFFIX_OPTIONS = {".htm": "1", ".shtml": "5", ".asp": "6"}
+UTF8_LABELS = {"unicode-1-1-utf-8", "unicode11utf8", "unicode20utf8", "utf-8", "utf8",
+               "x-unicode20utf8"}
+PLACE = re.compile(r"（第\d+行，字节偏移\d+）")  # reasons counted alike wherever they arise
+DECLARED_LABEL = re.compile(rb"(?i)(?:charset|encoding)[ \t]*=[ \t]*[\"']?([A-Za-z0-9_.:-]*)")
 
 
-def run_once(corpus, batch, suffix, work):
+def run_once(corpus, batch, suffix, work, convert):
     """Runs `batch` on a fresh copy for pages ending in `suffix`; returns the copy's site."""
     if os.path.exists(work):
         shutil.rmtree(work)
@@ -35,7 +46,11 @@ def run_once(corpus, batch, suffix, work):
     with open(ini, "rb") as f:
         text = f.read().decode("gbk")
     with open(ini, "wb") as f:
-        f.write(text.replace("后缀=1\r\n", f"后缀={SUFFIX_OPTIONS[suffix]}\r\n").encode("gbk"))
+        text = text.replace("后缀=1\r\n", f"后缀={SUFFIX_OPTIONS[suffix]}\r\n")
+        if convert:
+            text = text.replace("UTF输出=0\r\n", "UTF输出=1\r\n")
+            text = text.replace("自动识别=1\r\n", "自动识别=0\r\n")
+        f.write(text.encode("gbk"))
     program = os.path.join(site, "quelbo-batch")
     shutil.copy2(batch, program)
     env = dict(os.environ, XDG_CONFIG_HOME=config)
@@ -50,7 +65,8 @@ def run_once(corpus, batch, suffix, work):
     return site, skipped
 
 
-def processed_correctly(path, encoding):
+def outcome(path, encoding, title, convert):
+    """"processed", "mislabelled" or "damaged", for a page written in `encoding`."""
     with open(path, "rb") as f:
         data = f.read()
     if encoding == "utf-8" and data.startswith(b"\xef\xbb\xbf"):
@@ -58,16 +74,21 @@ def processed_correctly(path, encoding):
     try:
         text = data.decode(encoding)
     except UnicodeDecodeError:
-        return False
-    return FOOTER_NEW.split("\r\n")[1] in text
+        return "damaged"
+    if title not in text or FOOTER_NEW.split("\r\n")[1] not in text:
+        return "damaged"
+    labels = {m.group(1).decode("ascii").lower() for m in DECLARED_LABEL.finditer(data)}
+    if convert and not labels <= UTF8_LABELS:
+        return "mislabelled"
+    return "processed"
 
 
-def measure(corpus, batch, pages):
+def measure(corpus, batch, pages, convert):
     counts = collections.defaultdict(collections.Counter)
     reasons = collections.Counter()
     with tempfile.TemporaryDirectory() as work:
         for suffix in sorted({os.path.splitext(page["entry"])[1] for page in pages}):
-            site, skipped = run_once(corpus, batch, suffix, os.path.join(work, "copy"))
+            site, skipped = run_once(corpus, batch, suffix, os.path.join(work, "copy"), convert)
             for page in pages:
                 if not page["entry"].endswith(suffix):
                     continue
@@ -75,11 +96,11 @@ def measure(corpus, batch, pages):
                 tally["pages"] += 1
                 if page["entry"] in skipped:
                     tally["skipped"] += 1
-                    reasons[skipped[page["entry"]]] += 1
-                elif processed_correctly(os.path.join(site, page["entry"]), page["encoding"]):
-                    tally["processed"] += 1
+                    reasons[PLACE.sub("（…）", skipped[page["entry"]])] += 1
                 else:
-                    tally["damaged"] += 1
+                    written = "utf-8" if convert else page["encoding"]
+                    tally[outcome(os.path.join(site, page["entry"]), written, page["title"],
+                                  convert)] += 1
     return counts, reasons
 
 
@@ -87,23 +108,25 @@ def main():
     parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
     parser.add_argument("corpus", help="output directory of gen_site.py charsets")
     parser.add_argument("batch", nargs="+", help="quelbo-batch programs to compare")
+    parser.add_argument("--convert", action="store_true",
+                        help="read every page in GBK and write it in UTF-8, detection off")
     args = parser.parse_args()
     with open(os.path.join(args.corpus, "manifest.json"), encoding="utf-8") as f:
         pages = json.load(f)["page_list"]
     for batch in args.batch:
-        counts, reasons = measure(args.corpus, os.path.abspath(batch), pages)
-        print(f"\n{batch}\n")
-        print("| shape | pages | processed | skipped | damaged |")
-        print("|---|---:|---:|---:|---:|")
+        counts, reasons = measure(args.corpus, os.path.abspath(batch), pages, args.convert)
+        print(f"\n{batch}" + (" (GBK read, UTF-8 written)" if args.convert else "") + "\n")
+        print("| shape | pages | processed | skipped | mislabelled | damaged |")
+        print("|---|---:|---:|---:|---:|---:|")
         total = collections.Counter()
         for shape in sorted(counts):
             tally = counts[shape]
             total.update(tally)
             print(f"| {shape} | {tally['pages']} | {tally['processed']} | {tally['skipped']} "
-                  f"| {tally['damaged']} |")
+                  f"| {tally['mislabelled']} | {tally['damaged']} |")
         share = 100.0 * total["processed"] / max(total["pages"], 1)
         print(f"| all | {total['pages']} | {total['processed']} ({share:.0f} %) "
-              f"| {total['skipped']} | {total['damaged']} |")
+              f"| {total['skipped']} | {total['mislabelled']} | {total['damaged']} |")
         for reason, count in reasons.most_common():
             print(f"  skipped {count}: {reason}")
 

@@ -17,11 +17,13 @@ Kinds:
                 of the navigation lists; every rule and every block set has work to do
   single        one page of the given size, written in pieces (for the peak-memory check)
   charsets      pages in the shapes old Chinese sites really have, for charset detection: GBK
-                declaring gb2312, gbk, GB2312 or gb18030 or nothing, GBK .shtml whose head
-                comes from a server-side include, .asp pages whose charset is set in the ASP
-                header, UTF-8 with and without a byte-order mark and a declaration, UTF-8
-                whose only charset is an outside script's; manifest.json names each page's
-                shape and true encoding (bench/charset_share.py runs quelbo-batch on them)
+                declaring gb2312, gbk, GB2312, gb18030, gb_2312-80 or x-gbk or nothing, GBK
+                XHTML opening with an XML declaration, GBK .shtml whose head comes from a
+                server-side include, .asp pages whose charset is set in the ASP header, UTF-8
+                with and without a byte-order mark and a declaration, UTF-8 whose only charset
+                is an outside script's, a UTF-8 template with a byte-order mark that declares
+                gb2312 and is valid GBK too; manifest.json names each page's shape, true
+                encoding and title (bench/charset_share.py runs quelbo-batch on them)
   pathological  one page of "a" only, and a pair-2 find text that is 1,000 "a" then "b"
                 (--find pathological), 999 "a" then "ba" (--find filter-defeated) or one that
                 never occurs (--find never)
@@ -255,6 +257,7 @@ def generate_site(args, site):
 # The charset shapes: name, suffix, true encoding, byte-order mark, the declaration in the head
 # (None: the usual meta line; "": none at all), what stands before the doctype, weight.
 ASP_HEADER = '<%@ LANGUAGE="VBSCRIPT" CODEPAGE="936" %>\r\n'
+XML_GB2312 = '<?xml version="1.0" encoding="GB2312"?>\r\n'
 CHARSET_SHAPES = [
     ("gbk-gb2312", ".htm", "gbk", False, None, "", 4),
     ("gbk-charset-gbk", ".htm", "gbk", False,
@@ -276,7 +279,40 @@ CHARSET_SHAPES = [
     ("utf8-undeclared", ".htm", "utf-8", False, "", "", 1),
     ("utf8-script-charset", ".htm", "utf-8", False,
      '<script src="http://tongji.example.cn/c.js" charset="gb2312"></script>', "", 2),
+    # Labels other than the usual names, and the XML declaration of XHTML pages.
+    ("gbk-gb_2312-80", ".htm", "gbk", False,
+     '<meta http-equiv="Content-Type" content="text/html; charset=gb_2312-80">\r\n'
+     '<script type="text/javascript" src="/js/menu.js" charset="gb_2312-80"></script>', "", 1),
+    ("gbk-x-gbk", ".htm", "gbk", False, '<meta charset="x-gbk">', "", 1),
+    ("gbk-xhtml", ".htm", "gbk", False,
+     '<meta http-equiv="Content-Type" content="text/html; charset=GB2312" />', XML_GB2312, 1),
+    ("gbk-xhtml-prolog-only", ".htm", "gbk", False, "", XML_GB2312, 1),
+    # A template saved as UTF-8 with a byte-order mark, its meta tag left at gb2312, whose bytes
+    # happen to be valid in code page 936 as well (GBK_VALID_UTF8).
+    ("utf8-bom-template-gb2312", ".htm", "utf-8", True, None, '{include file="inc/top.htm"}\r\n',
+     1),
 ]
+GBK_VALID_UTF8 = {"utf8-bom-template-gb2312"}
+
+# Characters whose UTF-8 form continues with two bytes in 0xB0-0xBF: a run of an even number of
+# them is also valid code page 936, each pair of bytes a character of GB2312.
+GBK_LOOKALIKES = [c for c in HANZI if all(0xB0 <= b <= 0xBF for b in c.encode("utf-8")[1:])]
+
+
+def gbk_valid_utf8(text):
+    """`text` with its characters beyond ASCII replaced by GBK_LOOKALIKES, each run of them made
+    even, so that its UTF-8 bytes are valid in code page 936 too."""
+    out, run = [], 0
+    for c in text + "\0":
+        if ord(c) >= 0x80:
+            out.append(GBK_LOOKALIKES[ord(c) % len(GBK_LOOKALIKES)])
+            run += 1
+            continue
+        if run % 2:
+            out.append(out[-1])
+        run = 0
+        out.append(c)
+    return "".join(out[:-1])
 
 
 def generate_charsets(args, site):
@@ -295,14 +331,18 @@ def generate_charsets(args, site):
         title = f"{hanzi(rng, 4)} {i}"
         target = rng.between(args.page_bytes // 2, args.page_bytes * 3 // 2)
         text = "".join(writer.pieces(target, encoding, "gb2312", title, declaration, prefix))
-        # Signs real UTF-8 pages carry and code page 936 lacks: ©, », no-break spaces.
-        if encoding == "utf-8":
+        if name in GBK_VALID_UTF8:
+            text, title = gbk_valid_utf8(text), gbk_valid_utf8(title)
+        elif encoding == "utf-8":
+            # Signs real UTF-8 pages carry and code page 936 lacks: ©, », no-break spaces.
             text = text.replace("</h1>", "</h1>\r\n<p>首页\u00a0»\u00a0栏目 © 示例网</p>", 1)
         data = (b"\xef\xbb\xbf" if bom else b"") + text.encode(encoding)
+        if name in GBK_VALID_UTF8:
+            data.decode("gbk")  # raises if the page is not valid in code page 936 as well
         entry = f"c{i:04d}{suffix}"
         with open(os.path.join(site, entry), "wb") as f:
             f.write(data)
-        pages.append({"entry": entry, "shape": name, "encoding": encoding})
+        pages.append({"entry": entry, "shape": name, "encoding": encoding, "title": title})
         total += len(data)
         largest = max(largest, len(data))
     write_config(os.path.join(args.out, "config"))

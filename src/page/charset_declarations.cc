@@ -1,6 +1,8 @@
 #include "page/charset_declarations.h"
 
+#include <algorithm>
 #include <cstdint>
+#include <utility>
 
 #if defined(__SSE2__)
 #include <emmintrin.h>
@@ -12,14 +14,30 @@ namespace quelbo {
 namespace {
 
 constexpr std::string_view kWord = "charset";
+constexpr std::string_view kXmlStart = "<?xml";
+constexpr std::string_view kXmlWord = "encoding";
 
-struct CharsetName {
+struct CharsetLabel {
   std::string_view name;
   Charset charset;
 };
-constexpr CharsetName kNames[] = {
-    {"gb2312", Charset::kGbk}, {"gbk", Charset::kGbk},   {"gb18030", Charset::kGbk},
-    {"utf-8", Charset::kUtf8}, {"utf8", Charset::kUtf8},
+constexpr CharsetLabel kLabels[] = {
+    {"chinese", Charset::kGbk},
+    {"csgb2312", Charset::kGbk},
+    {"csiso58gb231280", Charset::kGbk},
+    {"gb18030", Charset::kGbk},
+    {"gb2312", Charset::kGbk},
+    {"gb_2312", Charset::kGbk},
+    {"gb_2312-80", Charset::kGbk},
+    {"gbk", Charset::kGbk},
+    {"iso-ir-58", Charset::kGbk},
+    {"x-gbk", Charset::kGbk},
+    {"unicode-1-1-utf-8", Charset::kUtf8},
+    {"unicode11utf8", Charset::kUtf8},
+    {"unicode20utf8", Charset::kUtf8},
+    {"utf-8", Charset::kUtf8},
+    {"utf8", Charset::kUtf8},
+    {"x-unicode20utf8", Charset::kUtf8},
 };
 
 unsigned Unit(char c) { return static_cast<unsigned char>(c); }
@@ -46,22 +64,68 @@ size_t SkipBlanks(std::basic_string_view<Char> text, size_t at) {
   return at;
 }
 
-// A declaration whose "charset" starts at a given position, and where its name lies.
-struct Declaration {
-  Charset charset = Charset::kNone;
-  size_t name_at = 0;
-  size_t name_length = 0;
-};
+bool IsXmlBlank(unsigned unit) {
+  return unit == ' ' || unit == '\t' || unit == '\r' || unit == '\n';
+}
 
+size_t ByteOrderMarkSize(std::string_view bytes) {
+  return bytes.starts_with("\xEF\xBB\xBF") ? 3 : 0;
+}
+size_t ByteOrderMarkSize(std::u16string_view text) {
+  return !text.empty() && text.front() == u'\uFEFF' ? 1 : 0;
+}
+
+// The longest label that starts at `at`: its family and length (kNone: none does).
 template <typename Char>
-Declaration ParseDeclaration(std::basic_string_view<Char> text, size_t at) {
-  if (!StartsWithIgnoringCase(text, at, kWord)) return {};
-  size_t i = SkipBlanks(text, at + kWord.size());
+std::pair<Charset, size_t> LabelAt(std::basic_string_view<Char> text, size_t at) {
+  std::pair<Charset, size_t> longest{Charset::kNone, 0};
+  for (const CharsetLabel& known : kLabels) {
+    if (known.name.size() > longest.second && StartsWithIgnoringCase(text, at, known.name)) {
+      longest = {known.charset, known.name.size()};
+    }
+  }
+  return longest;
+}
+
+// The declaration whose word ("charset" or "encoding") stands from `at` to `value_at`: the
+// label after "=", blanks and a quote; the declaration stretches from the word through the
+// label and its closing quote.
+template <typename Char>
+Declaration DeclarationWithValue(std::basic_string_view<Char> text, size_t at, size_t value_at,
+                                 DeclarationForm form) {
+  size_t i = SkipBlanks(text, value_at);
   if (i == text.size() || Unit(text[i]) != '=') return {};
   i = SkipBlanks(text, i + 1);
-  if (i < text.size() && (Unit(text[i]) == '"' || Unit(text[i]) == '\'')) ++i;
-  for (const CharsetName& name : kNames) {
-    if (StartsWithIgnoringCase(text, i, name.name)) return {name.charset, i, name.name.size()};
+  const unsigned quote = i < text.size() ? Unit(text[i]) : 0;
+  const bool quoted = quote == '"' || quote == '\'';
+  if (quoted) ++i;
+  const auto [charset, label_length] = LabelAt(text, i);
+  if (charset == Charset::kNone) return {};
+  size_t end = i + label_length;
+  if (quoted && end < text.size() && Unit(text[end]) == quote) ++end;
+  return {charset, form, at, end - at, i, label_length};
+}
+
+template <typename Char>
+Declaration CharsetDeclarationAt(std::basic_string_view<Char> text, size_t at) {
+  if (!StartsWithIgnoringCase(text, at, kWord)) return {};
+  return DeclarationWithValue(text, at, at + kWord.size(), DeclarationForm::kCharset);
+}
+
+// The encoding declared by the XML declaration that opens the text, after a byte-order mark
+// and blanks. Its characters are ASCII, so in code page 936 bytes they all start characters.
+template <typename Char>
+Declaration XmlEncoding(std::basic_string_view<Char> text) {
+  size_t i = ByteOrderMarkSize(text);
+  while (i < text.size() && IsXmlBlank(Unit(text[i]))) ++i;
+  if (!StartsWithIgnoringCase(text, i, kXmlStart)) return {};
+  i += kXmlStart.size();
+  if (i == text.size() || !IsXmlBlank(Unit(text[i]))) return {};
+  for (; i < text.size() && Unit(text[i]) != '>'; ++i) {
+    if (IsXmlBlank(Unit(text[i])) && StartsWithIgnoringCase(text, i + 1, kXmlWord)) {
+      return DeclarationWithValue(text, i + 1, i + 1 + kXmlWord.size(),
+                                  DeclarationForm::kXmlEncoding);
+    }
   }
   return {};
 }
@@ -135,24 +199,36 @@ bool StartsCharacter(std::string_view bytes, size_t at) {
 
 CharsetDeclarations FindCharsetDeclarations(std::string_view page_bytes) {
   CharsetDeclarations found;
+  const auto note = [&found](const Declaration& declaration) {
+    const bool gbk = declaration.charset == Charset::kGbk;
+    if (gbk ? found.gbk : found.utf8) return;
+    (gbk ? found.gbk : found.utf8) = true;
+    (gbk ? found.first_gbk : found.first_utf8) = declaration;
+  };
+  if (ByteOrderMarkSize(page_bytes) != 0) {
+    note({Charset::kUtf8, DeclarationForm::kByteOrderMark, 0, 3, 0, 0});
+  }
+  if (const Declaration xml = XmlEncoding(page_bytes); xml.charset != Charset::kNone) note(xml);
   for (size_t at = NextCandidate(page_bytes, 0); at != std::string_view::npos;
        at = NextCandidate(page_bytes, at + 1)) {
-    const Charset charset = ParseDeclaration(page_bytes, at).charset;
-    bool& seen = charset == Charset::kGbk ? found.gbk : found.utf8;
-    // A family already seen needs no boundary check, which keeps a page of declarations linear.
-    if (charset == Charset::kNone || seen || !StartsCharacter(page_bytes, at)) continue;
-    seen = true;
     if (found.gbk && found.utf8) break;
+    const Declaration declaration = CharsetDeclarationAt(page_bytes, at);
+    if (declaration.charset == Charset::kNone) continue;
+    // A family already seen needs no boundary check, which keeps a page of declarations linear.
+    if (declaration.charset == Charset::kGbk ? found.gbk : found.utf8) continue;
+    if (StartsCharacter(page_bytes, at)) note(declaration);
   }
   return found;
 }
 
-Charset DeclaredCharset(std::string_view page_bytes) {
+Declaration DecidingDeclaration(std::string_view page_bytes) {
   const CharsetDeclarations found = FindCharsetDeclarations(page_bytes);
-  if (found.gbk && found.utf8) return IsAscii(page_bytes) ? Charset::kGbk : Charset::kUtf8;
-  if (found.gbk) return Charset::kGbk;
-  if (found.utf8) return Charset::kUtf8;
-  return Charset::kNone;
+  if (found.gbk && found.utf8) return IsAscii(page_bytes) ? found.first_gbk : found.first_utf8;
+  return found.gbk ? found.first_gbk : found.first_utf8;
+}
+
+Charset DeclaredCharset(std::string_view page_bytes) {
+  return DecidingDeclaration(page_bytes).charset;
 }
 
 bool IsAscii(std::string_view bytes) {
@@ -169,25 +245,40 @@ bool IsAscii(std::string_view bytes) {
   return true;
 }
 
-std::u16string RewriteCharsetDeclarations(std::u16string page, bool to_utf8, size_t* rewritten_names) {
-  const Charset other = to_utf8 ? Charset::kGbk : Charset::kUtf8;
+std::vector<LabelSpan> DeclaredLabels(std::u16string_view page, Charset family) {
+  std::vector<LabelSpan> spans;
+  for (size_t at = NextCandidate(page, 0); at != std::u16string_view::npos;
+       at = NextCandidate(page, at + 1)) {
+    const Declaration declaration = CharsetDeclarationAt(page, at);
+    if (declaration.charset != family) continue;
+    spans.push_back({declaration.label_at, declaration.label_length});
+    at = spans.back().at + spans.back().length - 1;
+  }
+  // The XML declaration's label lies between two of the others at most: neither kind of label
+  // holds the "=" that comes before the other.
+  if (const Declaration xml = XmlEncoding(page); xml.charset == family) {
+    const LabelSpan span{xml.label_at, xml.label_length};
+    spans.insert(std::ranges::upper_bound(spans, span.at, {}, &LabelSpan::at), span);
+  }
+  return spans;
+}
+
+std::u16string RewriteCharsetDeclarations(std::u16string page, bool to_utf8,
+                                          size_t* rewritten_names) {
+  const std::vector<LabelSpan> spans =
+      DeclaredLabels(page, to_utf8 ? Charset::kGbk : Charset::kUtf8);
+  if (spans.empty()) return page;
   const std::u16string_view name = to_utf8 ? u"utf-8" : u"gb2312";
   const std::u16string_view text = page;
   std::u16string rewritten;
+  rewritten.reserve(text.size() + spans.size() * name.size());
   size_t copied = 0;  // text before this is in `rewritten`
-  for (size_t at = NextCandidate(text, 0); at != std::u16string_view::npos;
-       at = NextCandidate(text, at + 1)) {
-    const Declaration declaration = ParseDeclaration(text, at);
-    if (declaration.charset != other) continue;
-    if (copied == 0) rewritten.reserve(text.size() + 16);
-    rewritten.append(text.substr(copied, declaration.name_at - copied));
-    rewritten.append(name);
-    if (rewritten_names != nullptr) ++*rewritten_names;
-    copied = declaration.name_at + declaration.name_length;
-    at = copied - 1;
+  for (const LabelSpan& span : spans) {
+    rewritten.append(text.substr(copied, span.at - copied)).append(name);
+    copied = span.at + span.length;
   }
-  if (copied == 0) return page;
   rewritten.append(text.substr(copied));
+  if (rewritten_names != nullptr) *rewritten_names += spans.size();
   return rewritten;
 }
 

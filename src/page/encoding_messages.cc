@@ -19,6 +19,12 @@ size_t LineAt(std::basic_string_view<Char> text, size_t at) {
                  std::count(text.begin(), text.begin() + static_cast<ptrdiff_t>(at), Char{'\n'}));
 }
 
+// A declaration as the page writes it: ASCII, from its word through its label.
+std::u16string Written(std::string_view bytes, const Declaration& declaration) {
+  const std::string_view written = bytes.substr(declaration.at, declaration.length);
+  return std::u16string(written.begin(), written.end());
+}
+
 std::u16string_view EncodingName(bool utf8) { return utf8 ? u"UTF-8" : u"GBK"; }
 
 bool IsLead(char16_t unit) { return (unit & 0xFC00) == 0xD800; }
@@ -72,9 +78,28 @@ std::u16string UnencodableReason(std::u16string_view text, bool utf8,
   return u"含有" + what + u"（第" + Number(line) + u"行），未改动";
 }
 
-std::u16string DeclaresOtherEncodingReason(bool declared_utf8) {
-  return u"页面声明的是" + std::u16string(EncodingName(declared_utf8)) + u"编码，按" +
-         std::u16string(EncodingName(!declared_utf8)) + u"读入会变成乱码，未改动";
+std::u16string DeclaresOtherEncodingReason(std::string_view bytes, const Declaration& declaration) {
+  const bool utf8 = declaration.charset == Charset::kUtf8;
+  const std::u16string garbled =
+      u"按" + std::u16string(EncodingName(!utf8)) + u"读入会变成乱码，未改动";
+  if (declaration.form == DeclarationForm::kByteOrderMark) {
+    return u"页面以UTF-8字节顺序标记开头，" + garbled;
+  }
+  return u"页面第" + Number(LineAt(bytes, declaration.at)) + u"行声明的是" +
+         std::u16string(EncodingName(utf8)) + u"编码（" + Written(bytes, declaration) + u"），" +
+         garbled;
+}
+
+std::u16string DetectedInvalidBytesReason(std::string_view bytes, bool utf8,
+                                          const Declaration& declaration) {
+  const std::u16string reason = InvalidBytesReason(bytes, utf8);
+  if (declaration.charset != (utf8 ? Charset::kUtf8 : Charset::kGbk)) return reason;
+  const std::u16string read_as = u"读作" + std::u16string(EncodingName(utf8)) + u"，但";
+  if (declaration.form == DeclarationForm::kByteOrderMark) {
+    return u"按页面开头的UTF-8字节顺序标记" + read_as + reason;
+  }
+  return u"按第" + Number(LineAt(bytes, declaration.at)) + u"行的声明（" +
+         Written(bytes, declaration) + u"）" + read_as + reason;
 }
 
 }  // namespace quelbo

@@ -4,6 +4,8 @@
 #include <string>
 #include <string_view>
 
+#include "page/charset_declarations.h"
+
 // Why a page is left untouched for its encoding, in words that point at the cause: the status
 // line and the run report show these. Lines are counted from 1, at each LF.
 
@@ -21,7 +23,14 @@ std::u16string InvalidBytesReason(std::string_view bytes, bool utf8);
 std::u16string UnencodableReason(std::u16string_view text, bool utf8,
                                  std::optional<std::string_view> original, bool original_utf8);
 
-// The page declares the encoding it is not read in and would turn into garbled text.
-std::u16string DeclaresOtherEncodingReason(bool declared_utf8);
+// The page's bytes declare the encoding it is not read in (`declaration`, DecidingDeclaration)
+// and would turn into garbled text: the reason names the declaration and its line.
+std::u16string DeclaresOtherEncodingReason(std::string_view bytes, const Declaration& declaration);
+
+// Detection read the page in the encoding its `declaration` names (or, with none, in UTF-8)
+// and the bytes are valid neither there nor in the other encoding: InvalidBytesReason, led by
+// the declaration and its line where there is one.
+std::u16string DetectedInvalidBytesReason(std::string_view bytes, bool utf8,
+                                          const Declaration& declaration);
 
 }  // namespace quelbo

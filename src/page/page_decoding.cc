@@ -1,5 +1,7 @@
 #include "page/page_decoding.h"
 
+#include <optional>
+
 #include "page/charset_declarations.h"
 #include "page/encoding_messages.h"
 #include "base/text_codec.h"
@@ -11,11 +13,15 @@ DecodedText Decode(std::string_view bytes, bool utf8) {
   return utf8 ? DecodeUtf8(bytes) : DecodeGbk(bytes);
 }
 
-// Whether a converted page says it is in the other encoding and its bytes agree with it.
-bool DeclaresOtherEncoding(std::string_view bytes, bool read_utf8) {
-  const Charset declared = DeclaredCharset(bytes);
+// The declaration by which a converted page says it is in the other encoding, where its bytes
+// agree with it.
+std::optional<Declaration> DeclaresOtherEncoding(std::string_view bytes, bool read_utf8) {
+  const Declaration declared = DecidingDeclaration(bytes);
   const Charset other = read_utf8 ? Charset::kGbk : Charset::kUtf8;
-  return declared == other && !IsAscii(bytes) && Decode(bytes, !read_utf8).round_trips;
+  if (declared.charset != other || IsAscii(bytes) || !Decode(bytes, !read_utf8).round_trips) {
+    return std::nullopt;
+  }
+  return declared;
 }
 
 }  // namespace
@@ -30,10 +36,14 @@ std::expected<DecodedPage, std::u16string> DecodePage(std::string_view bytes,
       DecodedText other = Decode(bytes, !utf8);
       if (other.round_trips) return DecodedPage{std::move(other.text), !utf8};
     }
-    return std::unexpected(InvalidBytesReason(bytes, utf8));
+    return std::unexpected(encodings.detect
+                               ? DetectedInvalidBytesReason(bytes, utf8, DecidingDeclaration(bytes))
+                               : InvalidBytesReason(bytes, utf8));
   }
-  if (!encodings.detect && utf8 != encodings.write_utf8 && DeclaresOtherEncoding(bytes, utf8)) {
-    return std::unexpected(DeclaresOtherEncodingReason(!utf8));
+  if (!encodings.detect && utf8 != encodings.write_utf8) {
+    if (const auto declared = DeclaresOtherEncoding(bytes, utf8)) {
+      return std::unexpected(DeclaresOtherEncodingReason(bytes, *declared));
+    }
   }
   return DecodedPage{std::move(decoded.text), utf8};
 }

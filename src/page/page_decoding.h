@@ -22,9 +22,11 @@ struct DecodedPage {
 
 // Decodes `bytes` in the read encoding. With detection, bytes that are not valid there but
 // valid in the other encoding are read in the other one. Without detection, a page that is
-// converted (read and write encodings differ) but declares the other encoding, is valid in it
-// and is not plain ASCII is refused: reading it as it stands would garble it. The error is the
-// reason for the page's report (encoding_messages.h).
+// converted (read and write encodings differ) but declares the other encoding (by the
+// declaration that decides, charset_declarations.h: a UTF-8 byte-order mark outranks a meta
+// tag), is valid in it and is not plain ASCII is refused: reading it as it stands would garble
+// it. The error is the reason for the page's report (encoding_messages.h), naming the
+// declaration that decided and its line.
 std::expected<DecodedPage, std::u16string> DecodePage(std::string_view bytes,
                                                       PageEncodings encodings);
 

@@ -3,15 +3,13 @@
 #include <string>
 #include <string_view>
 
+#include "base/ini_text.h"
 #include "platform/file_system.h"
 
-// Profile (INI) access, one value at a time, in code page 936. The file is read whole on every
-// call. Section and key names compare without regard to ASCII case.
+// Profile (INI) files, one value at a time, in code page 936 (the text rules are in
+// base/ini_text.h). The file is read whole on every call.
 
 namespace quelbo {
-
-// Longest value read back, in bytes; a double-byte character is never cut in half.
-inline constexpr size_t kIniValueCapacity = 255;
 
 // The value of `key` in `section`, with blanks around it and one pair of matching enclosing
 // quotes (single or double) dropped, cut to kIniValueCapacity bytes and at a NUL byte.

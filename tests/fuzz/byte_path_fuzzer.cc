@@ -6,7 +6,8 @@
 //   switches  bit 0 UTF-8 (else code page 936), bit 1 detection, bit 2 block set 0 ticked,
 //             bit 3 block sets 1 and 2 ticked, bit 4 the page field is text to encode (else
 //             raw bytes, which may be invalid), bit 5 write in the other encoding, bit 6 line
-//             breaks made CR LF
+//             breaks made CR LF, bit 7 with detection, the page read in the encoding its
+//             declarations name, as the charset step reads it (else as bit 0 says)
 //   page      raw bytes, or text (fuzz_support.h) encoded in the page's encoding
 //   18 rule texts: pair 1 find and replacement, pair 2, pair 3, the deletion text, pair 4 find
 //             and replacement, then start, end and replacement of block sets 0, 1 and 2. A
@@ -22,6 +23,7 @@
 #include "fuzz_support.h"
 #include "page/block_replacer.h"
 #include "page/byte_rewrite.h"
+#include "page/charset_declarations.h"
 #include "page/page_rewrite.h"
 #include "page/replacement_rules.h"
 #include "page/text_search.h"
@@ -103,19 +105,21 @@ void RunBytePath(const std::uint8_t* data, size_t size) {
   FieldReader reader(data, size);
   const std::string_view switches = reader.Next();
   const unsigned bits = switches.empty() ? 0x0Du : static_cast<unsigned char>(switches.front());
-  const bool utf8 = (bits & 0x01) != 0;
+  const bool detect = (bits & 0x02) != 0;
   const bool other_output = (bits & 0x20) != 0;
-  const PageEncodings encodings{utf8, other_output ? !utf8 : utf8, (bits & 0x02) != 0};
 
   const std::string_view page_field = reader.Next();
   std::string page;
   if ((bits & 0x10) != 0) {
     std::u16string text = TextFromBytes(page_field, kMaxPageUnits);
     if ((bits & 0x40) != 0) text = WithCrLf(text);
-    page = utf8 ? EncodeUtf8(text).bytes : EncodeGbk(text).bytes;
+    page = (bits & 0x01) != 0 ? EncodeUtf8(text).bytes : EncodeGbk(text).bytes;
   } else {
     page = std::string(page_field);
   }
+  const bool utf8 =
+      detect && (bits & 0x80) != 0 ? DeclaredCharset(page) != Charset::kGbk : (bits & 0x01) != 0;
+  const PageEncodings encodings{utf8, other_output ? !utf8 : utf8, detect};
   const std::u16string page_text = utf8 ? DecodeUtf8(page).text : DecodeGbk(page).text;
 
   static ControlPanel panel;

@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <utility>
+#include <vector>
+
 namespace quelbo {
 namespace {
 
@@ -46,6 +49,16 @@ TEST(CharsetDeclarations, FormsCasesAndNames) {
       {"\xD6\xD0"
        "charset=gb2312",
        true, false, kGbk},
+      // The XML declaration that opens a page, after a byte-order mark and blanks, and only it.
+      {"<?xml version=\"1.0\" encoding=\"GB2312\"?>\r\n<html>", true, false, kGbk},
+      {"\xEF\xBB\xBF \r\n<?XML version='1.0' Encoding = 'utf-8' ?>", false, true, kUtf8},
+      {"<p><?xml version=\"1.0\" encoding=\"gbk\"?>", false, false, kNone},
+      {"<?xml-stylesheet encoding=\"gbk\"?>", false, false, kNone},
+      {"<?xml version=\"1.0\"?><x encoding=\"gbk\">", false, false, kNone},
+      // A byte-order mark declares UTF-8 and outranks every other declaration.
+      {"\xEF\xBB\xBF<meta charset=gb2312>", true, true, kUtf8},
+      {"\xEF\xBB\xBF", false, true, kUtf8},
+      {" \xEF\xBB\xBF<meta charset=gb2312>", true, false, kGbk},
   };
   for (const auto& c : cases) {
     const CharsetDeclarations found = FindCharsetDeclarations(c.bytes);
@@ -68,6 +81,28 @@ TEST(CharsetDeclarations, FoundAtEveryOffsetAmongLookalikes) {
     const std::u16string text(before.begin(), before.end());
     EXPECT_EQ(RewriteCharsetDeclarations(text + u"Charset=GBK", true), text + u"Charset=utf-8")
         << offset;
+  }
+}
+
+TEST(CharsetDeclarations, EveryLabelOfEitherEncodingInAnyCaseIsRenamedWhole) {
+  const std::pair<Charset, std::vector<std::string>> families[] = {
+      {kGbk,
+       {"chinese", "CSGB2312", "csISO58GB231280", "Gb2312", "gb_2312", "GB_2312-80", "gbK",
+        "Iso-Ir-58", "X-GBK", "gb18030"}},
+      {kUtf8,
+       {"Unicode-1-1-UTF-8", "unicode11utf8", "UNICODE20UTF8", "utf-8", "Utf8", "x-unicode20utf8"}},
+  };
+  for (const auto& [charset, labels] : families) {
+    for (const std::string& label : labels) {
+      EXPECT_EQ(DeclaredCharset("<meta charset=" + label + ">"), charset) << label;
+      EXPECT_EQ(DeclaredCharset("<?xml version=\"1.0\" encoding=\"" + label + "\"?>"), charset);
+      const std::u16string name(label.begin(), label.end());
+      const std::u16string renamed = charset == kGbk ? u"utf-8" : u"gb2312";
+      EXPECT_EQ(
+          RewriteCharsetDeclarations(
+              u"<?xml encoding='" + name + u"'?><meta charset=\"" + name + u"\">", charset == kGbk),
+          u"<?xml encoding='" + renamed + u"'?><meta charset=\"" + renamed + u"\">");
+    }
   }
 }
 

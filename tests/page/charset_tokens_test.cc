@@ -25,6 +25,13 @@ TEST(RewriteCharsetTokens, ByReadAndWriteEncodings) {
       {u"<script charset=\"GBK\"></script><meta charset=UTF-8>", true, false,
        u"<script charset=\"GBK\"></script><meta charset=gb2312>"},
       {u"charset=UTF-8", true, true, u"charset=UTF-8"},
+      // Whole labels of the page's own declarations first, then the names everywhere.
+      {u"<?xml version=\"1.0\" encoding=\"GB2312\"?><meta charset=x-gbk> x-gbk csgb2312", false,
+       true, u"<?xml version=\"1.0\" encoding=\"utf-8\"?><meta charset=utf-8> x-utf-8 csutf-8"},
+      {u"charset=gb_2312-80;charset='csiso58gb231280'", false, true,
+       u"charset=utf-8;charset='utf-8'"},
+      {u"\uFEFF<?xml encoding='UTF-8'?>charset=unicode-1-1-utf-8 unicode-1-1-utf-8", true, false,
+       u"\uFEFF<?xml encoding='gb2312'?>charset=gb2312 unicode-1-1-gb2312"},
   };
   for (const auto& c : cases) {
     EXPECT_EQ(RewriteCharsetTokens(c.page, c.read_utf8, c.write_utf8), c.expected);

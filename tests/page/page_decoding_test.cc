@@ -11,9 +11,11 @@ constexpr char kGbkChinese[] = "\xD6\xD0\xCE\xC4";           // 中文, not UTF-
 constexpr char kUtf8Chinese[] = "\xE4\xB8\xAD\xE6\x96\x87";  // 中文, also valid GBK
 constexpr char kUtf8NotGbk[] = "\xE4\xB8\xAD<";              // 中<
 constexpr char kNeither[] = "\xD6\xD0\x81<";
+constexpr char kBom[] = "\xEF\xBB\xBF";
 
 TEST(DecodePage, ByDeclarationValidityAndSwitches) {
-  const std::u16string garbled = u"页面声明的是UTF-8编码，按GBK读入会变成乱码，未改动";
+  const std::u16string garbled =
+      u"页面第1行声明的是UTF-8编码（charset=utf-8），按GBK读入会变成乱码，未改动";
   const struct {
     std::string bytes;
     bool read_utf8, write_utf8, detect;
@@ -31,12 +33,28 @@ TEST(DecodePage, ByDeclarationValidityAndSwitches) {
       {kGbkChinese, true, true, false, u"不是有效的UTF-8编码（第1行，字节偏移0），未改动", true},
       {std::string("charset=utf-8\n") + kUtf8Chinese, false, true, false, garbled, false},
       {std::string("charset=gb2312\n") + kUtf8Chinese, true, false, false,
-       u"页面声明的是GBK编码，按UTF-8读入会变成乱码，未改动", true},
+       u"页面第1行声明的是GBK编码（charset=gb2312），按UTF-8读入会变成乱码，未改动", true},
       {std::string("charset=utf-8\n") + kUtf8Chinese, false, false, false, u"", false},
       {std::string("charset=utf-8\n") + kGbkChinese, false, true, false, u"", false},
       {"charset=gb2312", true, false, false, u"", true},
       {"a\r\nb\xC3(", true, false, false, u"不是有效的UTF-8编码（第2行，字节偏移4），未改动", true},
       {"ab\n\x81<", false, true, false, u"不是有效的GBK编码（第2行，字节偏移3），未改动", false},
+      // A byte-order mark outranks a meta tag; the reason names the declaration that decided.
+      {std::string(kBom) + "{<meta charset=gb2312>" + kUtf8Chinese, false, true, false,
+       u"页面以UTF-8字节顺序标记开头，按GBK读入会变成乱码，未改动", false},
+      {std::string(kBom) + "{<meta charset=gb2312>" + kUtf8Chinese, true, false, false, u"", true},
+      {std::string("<html>\n<head>\n<meta charset=\"GB_2312-80\">") + kUtf8Chinese, true, false,
+       false, u"页面第3行声明的是GBK编码（charset=\"GB_2312-80\"），按UTF-8读入会变成乱码，未改动",
+       true},
+      {std::string("<?xml version=\"1.0\" encoding=\"utf-8\"?>") + kUtf8Chinese, false, true, false,
+       u"页面第1行声明的是UTF-8编码（encoding=\"utf-8\"），按GBK读入会变成乱码，未改动", false},
+      // So does detection's, when a page it read by a declaration is valid in neither encoding.
+      {std::string("<p>\n<meta charset=gbk>") + kNeither, false, false, true,
+       u"按第2行的声明（charset=gbk）读作GBK，但不是有效的GBK编码（第2行，字节偏移24），未改动",
+       false},
+      {std::string(kBom) + "<\x81<", true, true, true,
+       u"按页面开头的UTF-8字节顺序标记读作UTF-8，但不是有效的UTF-8编码（第1行，字节偏移4），未改动",
+       true},
   };
   for (const auto& c : cases) {
     const auto decoded = DecodePage(c.bytes, {c.read_utf8, c.write_utf8, c.detect});

@@ -184,13 +184,18 @@ TEST_F(PageProcessorTest, DetectionReadsPagesInTheEncodingTheirBytesAreValidIn) 
   WriteBytes(Page("declared.htm"), declared);
   WriteBytes(Page("neither.htm"), neither);
   WriteBytes(Page("undeclared.htm"), "\xD6\xD0\xCE\xC4");  // 中文 in code page 936
-  RunList(u"declared.htm\r\nneither.htm\r\nundeclared.htm\r\n###");
+  // A byte-order mark outranks the meta tag, though the bytes are valid in code page 936 too.
+  const std::string bom = "\xEF\xBB\xBF{$head}<meta charset=gb2312>";
+  WriteBytes(Page("bom.htm"), bom + "\xE4\xB8\xAD\xE6\x96\x87");
+  RunList(u"declared.htm\r\nneither.htm\r\nbom.htm\r\nundeclared.htm\r\n###");
   EXPECT_EQ(ReadBytes(Page("declared.htm")), "<meta charset=\"gb2312\">\xD0\xC2");
+  EXPECT_EQ(Hex(ReadBytes(Page("bom.htm"))), Hex(bom + "\xE6\x96\xB0\xE6\x96\x87"));
   EXPECT_EQ(ReadBytes(Page("neither.htm")), neither);
   EXPECT_EQ(ReadBytes(Page("undeclared.htm")), "\xD0\xC2\xCE\xC4");
   EXPECT_EQ(SkippedEntries(), std::vector<std::u16string>{u"neither.htm"});
   EXPECT_NE(std::find(statuses_.begin(), statuses_.end(),
-                      u"跳过 neither.htm：不是有效的GBK编码（第1行，字节偏移20），未改动"),
+                      u"跳过 neither.htm：按第1行的声明（charset=gbk）读作GBK，"
+                      u"但不是有效的GBK编码（第1行，字节偏移20），未改动"),
             statuses_.end());
   // The switches show the encoding the last page was read in, not its guess.
   EXPECT_FALSE(panel_.Ticked(field::readUtf8));
