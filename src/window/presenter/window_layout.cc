@@ -103,4 +103,25 @@ constexpr std::array<Placement, kControlCount> kPlacements = BuildPlacements();
 
 Placement DesignPlacement(Control control) { return kPlacements[Index(control)]; }
 
+std::optional<Rgb> DesignTextColour(Control control) {
+  switch (control) {
+    case C::Text4:
+    case C::Text5:
+    case C::Text6:
+      return Rgb{255, 0, 255};
+    case C::Text11:
+    case C::Text15:
+    case C::Text16:
+      return Rgb{0, 0, 255};
+    case C::Text20:
+    case C::Text21:
+    case C::Text22:
+      return Rgb{192, 64, 0};
+    case C::Label1:
+      return Rgb{255, 0, 0};
+    default:
+      return std::nullopt;
+  }
+}
+
 }  // namespace quelbo

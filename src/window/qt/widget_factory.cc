@@ -13,6 +13,7 @@
 
 #include "panel/settings_fields.h"
 #include "window/presenter/progress_ticks.h"
+#include "window/presenter/window_layout.h"
 #include "window/qt/command_button.h"
 #include "window/qt/multi_line_field.h"
 
@@ -81,24 +82,9 @@ QWidget* MakeWidgetOfKind(Control control, QWidget* parent) {
 }  // namespace
 
 std::optional<QColor> TextColour(Control control) {
-  switch (control) {
-    case field::block0Start:
-    case field::block0End:
-    case field::block0Replace:
-      return QColor(255, 0, 255);
-    case field::block1Start:
-    case field::block1End:
-    case field::block1Replace:
-      return QColor(0, 0, 255);
-    case field::block2Start:
-    case field::block2End:
-    case field::block2Replace:
-      return QColor(192, 64, 0);
-    case kStatusLine:
-      return QColor(255, 0, 0);
-    default:
-      return std::nullopt;
-  }
+  const auto colour = DesignTextColour(control);
+  if (!colour) return std::nullopt;
+  return QColor(colour->red, colour->green, colour->blue);
 }
 
 QWidget* MakeControlWidget(Control control, QWidget* parent) {

@@ -3,10 +3,12 @@
 #include <QDir>
 #include <QFile>
 #include <QFileDialog>
+#include <QGuiApplication>
 #include <QMessageBox>
 #include <QString>
 #include <cstdio>
 
+#include "platform/console.h"
 #include "platform/locations.h"
 #include "window/presenter/start_up.h"
 
@@ -52,7 +54,10 @@ std::expected<std::string, int> WindowSiteFolder(FileSystem& fs, int argc, const
     case StartUp::Kind::kAnswer:
     case StartUp::Kind::kRefuse:
       std::fputs(plan.text.c_str(), plan.kind == StartUp::Kind::kAnswer ? stdout : stderr);
-      if (!plan.message.empty()) {
+      // Said in a box too when nobody reads the error stream: a start from a menu or a file
+      // manager (a terminal shows stderr; an offscreen run has nobody to close a box).
+      if (!plan.message.empty() && !MakeConsole()->ShowsProgress() &&
+          QGuiApplication::platformName() != QStringLiteral("offscreen")) {
         QMessageBox::critical(nullptr, QStringLiteral("Quelbo - HTML批量处理5.1"),
                               QString::fromStdU16String(plan.message));
       }

@@ -30,17 +30,9 @@ const wchar_t* Wide(std::u16string_view text, std::u16string& buffer) {
 
 // Whether `text` fits the width of the static control `window` in its font.
 bool FitsIn(HWND window, std::u16string_view text) {
-  HDC dc = ::GetDC(window);
-  HGDIOBJ old =
-      ::SelectObject(dc, reinterpret_cast<HGDIOBJ>(::SendMessageW(window, WM_GETFONT, 0, 0)));
-  SIZE size{};
-  ::GetTextExtentPoint32W(dc, reinterpret_cast<const wchar_t*>(text.data()),
-                          static_cast<int>(text.size()), &size);
-  ::SelectObject(dc, old);
-  ::ReleaseDC(window, dc);
   RECT client;
   ::GetClientRect(window, &client);
-  return size.cx <= client.right;
+  return TextWidthIn(window, text) <= client.right;
 }
 
 void SetTextIfChanged(HWND window, std::u16string_view text) {

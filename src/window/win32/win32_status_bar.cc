@@ -4,6 +4,8 @@
 
 #include <algorithm>
 
+#include "window/win32/win32_font.h"
+
 
 namespace quelbo {
 namespace {
@@ -15,16 +17,7 @@ constexpr int kPartCount = 4;
 
 // The width `text` needs in the bar's font, with the part's margins.
 int TextWidth(HWND bar, const std::u16string& text) {
-  if (text.empty()) return 0;
-  HDC dc = ::GetDC(bar);
-  HGDIOBJ old =
-      ::SelectObject(dc, reinterpret_cast<HGDIOBJ>(::SendMessageW(bar, WM_GETFONT, 0, 0)));
-  SIZE size{};
-  ::GetTextExtentPoint32W(dc, reinterpret_cast<const wchar_t*>(text.c_str()),
-                          static_cast<int>(text.size()), &size);
-  ::SelectObject(dc, old);
-  ::ReleaseDC(bar, dc);
-  return size.cx + 12;
+  return text.empty() ? 0 : TextWidthIn(bar, text) + 12;
 }
 
 }  // namespace

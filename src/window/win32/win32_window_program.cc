@@ -48,8 +48,9 @@ std::string Usage() {
 }
 
 // A window program has no console of its own: what it prints (--help, a wrong command line)
-// goes to the console it was started from, unless it is sent elsewhere.
-void UseParentConsole() {
+// goes to the console it was started from, unless it is sent elsewhere. Returns whether the
+// error stream reaches anything (false when started from Explorer or a shortcut).
+bool UseParentConsole() {
   const auto sent_elsewhere = [](DWORD which) {
     HANDLE handle = ::GetStdHandle(which);
     return handle != nullptr && handle != INVALID_HANDLE_VALUE &&
@@ -57,9 +58,11 @@ void UseParentConsole() {
   };
   const bool out_elsewhere = sent_elsewhere(STD_OUTPUT_HANDLE);
   const bool err_elsewhere = sent_elsewhere(STD_ERROR_HANDLE);
-  if ((out_elsewhere && err_elsewhere) || !::AttachConsole(ATTACH_PARENT_PROCESS)) return;
+  if (out_elsewhere && err_elsewhere) return true;
+  if (!::AttachConsole(ATTACH_PARENT_PROCESS)) return err_elsewhere;
   if (!out_elsewhere) (void)std::freopen("CONOUT$", "w", stdout);
   if (!err_elsewhere) (void)std::freopen("CONOUT$", "w", stderr);
+  return true;
 }
 
 // The folder the user picks in the system's folder chooser; empty when none is picked.
@@ -87,7 +90,7 @@ std::string ChooseSiteFolder() {
 }  // namespace
 
 int RunWin32WindowProgram(int argc, char** argv) {
-  UseParentConsole();
+  const bool error_stream_read = UseParentConsole();
   const std::vector<std::string> arguments = ProgramArguments(argc, argv);
   std::vector<const char*> utf8_argv;
   for (const std::string& argument : arguments) utf8_argv.push_back(argument.c_str());
@@ -99,7 +102,7 @@ int RunWin32WindowProgram(int argc, char** argv) {
     case StartUp::Kind::kAnswer:
     case StartUp::Kind::kRefuse:
       std::fputs(plan.text.c_str(), plan.kind == StartUp::Kind::kAnswer ? stdout : stderr);
-      if (!plan.message.empty()) {
+      if (!plan.message.empty() && !error_stream_read) {
         // Started from Explorer or a shortcut, the program has no console to read.
         ::MessageBoxW(nullptr, reinterpret_cast<const wchar_t*>(plan.message.c_str()),
                       L"Quelbo - HTML批量处理5.1", MB_OK | MB_ICONERROR);
