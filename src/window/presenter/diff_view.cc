@@ -6,6 +6,11 @@ namespace quelbo {
 namespace {
 
 constexpr std::string_view kNoNewline = "\\ No newline at end of file";
+// The signs of the line breaks, in letters every font has.
+constexpr std::u16string_view kCrLf = u"[CR LF]";
+constexpr std::u16string_view kLf = u"[LF]";
+constexpr std::u16string_view kCr = u"[CR]";
+constexpr std::u16string_view kNone = u"[无换行]";
 
 // "@@ -a,b +c,d @@" as "原第 a 行起 b 行 → 新第 c 行起 d 行".
 std::u16string HunkText(std::string_view line) {
@@ -35,12 +40,12 @@ std::u16string LineText(std::string_view body, bool show_break) {
   std::u16string shown;
   for (char16_t unit : text) {
     if (unit == u'\r') {
-      shown += u'\u240D';
+      shown += kCr;
     } else {
       shown += unit;
     }
   }
-  if (show_break) shown += cr_lf ? u"\u240D\u240A" : lf ? u"\u240A" : u"\u2298";
+  if (show_break) shown += cr_lf ? kCrLf : lf ? kLf : kNone;
   return shown;
 }
 
@@ -56,11 +61,14 @@ std::vector<DiffViewLine> DiffView(std::string_view diff) {
     if (line.starts_with("--- ") || line.starts_with("+++ ")) continue;
     if (line.starts_with(kNoNewline)) {
       // The line before had no break of its own: its sign says so.
-      if (!lines.empty() && lines.back().kind != DiffViewLine::Kind::kKept &&
-          lines.back().text.ends_with(u'\u240A')) {
+      if (!lines.empty() && lines.back().kind != DiffViewLine::Kind::kKept) {
+        // The LF the diff added; a CR before it is the line's own ending.
         std::u16string& text = lines.back().text;
-        text.pop_back();  // the LF the diff added; a CR before it is the line's own ending
-        if (!text.ends_with(u'\u240D')) text += u'\u2298';
+        if (text.ends_with(kCrLf)) {
+          text.replace(text.size() - kCrLf.size(), kCrLf.size(), kCr);
+        } else if (text.ends_with(kLf)) {
+          text.replace(text.size() - kLf.size(), kLf.size(), kNone);
+        }
       }
       continue;
     }

@@ -17,9 +17,9 @@ struct DiffViewLine {
 
 // The window's view of a unified diff (as PageDiff writes it, UTF-8): the file header dropped
 // (the list names the page), each hunk headed in Chinese, and each removed or added line ending
-// in a sign for its line break ("␍␊" CR LF, "␊" LF, "␍" for a CR inside the line, "⊘" none),
-// so that a line whose only change is its line break shows two different lines. A bare CR
-// inside a kept line shows as "␍" too.
+// in a sign for its line break ("[CR LF]", "[LF]", "[CR]", "[无换行]" for none), so that a line
+// whose only change is its line break shows two different lines. A bare CR inside a line shows
+// as "[CR]" too.
 std::vector<DiffViewLine> DiffView(std::string_view unified_diff);
 
 }  // namespace quelbo

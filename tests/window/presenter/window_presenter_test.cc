@@ -81,7 +81,7 @@ TEST_F(WindowPresenterTest, APreviewSaysItIsOneListsItsPagesAndWritesNothing) {
   EXPECT_EQ(panel().Text(kStatusLine), u"预览完毕：将改动 2 页");
   ASSERT_EQ(presenter_.preview_pages(), 2u);
   EXPECT_EQ(presenter_.PreviewLine(1), u"p0.htm  替换1×1");
-  EXPECT_EQ(presenter_.PreviewDiff(1).back().text, u"b⊘");
+  EXPECT_EQ(presenter_.PreviewDiff(1).back().text, u"b[无换行]");
   EXPECT_TRUE(presenter_.preview_shown());
   EXPECT_EQ(testing::ReadBytes(Site("p0.htm")), "a");
 }
