@@ -32,6 +32,7 @@ import yardsticks  # noqa: E402
 
 TOOLS = ["io_floor", "quelbo-batch", "sed -i", "perl -pi", "sd -s"]
 WINDOW = "quelbo window"  # window_run: the window pressing Start itself, timed on "large"
+UNDO = "quelbo-batch --undo"  # the undo of the run just made on the same copy, timed on "large"
 PATHO = ["patho-pathological", "patho-filter-defeated", "patho-never"]
 MIB = 1 << 20
 
@@ -99,6 +100,8 @@ class Bench:
             return [[os.path.join(site, "quelbo-batch")]]
         if tool == WINDOW:
             return [[os.path.join(site, "window_run")]]
+        if tool == UNDO:
+            return [[os.path.join(site, "quelbo-batch"), "--undo"]]
         xargs = ["xargs", "-0", "-a", self.page_list(name)]
         rules = self.rules(name)
         if tool == "sed -i":
@@ -116,9 +119,11 @@ class Bench:
         env["QT_QPA_PLATFORM"] = "offscreen"  # the window needs no display
         return env
 
-    def run_once(self, tool, name, prefix=()):
-        """Runs `tool` once on a fresh copy; returns (wall seconds, CPU seconds, outputs)."""
-        self.restore(name)
+    def run_once(self, tool, name, prefix=(), fresh=True):
+        """Runs `tool` once (on a fresh copy unless told otherwise); returns (wall seconds,
+        CPU seconds, outputs)."""
+        if fresh:
+            self.restore(name)
         before = resource.getrusage(resource.RUSAGE_CHILDREN)
         outputs = []
         start = time.perf_counter()
@@ -189,6 +194,23 @@ class Bench:
                 if tool == WINDOW:
                     pairs["window_cpu"].append(cpu)
 
+    def time_undo_pairs(self, name, rounds):
+        """Times quelbo-batch on a fresh copy of `name` and, right after on the same copy, the
+        undo of that run; the ratio is taken within each pair, as for the window."""
+        print(f"== quelbo-batch and its undo on {name}, {rounds} pairs", flush=True)
+        pairs = self.results["undo_pairs"] = {
+            "site": name, "quelbo-batch": [], UNDO: [], "undo_cpu": [], "run_cpu": []}
+        for run in range(rounds):
+            elapsed, cpu, _ = self.run_once("quelbo-batch", name)
+            pairs["quelbo-batch"].append(elapsed)
+            pairs["run_cpu"].append(cpu)
+            os.sync()  # the run's writeback is not charged to the undo (disk work dirs)
+            elapsed, cpu, outputs = self.run_once(UNDO, name, fresh=False)
+            if run == 0 and b" restored" not in outputs[0].stderr:
+                sys.exit(f"the undo on {name} restored nothing: {outputs[0].stderr!r}")
+            pairs[UNDO].append(elapsed)
+            pairs["undo_cpu"].append(cpu)
+
     def window_ratio(self):
         """The median over the pairs of the window's time over quelbo-batch's."""
         pairs = self.results["window_pairs"]
@@ -240,6 +262,12 @@ class Bench:
                 cpu = statistics.median(pairs["window_cpu"])
                 out(f"|  | |  | {WINDOW} (in pairs, below) | {median:.3f} | {median / floor:.2f} | "
                     f"{cpu:.2f} | {cpu / floor_cpu:.2f} |")
+            pairs = self.results.get("undo_pairs")
+            if pairs and pairs["site"] == name:
+                median = statistics.median(pairs[UNDO])
+                cpu = statistics.median(pairs["undo_cpu"])
+                out(f"|  | |  | {UNDO} of the run (in pairs, below) | {median:.3f} | "
+                    f"{median / floor:.2f} | {cpu:.2f} | {cpu / floor_cpu:.2f} |")
         checks = []
         if "large" in runs:
             ratio = self.median("large", "quelbo-batch") / self.median("large", "io_floor")
@@ -252,6 +280,17 @@ class Bench:
                                f"{ratio:.2f} × (window {statistics.median(pairs[WINDOW]):.3f} s, "
                                f"quelbo-batch {statistics.median(pairs['quelbo-batch']):.3f} s)",
                                ratio <= 1.25))
+            if "undo_pairs" in self.results:
+                pairs = self.results["undo_pairs"]
+                ratio = statistics.median(
+                    u / r for u, r in zip(pairs[UNDO], pairs["quelbo-batch"]))
+                cpu = statistics.median(
+                    u / r for u, r in zip(pairs["undo_cpu"], pairs["run_cpu"]))
+                checks.append((f"large: the undo ≤ 1.2 × the run it takes back (median of "
+                               f"{len(pairs[UNDO])} pairs run back to back)",
+                               f"{ratio:.2f} × (undo {statistics.median(pairs[UNDO]):.3f} s, "
+                               f"run {statistics.median(pairs['quelbo-batch']):.3f} s; CPU time "
+                               f"{cpu:.2f} ×)", ratio <= 1.2))
             for tool in TOOLS[2:]:
                 if tool in runs["large"]:
                     other = self.median("large", tool) / self.median("large", "quelbo-batch")
@@ -337,6 +376,7 @@ def main():
     bench.time_all(plan, args.runs)
     if os.path.exists(os.path.join(bench.bin, "window_run")):
         bench.time_window_pairs("large", max(11, 2 * args.runs + 1))
+    bench.time_undo_pairs("large", max(11, 2 * args.runs + 1))
     bench.peak_memory("large")
     bench.peak_memory("huge")
     shutil.rmtree(args.work, ignore_errors=True)

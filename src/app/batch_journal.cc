@@ -1,13 +1,23 @@
 #include "app/batch_journal.h"
 
-#include <cctype>
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <ctime>
 #include <string_view>
 
+#include "app/batch_output.h"
 #include "base/text_codec.h"
+#include "run/headless_loop.h"
 #include "settings/journal_switch.h"
 
 namespace quelbo {
 namespace {
+
+constexpr int kExitClean = 0;
+constexpr int kExitIncomplete = 1;
+constexpr int kExitNotStarted = 2;
+constexpr int kExitInterrupted = 130;
 
 void PrintCounts(std::FILE* out, const RewriteCounts& counts) {
   for (size_t i = 0; i < kRewriteRuleCount; ++i) {
@@ -17,19 +27,42 @@ void PrintCounts(std::FILE* out, const RewriteCounts& counts) {
   }
 }
 
-}  // namespace
+// "2026-12-07 20:42:32" in the machine's time zone.
+std::string LocalTime(std::chrono::system_clock::time_point when) {
+  const std::time_t seconds = std::chrono::system_clock::to_time_t(when);
+  const std::tm* local = std::localtime(&seconds);  // one thread: its static result is fine
+  char text[32];
+  const size_t size = local ? std::strftime(text, sizeof text, "%Y-%m-%d %H:%M:%S", local) : 0;
+  return std::string(text, size);
+}
 
-namespace {
+// "512 bytes", "3.4 kB", "120.5 MB", "2.10 GB".
+std::string ReadableSize(std::uint64_t bytes) {
+  char text[32];
+  const double value = static_cast<double>(bytes);
+  if (bytes < 1000) return CountOf(static_cast<size_t>(bytes), "byte");
+  if (bytes < 1000'000) {
+    std::snprintf(text, sizeof text, "%.1f kB", value / 1e3);
+  } else if (bytes < 1000'000'000) {
+    std::snprintf(text, sizeof text, "%.1f MB", value / 1e6);
+  } else {
+    std::snprintf(text, sizeof text, "%.2f GB", value / 1e9);
+  }
+  return text;
+}
 
-// A run's id ("20261207-194232-00") as opposed to a site folder after --undo.
-bool LooksLikeRunId(std::string_view arg) {
-  return !arg.empty() && std::isdigit(static_cast<unsigned char>(arg.front())) &&
-         arg.find_first_not_of("0123456789-") == std::string_view::npos;
+// A site folder on one line of the listing.
+std::string OneLine(std::string text) {
+  for (size_t at = 0; (at = text.find_first_of("\r\n", at)) != std::string::npos; at += 2) {
+    text.replace(at, 1, text[at] == '\n' ? "\\n" : "\\r");
+  }
+  return text;
 }
 
 }  // namespace
 
-bool ParseBatchModeOption(int argc, const char* const* argv, int& i, BatchMode& mode) {
+bool ParseBatchModeOption(int argc, const char* const* argv, int& i, BatchMode& mode,
+                          const std::function<bool(const std::string&)>& is_folder) {
   const std::string_view arg = argv[i];
   if (arg == "--dry-run") {
     mode.dry_run = true;
@@ -39,17 +72,46 @@ bool ParseBatchModeOption(int argc, const char* const* argv, int& i, BatchMode& 
     mode.list_runs = true;
   } else if (arg == "--undo") {
     mode.undo = true;
-    if (i + 1 < argc && LooksLikeRunId(argv[i + 1])) mode.undo_id = argv[++i];
+    const std::string next = i + 1 < argc ? argv[i + 1] : "";
+    if (IsRunId(next)) {
+      mode.undo_id = argv[++i];
+    } else if (!next.empty() && next.front() != '-' && !is_folder(next) && mode.fault.empty()) {
+      mode.fault = next + " is neither a run id (such as 20261207-194232-00) nor a site folder";
+      ++i;
+    }
   } else if (arg == "--journal=on" || arg == "--journal=off") {
+    if (mode.journal_on && *mode.journal_on != (arg == "--journal=on") && mode.fault.empty()) {
+      mode.fault = "--journal=on and --journal=off contradict each other";
+    }
     mode.journal_on = arg == "--journal=on";
   } else {
     return false;
   }
+  mode.given.emplace_back(arg);
   return true;
 }
 
-void ShowPreviewPages(std::FILE* out, PreviewReport& preview, bool diff) {
-  preview.AddListener([out, diff](const PreviewReport::Change& change) {
+std::optional<std::string> ContradictionIn(const BatchMode& mode, bool trace) {
+  if (!mode.fault.empty()) return mode.fault;
+  // Each of these is a whole task of its own; two at once cannot both be done.
+  std::vector<std::string> tasks;
+  for (const std::string& option : mode.given) {
+    if (option != "--diff" && std::find(tasks.begin(), tasks.end(), option) == tasks.end()) {
+      tasks.push_back(option);
+    }
+  }
+  if (tasks.size() > 1) return tasks[0] + " and " + tasks[1] + " cannot be given together";
+  if (mode.diff && !mode.dry_run) return "--diff shows what --dry-run finds: give both or neither";
+  if (trace && (mode.list_runs || mode.journal_on)) {
+    return tasks[0] + " and --trace cannot be given together";
+  }
+  return std::nullopt;
+}
+
+void ShowPreviewPages(std::FILE* out, PreviewReport& preview, bool diff,
+                      std::function<void(int)> failed) {
+  preview.AddListener([out, diff, failed](const PreviewReport::Change& change) {
+    errno = 0;
     std::fputs("page\t", out);
     PrintCounts(out, change.page.counts);
     std::fprintf(out, "\t%s\n", ToUtf8(change.page.entry).c_str());
@@ -58,57 +120,106 @@ void ShowPreviewPages(std::FILE* out, PreviewReport& preview, bool diff) {
           PageDiff(change.page.entry, change.old_bytes, change.new_bytes, change.encodings);
       std::fwrite(text.data(), 1, text.size(), out);
     }
+    if (std::ferror(out) != 0) failed(errno);
   });
 }
 
 void PrintPreviewTotal(std::FILE* out, const PreviewReport& preview) {
   std::fputs("total\t", out);
   PrintCounts(out, preview.totals());
-  std::fprintf(out, "\t%zu pages would change\n", preview.pages().size());
+  std::fprintf(out, "\t%s would change\n", CountOf(preview.pages().size(), "page").c_str());
 }
 
-int ListRuns(std::FILE* out, Session& session) {
+int ListRuns(std::FILE* out, FileSystem& fs, const ConfigStore& store,
+             const std::optional<std::string>& site) {
   std::uint64_t total = 0;
-  const std::vector<JournaledRun> runs = session.journal().ListRuns();
-  for (const JournaledRun& run : runs) {
+  size_t listed = 0;
+  const RunJournal journal(fs, RunsDirectory(store));
+  errno = 0;
+  for (const JournaledRun& run : journal.ListRuns()) {
+    if (site && run.site != *site) continue;
     const std::string kind = run.undoes.empty() ? run.kind : run.kind + " of " + run.undoes;
-    std::fprintf(out, "%s\t%s\t%s\t%zu pages\t%llu bytes\t%s\n", run.id.c_str(),
-                 run.started.c_str(), kind.c_str(), run.pages,
-                 static_cast<unsigned long long>(run.bytes), run.site.c_str());
+    std::fprintf(out, "%s\t%s\t%s\t%s\t%s\t%s\n", run.id.c_str(), LocalTime(run.started).c_str(),
+                 kind.c_str(), CountOf(run.replaced, "page").c_str(),
+                 ReadableSize(run.bytes).c_str(), OneLine(run.site).c_str());
     total += run.bytes;
+    ++listed;
   }
-  std::fprintf(out, "total\t%zu runs\t%llu bytes\t%s%s\n", runs.size(),
-               static_cast<unsigned long long>(total), RunsDirectory(session.store()).c_str(),
-               JournalOn(session.store()) ? "" : "\t(journal off)");
-  return 0;
+  std::fprintf(out, "total\t%s\t%s\t%s%s\n", CountOf(listed, "run").c_str(),
+               ReadableSize(total).c_str(), RunsDirectory(store).c_str(),
+               JournalOn(store) ? "" : "\t(journal off)");
+  if (std::fflush(out) != 0 || std::ferror(out) != 0) {
+    std::fprintf(stderr, "quelbo-batch: cannot write to stdout: %s\n", std::strerror(errno));
+    return kExitInterrupted;
+  }
+  return kExitClean;
 }
 
-int UndoRunFromCommandLine(Session& session, const std::string& id) {
-  const auto outcome = session.Undo(id);
-  if (!outcome) {
-    std::fprintf(stderr, "quelbo-batch: cannot undo: %s\n", outcome.error().Message().c_str());
-    return 2;
+int UndoRunFromCommandLine(Session& session, const std::string& id, Console& console,
+                           Clock& clock) {
+  if (auto started = session.StartUndo(id); !started) {
+    std::fprintf(stderr, "quelbo-batch: cannot undo: %s\n", started.error().Message().c_str());
+    return kExitNotStarted;
   }
-  for (const std::u16string& entry : outcome->changed_since) {
+  console.CatchStopRequests();
+  HeadlessLoop loop(session.scheduler(), clock);
+  const RunUndo& undo = session.undo();
+  size_t drawn = 0;
+  const auto ended = loop.Run([&] {
+    if (console.ShowsProgress() && undo.done() >= drawn + 64) {
+      drawn = undo.done();
+      console.DrawProgress("undo " + std::to_string(drawn) + "/" + std::to_string(undo.total()));
+    }
+    return console.StopRequested();
+  });
+  if (ended != HeadlessLoop::Outcome::kIdle) session.StopUndo();
+  if (console.ShowsProgress()) console.ClearProgress();
+
+  const UndoOutcome& outcome = undo.outcome();
+  for (const std::u16string& entry : outcome.changed_since) {
     std::fprintf(stderr, "changed since the run, left alone: %s\n", ToUtf8(entry).c_str());
   }
-  for (const SkippedPage& page : outcome->failed) {
-    std::fprintf(stderr, "not restored: %s: %s\n", ToUtf8(page.entry).c_str(),
-                 ToUtf8(page.reason).c_str());
+  for (const SkippedPage& page : outcome.failed) {
+    PrintSkipped(stderr, page, "not restored");
   }
-  std::fprintf(stderr, "run %s undone: %zu pages restored%s%s\n", outcome->undone.c_str(),
-               outcome->restored, outcome->journal.empty() ? "" : ", as run ",
-               outcome->journal.c_str());
-  return outcome->changed_since.empty() && outcome->failed.empty() ? 0 : 1;
+  if (outcome.damaged_lines > 0) {
+    std::fprintf(stderr, "the journal of run %s has %s that cannot be read: not restored\n",
+                 outcome.undone.c_str(), CountOf(outcome.damaged_lines, "damaged line").c_str());
+  }
+  if (outcome.missing_lines > 0) {
+    std::fprintf(stderr, "the journal of run %s lacks %s that its run.txt counts: not restored\n",
+                 outcome.undone.c_str(), CountOf(outcome.missing_lines, "line").c_str());
+  }
+  if (!outcome.unjournaled.empty()) {
+    std::fprintf(stderr, "this undo could not be journaled (%s): it cannot itself be undone\n",
+                 outcome.unjournaled.c_str());
+  }
+  if (outcome.stopped) {
+    std::fprintf(stderr, "undo of run %s stopped: %s restored, %zu of %zu looked at\n",
+                 outcome.undone.c_str(), CountOf(outcome.restored, "page").c_str(), undo.done(),
+                 undo.total());
+  } else if (outcome.restored > 0) {
+    std::fprintf(stderr, "run %s undone: %s restored%s%s\n", outcome.undone.c_str(),
+                 CountOf(outcome.restored, "page").c_str(),
+                 outcome.journal.empty() ? "" : ", as run ", outcome.journal.c_str());
+  } else {
+    std::fprintf(stderr, "run %s: no page restored%s\n", outcome.undone.c_str(),
+                 outcome.Complete() && outcome.unchanged > 0
+                     ? " (every page already holds its bytes from before the run)"
+                     : "");
+  }
+  if (outcome.stopped) return kExitInterrupted;
+  return outcome.Complete() ? kExitClean : kExitIncomplete;
 }
 
-int SwitchJournal(Session& session, bool on) {
-  if (auto saved = SetJournalOn(session.store(), on); !saved) {
+int SwitchJournal(const ConfigStore& store, bool on) {
+  store.MakeDirectory();
+  if (auto saved = SetJournalOn(store, on); !saved) {
     std::fprintf(stderr, "quelbo-batch: %s\n", saved.error().Message().c_str());
-    return 2;
+    return kExitNotStarted;
   }
   std::fprintf(stderr, "run journal %s\n", on ? "on" : "off");
-  return 0;
+  return kExitClean;
 }
 
 }  // namespace quelbo

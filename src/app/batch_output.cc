@@ -9,8 +9,12 @@ bool PrintTraceLine(std::FILE* out, std::u16string_view status) {
   return std::fwrite(line.data(), 1, line.size(), out) == line.size() && std::ferror(out) == 0;
 }
 
-void PrintSkipped(std::FILE* err, const SkippedPage& page) {
-  std::fprintf(err, "skipped: %s: %s\n", ToUtf8(page.entry).c_str(), ToUtf8(page.reason).c_str());
+std::string CountOf(size_t count, std::string_view noun) {
+  return std::to_string(count) + " " + std::string(noun) + (count == 1 ? "" : "s");
+}
+
+void PrintSkipped(std::FILE* err, const SkippedPage& page, const char* label) {
+  std::fprintf(err, "%s: %s: %s\n", label, ToUtf8(page.entry).c_str(), ToUtf8(page.reason).c_str());
 }
 
 std::string ProgressLine(size_t done, double found, std::u16string_view entry) {
@@ -21,12 +25,13 @@ std::string ProgressLine(size_t done, double found, std::u16string_view entry) {
   return count + shown;
 }
 
-void PrintSummary(std::FILE* err, const RunReport& report, bool trace) {
-  std::fprintf(err, "quelbo-batch: %zu pages processed, %zu changed, %zu skipped\n",
-               report.processed(), report.changed(), report.skipped().size());
+void PrintSummary(std::FILE* err, const RunReport& report, bool trace, bool preview) {
+  std::fprintf(err, "quelbo-batch: %s processed, %zu %s, %zu skipped\n",
+               CountOf(report.processed(), "page").c_str(), report.changed(),
+               preview ? "would change" : "changed", report.skipped().size());
   if (trace) {
-    std::fprintf(err, "quelbo-batch: %zu pages rewritten on their own bytes\n",
-                 report.rewritten_on_bytes());
+    std::fprintf(err, "quelbo-batch: %s rewritten on their own bytes\n",
+                 CountOf(report.rewritten_on_bytes(), "page").c_str());
   }
 }
 

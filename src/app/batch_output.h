@@ -14,13 +14,18 @@ namespace quelbo {
 // a full device), this time or before.
 [[nodiscard]] bool PrintTraceLine(std::FILE* out, std::u16string_view status);
 
-// A skipped page and its reason.
-void PrintSkipped(std::FILE* err, const SkippedPage& page);
+// "1 page", "2 pages": a count and its noun, which takes an "s" unless the count is 1.
+std::string CountOf(size_t count, std::string_view noun);
+
+// A page left untouched, under `label`, and its reason.
+void PrintSkipped(std::FILE* err, const SkippedPage& page, const char* label = "skipped");
 
 // The progress line for a terminal: pages done of the found count, current entry.
 std::string ProgressLine(size_t done, double found, std::u16string_view entry);
 
-// The closing summary; with `trace`, also how many pages were rewritten on their own bytes.
-void PrintSummary(std::FILE* err, const RunReport& report, bool trace = false);
+// The closing summary, of a run or (`preview`) of a dry run; with `trace`, also how many pages
+// were rewritten on their own bytes.
+void PrintSummary(std::FILE* err, const RunReport& report, bool trace = false,
+                  bool preview = false);
 
 }  // namespace quelbo

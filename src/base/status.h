@@ -17,6 +17,7 @@ enum class ErrorKind {
   kChanged,         // a file changed or removed by someone else while being replaced
   kTooLarge,        // a file too large to be held in memory safely
   kBusy,            // another run holds the site
+  kExists,          // a name to be made new is taken
   kIo,              // anything else the system reported
 };
 

@@ -23,6 +23,7 @@ struct FileInfo {
   std::int64_t modified_ns = 0;
   std::uint32_t owner = 0;
   std::uint32_t group = 0;
+  std::uint64_t links = 1;  // names the file has (hard links), 1 where unknown
 
   bool SameFileAs(const FileInfo& other) const {
     return device == other.device && inode == other.inode && size == other.size &&
@@ -117,18 +118,36 @@ class FileSystem {
   // Creates a directory and every missing parent; an existing directory is fine.
   [[nodiscard]] virtual Status MakeDirectories(const std::string& path) = 0;
 
+  // Creates the directory `path`, whose parent must exist; kExists when something already has
+  // the name, so that two processes never both take it for theirs.
+  [[nodiscard]] virtual Status MakeNewDirectory(const std::string& path) = 0;
+
+  // The content of the regular file `relative` ("a/b", no "..") beneath `directory`, reached
+  // without following any link, on the way or at the end: kOutsideRoot when a link is met.
+  // For files the program keeps for itself, which nobody may redirect elsewhere.
+  [[nodiscard]] virtual Result<std::string> ReadFileBeneath(const std::string& directory,
+                                                            const std::string& relative) = 0;
+
+  // Makes durable everything written so far on the file system that holds `path`: the bytes of
+  // files written without a flush of their own (see KeepCopy, AppendToFile) and new names.
+  [[nodiscard]] virtual Status SyncFileSystemOf(const std::string& path) = 0;
+
   [[nodiscard]] virtual Status RemoveFile(const std::string& path) = 0;
 
   // Makes a new file `to` hold what `from` holds now, cheaply where it can: a second name for
-  // the same file (a hard link) when both lie on one file system, else a copy. A link is
-  // enough for a file that is later replaced by a rename, never for one written in place.
+  // the same file (a hard link) when both lie on one file system and `from` has no other name
+  // (a page with two names may be written in place through the other one), else a copy. A
+  // link is enough for a file that is later replaced by a rename, never for one written in
+  // place. A copy may wait in memory until SyncFileSystemOf(to).
   [[nodiscard]] virtual Status KeepCopy(const std::string& from, const std::string& to) {
     auto bytes = ReadFile(from);
     if (!bytes) return std::unexpected(bytes.error());
     return ReplaceFile(to, *bytes);
   }
 
-  // Adds `bytes` at the end of a file, which is created when missing.
+  // Adds `bytes` at the end of a file, which is created when missing. On failure the file is
+  // cut back to the size it had, so that no partial addition stays. The bytes may wait in
+  // memory until SyncFileSystemOf(path).
   [[nodiscard]] virtual Status AppendToFile(const std::string& path, std::string_view bytes) {
     auto content = ReadFile(path);
     if (!content && content.error().kind() != ErrorKind::kNotFound) {

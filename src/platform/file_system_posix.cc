@@ -13,9 +13,9 @@
 #include <vector>
 
 #include "platform/beneath_root_posix.h"
+#include "platform/errors_posix.h"
 #include "platform/extended_attributes_posix.h"
 #include "platform/file_system.h"
-#include "platform/errors_posix.h"
 
 namespace quelbo {
 namespace {
@@ -73,6 +73,7 @@ FileInfo InfoOf(const struct stat& st) {
                      static_cast<std::int64_t>(st.st_mtim.tv_nsec);
   info.owner = static_cast<std::uint32_t>(st.st_uid);
   info.group = static_cast<std::uint32_t>(st.st_gid);
+  info.links = static_cast<std::uint64_t>(st.st_nlink);
   return info;
 }
 
@@ -141,13 +142,11 @@ Result<std::string> ReadOpenFile(int fd, const struct stat& st, const std::strin
   return bytes;
 }
 
-
 // The file system through Linux calls (O_PATH anchors, openat2 beneath the site, *at calls).
 class LinuxFileSystem final : public FileSystem {
  public:
   Result<std::string> ReadFile(const std::string& path) override;
-  std::optional<FileRead> ReadUnlinkedFile(const std::string& path,
-                                           std::uint64_t largest) override;
+  std::optional<FileRead> ReadUnlinkedFile(const std::string& path, std::uint64_t largest) override;
   Status CreateFileIfMissing(const std::string& path) override;
   Status ReplaceFile(const std::string& path, std::string_view bytes) override;
   Status ReplaceKnownFile(const std::string& path, std::string_view bytes,
@@ -157,6 +156,10 @@ class LinuxFileSystem final : public FileSystem {
   Result<std::string> RealPath(const std::string& path) override;
   Result<std::vector<DirectoryEntry>> ListDirectory(const std::string& path) override;
   Status MakeDirectories(const std::string& path) override;
+  Status MakeNewDirectory(const std::string& path) override;
+  Result<std::string> ReadFileBeneath(const std::string& directory,
+                                      const std::string& relative) override;
+  Status SyncFileSystemOf(const std::string& path) override;
   Status RemoveFile(const std::string& path) override;
   Result<bool> ContentEquals(const std::string& path, std::string_view bytes) override;
   void AnchorAt(const std::string& directory) override;
@@ -206,7 +209,7 @@ class LinuxFileSystem final : public FileSystem {
   const mode_t umask_ = ProcessUmask();
 
   std::uint64_t temp_counter_ = 0;
-  std::string anchor_;    // without a trailing slash; empty when there is none
+  std::string anchor_;  // without a trailing slash; empty when there is none
   int anchor_fd_ = -1;
   // The folder KeepCopy last made a name in, open.
   std::string keep_folder_path_;
@@ -291,8 +294,7 @@ Result<std::string> LinuxFileSystem::ReadFile(const std::string& path) {
   struct stat st;
   if (::fstat(fd.get(), &st) != 0) return std::unexpected(ErrnoError("stat", path, errno));
   if (!S_ISREG(st.st_mode)) {
-    return std::unexpected(
-        Error(ErrorKind::kNotRegularFile, "open", path, "not a regular file"));
+    return std::unexpected(Error(ErrorKind::kNotRegularFile, "open", path, "not a regular file"));
   }
   return ReadOpenFile(fd.get(), st, path);
 }
@@ -301,7 +303,8 @@ std::optional<FileRead> LinuxFileSystem::ReadUnlinkedFile(const std::string& pat
                                                           std::uint64_t largest) {
   const AtPath at = Locate(path);
   if (at.directory != anchor_fd_) return std::nullopt;
-  FileDescriptor fd(OpenBeneathWithoutLinks(anchor_fd_, at.name, O_RDONLY | O_CLOEXEC | O_NONBLOCK));
+  FileDescriptor fd(
+      OpenBeneathWithoutLinks(anchor_fd_, at.name, O_RDONLY | O_CLOEXEC | O_NONBLOCK));
   struct stat st;
   if (fd.get() < 0 || ::fstat(fd.get(), &st) != 0 || !S_ISREG(st.st_mode) ||
       static_cast<std::uint64_t>(st.st_size) > largest) {
@@ -344,7 +347,6 @@ Status LinuxFileSystem::ReplaceKnownFile(const std::string& path, std::string_vi
   return WriteAndRename(path, bytes, replaced.mode, &replaced);
 }
 
-
 Result<std::unique_ptr<LinuxFileSystem::Staged>> LinuxFileSystem::Stage(const std::string& path,
                                                                         std::string_view bytes,
                                                                         mode_t mode,
@@ -372,9 +374,10 @@ Result<std::unique_ptr<LinuxFileSystem::Staged>> LinuxFileSystem::Stage(const st
   if (directory < 0) return std::unexpected(OpenError("open", staged->directory_path, errno));
   // The file replaced, open for its extended attributes; its state is read from it, which
   // spares looking its name up twice.
-  FileDescriptor old(replaced == nullptr ? -1
-                                         : ::openat(directory, staged->name.c_str(),
-                                                    O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
+  FileDescriptor old(replaced == nullptr
+                         ? -1
+                         : ::openat(directory, staged->name.c_str(),
+                                    O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
   if (replaced != nullptr) {
     // The permissions as they are now: the user may have protected the file meanwhile.
     struct stat now;
@@ -396,8 +399,8 @@ Result<std::unique_ptr<LinuxFileSystem::Staged>> LinuxFileSystem::Stage(const st
                       O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, mode);
     // A leftover of a killed run may hold the name; any other failure is final.
     if (raw_fd < 0 && (errno != EEXIST || attempt == 100)) {
-      return std::unexpected(ErrnoError(
-          "create temporary file", staged->directory_path + "/" + staged->temp_name, errno));
+      return std::unexpected(ErrnoError("create temporary file",
+                                        staged->directory_path + "/" + staged->temp_name, errno));
     }
   }
   staged->file = std::make_unique<FileDescriptor>(raw_fd);
@@ -586,9 +589,15 @@ Result<std::vector<DirectoryEntry>> LinuxFileSystem::ListDirectory(const std::st
     if (name == "." || name == "..") continue;
     FileType type;
     switch (entry->d_type) {
-      case DT_REG: type = FileType::kRegular; break;
-      case DT_DIR: type = FileType::kDirectory; break;
-      case DT_LNK: type = FileType::kSymlink; break;
+      case DT_REG:
+        type = FileType::kRegular;
+        break;
+      case DT_DIR:
+        type = FileType::kDirectory;
+        break;
+      case DT_LNK:
+        type = FileType::kSymlink;
+        break;
       case DT_UNKNOWN: {
         struct stat st;
         type = ::fstatat(::dirfd(dir.get()), name.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0
@@ -596,7 +605,9 @@ Result<std::vector<DirectoryEntry>> LinuxFileSystem::ListDirectory(const std::st
                    : FileType::kOther;
         break;
       }
-      default: type = FileType::kOther; break;
+      default:
+        type = FileType::kOther;
+        break;
     }
     entries.push_back(DirectoryEntry{name, type});
   }
@@ -671,31 +682,88 @@ Status LinuxFileSystem::KeepCopy(const std::string& from, const std::string& to)
     keep_folder_path_ = folder;
   }
   const std::string name = BaseNameOf(to);
-  if (keep_folder_ >= 0 &&
-      ::linkat(source.directory, source.name, keep_folder_, name.c_str(), 0) == 0) {
-    return Ok();
-  }
+  bool linked = keep_folder_ >= 0 &&
+                ::linkat(source.directory, source.name, keep_folder_, name.c_str(), 0) == 0;
   // The folder may have been removed and made again since it was opened: by its path once more.
-  if ((keep_folder_ < 0 || errno == ENOENT) && ::link(from.c_str(), to.c_str()) == 0) return Ok();
-  // Another file system, or one without hard links: the bytes are copied instead.
-  if (errno == EXDEV || errno == EPERM || errno == EMLINK || errno == EOPNOTSUPP) {
-    return FileSystem::KeepCopy(from, to);
+  if (!linked && (keep_folder_ < 0 || errno == ENOENT)) {
+    linked = ::link(from.c_str(), to.c_str()) == 0;
   }
-  return std::unexpected(ErrnoError("link", to, errno));
+  if (linked) {
+    // Counted after the link is made, so that no name added meanwhile is missed: the file and
+    // the kept name, nothing else, or a write through a third name would change what is kept.
+    struct stat st;
+    const bool counted = keep_folder_ >= 0
+                             ? ::fstatat(keep_folder_, name.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0
+                             : ::lstat(to.c_str(), &st) == 0;
+    if (counted && st.st_nlink == 2) return Ok();
+    (void)::unlink(to.c_str());
+  } else if (errno != EXDEV && errno != EPERM && errno != EMLINK && errno != EOPNOTSUPP) {
+    return std::unexpected(ErrnoError("link", to, errno));
+  }
+  // Another file system, one without hard links, or a page with other names: a copy, made
+  // durable by the caller's SyncFileSystemOf with the rest of its batch.
+  auto bytes = ReadFile(from);
+  if (!bytes) return std::unexpected(bytes.error());
+  FileDescriptor fd(::open(to.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0600));
+  if (fd.get() < 0) return std::unexpected(ErrnoError("create", to, errno));
+  Status written = WriteAll(fd.get(), *bytes, to);
+  if (written && fd.Close() != 0) written = std::unexpected(ErrnoError("write", to, errno));
+  if (!written) (void)::unlink(to.c_str());
+  return written;
 }
 
 Status LinuxFileSystem::AppendToFile(const std::string& path, std::string_view bytes) {
   FileDescriptor fd(::open(path.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0666));
   if (fd.get() < 0) return std::unexpected(ErrnoError("open", path, errno));
-  while (!bytes.empty()) {
-    const ssize_t written = ::write(fd.get(), bytes.data(), bytes.size());
-    if (written < 0) {
-      if (errno == EINTR) continue;
-      return std::unexpected(ErrnoError("write", path, errno));
-    }
-    bytes.remove_prefix(static_cast<size_t>(written));
+  struct stat st;
+  if (::fstat(fd.get(), &st) != 0) return std::unexpected(ErrnoError("stat", path, errno));
+  Status written = WriteAll(fd.get(), bytes, path);
+  if (!written) {
+    // A full disk may take part of the bytes: they are taken back, so that what follows
+    // never continues a piece.
+    (void)::ftruncate(fd.get(), st.st_size);
+    return written;
   }
-  if (fd.Close() != 0) return std::unexpected(ErrnoError("close", path, errno));
+  if (fd.Close() != 0) {
+    const int error = errno;
+    (void)::truncate(path.c_str(), st.st_size);
+    return std::unexpected(ErrnoError("close", path, error));
+  }
+  return Ok();
+}
+
+Status LinuxFileSystem::MakeNewDirectory(const std::string& path) {
+  if (::mkdir(path.c_str(), 0777) == 0) return Ok();
+  if (errno == EEXIST) return std::unexpected(Error(ErrorKind::kExists, "mkdir", path, "exists"));
+  return std::unexpected(ErrnoError("mkdir", path, errno));
+}
+
+Result<std::string> LinuxFileSystem::ReadFileBeneath(const std::string& directory,
+                                                     const std::string& relative) {
+  const std::string path = directory + "/" + relative;
+  FileDescriptor top(::open(directory.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC));
+  if (top.get() < 0) return std::unexpected(ErrnoError("open", directory, errno));
+  FileDescriptor fd(
+      OpenBeneathWithoutLinks(top.get(), relative.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
+  if (fd.get() < 0) {
+    if (LeftTheRoot(errno)) {
+      return std::unexpected(
+          Error(ErrorKind::kOutsideRoot, "open", path, "a link, or a way out of " + directory));
+    }
+    return std::unexpected(ErrnoError("open", path, errno));
+  }
+  struct stat st;
+  if (::fstat(fd.get(), &st) != 0) return std::unexpected(ErrnoError("stat", path, errno));
+  if (!S_ISREG(st.st_mode)) {
+    return std::unexpected(Error(ErrorKind::kNotRegularFile, "open", path, "not a regular file"));
+  }
+  return ReadOpenFile(fd.get(), st, path);
+}
+
+Status LinuxFileSystem::SyncFileSystemOf(const std::string& path) {
+  FileDescriptor fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
+  if (fd.get() < 0) return std::unexpected(ErrnoError("open", path, errno));
+  if (::syncfs(fd.get()) != 0) return std::unexpected(ErrnoError("sync", path, errno));
   return Ok();
 }
 

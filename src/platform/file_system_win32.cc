@@ -75,6 +75,7 @@ FileInfo InfoOf(const BY_HANDLE_FILE_INFORMATION& data, bool follow) {
   info.device = data.dwVolumeSerialNumber;
   info.inode = (static_cast<std::uint64_t>(data.nFileIndexHigh) << 32) | data.nFileIndexLow;
   info.modified_ns = Nanoseconds(data.ftLastWriteTime);
+  info.links = data.nNumberOfLinks;
   return info;
 }
 
@@ -170,6 +171,12 @@ class Win32FileSystem final : public FileSystem {
   Result<std::string> RealPath(const std::string& path) override;
   Result<std::vector<DirectoryEntry>> ListDirectory(const std::string& path) override;
   Status MakeDirectories(const std::string& path) override;
+  Status MakeNewDirectory(const std::string& path) override;
+  Result<std::string> ReadFileBeneath(const std::string& directory,
+                                      const std::string& relative) override;
+  // Every write here is flushed by itself (ReplaceFile, and so KeepCopy's copies and the
+  // appends, which go through it); a hard link is a change of metadata, which NTFS journals.
+  Status SyncFileSystemOf(const std::string&) override { return Ok(); }
   Status RemoveFile(const std::string& path) override;
   Result<bool> ContentEquals(const std::string& path, std::string_view bytes) override;
   // Lookups go through the full path each time; Windows has no lookup relative to a handle
@@ -331,9 +338,61 @@ Status Win32FileSystem::MoveIntoPlace(const StagedFile& staged) {
 }
 
 Status Win32FileSystem::KeepCopy(const std::string& from, const std::string& to) {
-  // A second name for the same file where the volume allows it; otherwise a copy.
-  if (::CreateHardLinkW(WidePath(to).c_str(), WidePath(from).c_str(), nullptr)) return Ok();
+  // A second name for the same file where the volume allows it and the file has no other
+  // name (counted once the link is made); otherwise a copy.
+  if (::CreateHardLinkW(WidePath(to).c_str(), WidePath(from).c_str(), nullptr)) {
+    const auto kept = InfoAt(to, false);
+    if (kept && kept->links == 2) return Ok();
+    ::DeleteFileW(WidePath(to).c_str());
+  }
   return FileSystem::KeepCopy(from, to);
+}
+
+Status Win32FileSystem::MakeNewDirectory(const std::string& path) {
+  if (::CreateDirectoryW(WidePath(path).c_str(), nullptr)) return Ok();
+  if (::GetLastError() == ERROR_ALREADY_EXISTS) {
+    return std::unexpected(Error(ErrorKind::kExists, "mkdir", path, "exists"));
+  }
+  return std::unexpected(LastError("mkdir", path));
+}
+
+Result<std::string> Win32FileSystem::ReadFileBeneath(const std::string& directory,
+                                                     const std::string& relative) {
+  // Each component is looked at without following it: a folder, then the file, none of them
+  // a link or junction; the file is then opened as itself, never as what it points to.
+  std::string path = directory;
+  for (size_t start = 0; start <= relative.size();) {
+    size_t slash = relative.find_first_of("/\\", start);
+    if (slash == std::string::npos) slash = relative.size();
+    const std::string component = relative.substr(start, slash - start);
+    path += "/" + component;
+    const bool last = slash == relative.size();
+    const auto info = InfoAt(path, false);
+    if (!info) return std::unexpected(info.error());
+    if (component.empty() || component == "." || component == ".." ||
+        component.find(':') != std::string::npos || info->type == FileType::kSymlink) {
+      return std::unexpected(
+          Error(ErrorKind::kOutsideRoot, "open", path, "a link, or a way out of " + directory));
+    }
+    if (info->type != (last ? FileType::kRegular : FileType::kDirectory)) {
+      return std::unexpected(Error(ErrorKind::kNotRegularFile, "open", path, "not a regular file"));
+    }
+    start = slash + 1;
+  }
+  Handle file(::CreateFileW(WidePath(path).c_str(), GENERIC_READ, kShareAll, nullptr, OPEN_EXISTING,
+                            FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+  BY_HANDLE_FILE_INFORMATION data;
+  if (!file.valid() || !::GetFileInformationByHandle(file.get(), &data)) {
+    return std::unexpected(LastError("open", path));
+  }
+  if (InfoOf(data, false).type != FileType::kRegular) {
+    return std::unexpected(Error(ErrorKind::kOutsideRoot, "open", path, "a link"));
+  }
+  std::string bytes;
+  if (auto read = ReadAll(file.get(), InfoOf(data, false).size, bytes, path); !read) {
+    return std::unexpected(read.error());
+  }
+  return bytes;
 }
 
 Status Win32FileSystem::RemoveDirectory(const std::string& path) {

@@ -17,4 +17,28 @@ std::string LockFileNameOf(const std::string& site) {
   return name;
 }
 
+Status SiteRunLock::Acquire(const std::string& lock_directory, const std::string& site,
+                            bool create) {
+  if (held() && site == site_) return Ok();
+  std::string directory = lock_directory;
+  while (directory.size() > 1 && (directory.back() == '/' || directory.back() == '\\')) {
+    directory.pop_back();
+  }
+  if (create) MakeLockDirectory(directory);
+  lock_.Release();  // of another site
+  if (auto taken = lock_.Acquire(directory + "/" + LockFileNameOf(site), create); !taken) {
+    if (taken.error().kind() != ErrorKind::kBusy) return taken;
+    return std::unexpected(
+        Error(ErrorKind::kBusy, "lock", site, "another run is working on this site"));
+  }
+  site_ = site;
+  return Ok();
+}
+
+bool FileLock::HeldElsewhere(const std::string& path) {
+  FileLock probe;
+  const Status taken = probe.Acquire(path, false);
+  return !taken && taken.error().kind() == ErrorKind::kBusy;
+}
+
 }  // namespace quelbo

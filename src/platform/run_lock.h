@@ -6,29 +6,53 @@
 
 namespace quelbo {
 
-// Keeps a second run off a site while this one may still touch it. The lock is an advisory
-// lock (flock) on a file named after the site's real path, kept in a directory of the
-// program's own (never in the site); the system drops it when the process ends, however it
-// ends, so a killed run leaves nothing to clean up.
-class SiteRunLock {
+// An advisory lock on one file (flock; LockFileEx on Windows), held until Release or the
+// object's end; the system drops it when the process ends, however it ends, so a killed
+// program leaves nothing to clean up. Two locks on one file never hold at once, even in one
+// process.
+class FileLock {
  public:
-  SiteRunLock() = default;
-  SiteRunLock(const SiteRunLock&) = delete;
-  SiteRunLock& operator=(const SiteRunLock&) = delete;
-  ~SiteRunLock();
+  FileLock() = default;
+  FileLock(const FileLock&) = delete;
+  FileLock& operator=(const FileLock&) = delete;
+  ~FileLock() { Release(); }
 
-  // Takes the lock of `site` (a resolved path) in `lock_directory`, made when missing; fine
-  // when this object holds it already. kBusy when another process holds it.
-  Status Acquire(const std::string& lock_directory, const std::string& site);
-
+  // Takes the lock of the file at `path`, which is made when missing if `create` (else
+  // kNotFound: nothing is written). kBusy when another lock holds it.
+  [[nodiscard]] Status Acquire(const std::string& path, bool create);
+  void Release();
   bool held() const { return fd_ >= 0; }
+
+  // Whether some other lock holds the file at `path` now (false when there is no such file).
+  static bool HeldElsewhere(const std::string& path);
 
  private:
   int fd_ = -1;
+};
+
+// Keeps a second run off a site while this one may still touch it: a FileLock on a file named
+// after the site's real path, kept in a directory of the program's own (never in the site).
+class SiteRunLock {
+ public:
+  // Takes the lock of `site` (a resolved path) in `lock_directory`; fine when this object
+  // holds it already. With `create`, the directory and the file are made when missing;
+  // without, nothing is written, and a missing lock file means that nobody holds it:
+  // kNotFound. kBusy when another process holds it.
+  [[nodiscard]] Status Acquire(const std::string& lock_directory, const std::string& site,
+                               bool create = true);
+  void Release() { lock_.Release(); }
+  bool held() const { return lock_.held(); }
+
+ private:
+  FileLock lock_;
   std::string site_;
 };
 
 // The name of the lock file of a site: a hash of its resolved path.
 std::string LockFileNameOf(const std::string& site);
+
+// Makes `directory` and its missing parents for a lock file; failures show when the lock file
+// cannot be made.
+void MakeLockDirectory(const std::string& directory);
 
 }  // namespace quelbo

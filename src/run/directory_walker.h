@@ -29,11 +29,17 @@ class DirectoryWalker {
   // Appends the root's subdirectories to the directory queue, one per line.
   void ListSubdirectories();
 
+  // Whether a listing step is armed or running: the pending-page list is not complete yet.
+  bool Listing() const;
+
+  // A preview's listing removes nothing: leftover temporary files stay for the next run.
+  void SetPreview(bool preview) { listing_.SetRemovesLeftovers(!preview); }
+
  private:
   // Builds a directory block of `names`, yielding after each one and showing the next name on
   // `shown_on` ("" after the last).
-  std::u16string ListIntoBlock(const std::vector<std::u16string>& names,
-                               std::u16string_view prefix, Control shown_on);
+  std::u16string ListIntoBlock(const std::vector<std::u16string>& names, std::u16string_view prefix,
+                               Control shown_on);
   void SetUpProgress(long long found);
   void MergeCollectedFiles();
   // An entry or directory the listing left out: on the status line and in the report.

@@ -2,21 +2,14 @@
 
 #include <utility>
 
+#include "base/text_codec.h"
 #include "page/byte_rewrite.h"
 #include "page/charset_declarations.h"
 #include "page/page_rewrite.h"
 #include "panel/settings_fields.h"
-#include "base/text_codec.h"
+#include "run/content_digest.h"
 
 namespace quelbo {
-namespace {
-
-// A batch of durable writes is committed at this many pages or bytes: large enough that the
-// disk's flushes are shared by many pages, small enough that few finished pages wait.
-constexpr size_t kBatchPages = 1024;
-constexpr size_t kBatchBytes = size_t{64} << 20;
-
-}  // namespace
 
 PageProcessor::PageProcessor(ControlPanel& panel, StepScheduler& scheduler, FileSystem& fs,
                              const SiteRoot& root, RunReport& report)
@@ -25,7 +18,8 @@ PageProcessor::PageProcessor(ControlPanel& panel, StepScheduler& scheduler, File
       fs_(fs),
       root_(root),
       report_(report),
-      pending_(panel) {}
+      pending_(panel),
+      batch_(fs) {}
 
 void PageProcessor::InstallSteps() {
   scheduler_.SetOperation(Step::Timer1, [this] { TakeNextPage(); });
@@ -56,6 +50,9 @@ void PageProcessor::TakeNextPage() {
     panel_.SetText(kStatusLine, u"本目录内页面全部处理完毕了");
     panel_.SetProgressValue(0);
     panel_.SetText(kCurrentPage, u"");
+    scheduler_.Disarm(Step::Timer1);
+    if (on_end_) on_end_();
+    return;
   }
   scheduler_.Disarm(Step::Timer1);
 }
@@ -101,9 +98,17 @@ void PageProcessor::TransformPage() {
 
 std::optional<std::u16string> PageProcessor::RewritePage(std::u16string_view entry) {
   auto read = ReadPage(entry);
-  if (!read) return ReasonFor(read.error());
+  if (read && batch_.Holds(read->page.path)) {
+    // Listed twice: the second time works on what the first one wrote.
+    FinishWrites();
+    read = root_.ReadPage(fs_, entry);
+  }
+  if (!read) return SkipReason(read.error());
   const SiteRoot::Page& page = read->page;
   std::string& old_bytes = read->bytes;
+  // Named before the bytes may be handed on below: the journal proves by it what it keeps.
+  const bool journaled = preview_ == nullptr && journal_ != nullptr && journal_->active();
+  const ContentId old_content = journaled ? IdentifyContent(old_bytes) : ContentId{};
 
   // A preview keeps the old bytes whatever their size: its diff shows them.
   const bool compare_with_file = old_bytes.size() > kKeptBytesLimit && preview_ == nullptr;
@@ -139,7 +144,7 @@ std::optional<std::u16string> PageProcessor::RewritePage(std::u16string_view ent
   bool unchanged = new_bytes == old_bytes;
   if (compare_with_file) {
     const auto same = fs_.ContentEquals(page.path, new_bytes);
-    if (!same) return ReasonFor(same.error());
+    if (!same) return SkipReason(same.error());
     unchanged = *same;
   }
   if (unchanged) {
@@ -152,60 +157,64 @@ std::optional<std::u16string> PageProcessor::RewritePage(std::u16string_view ent
     report_.PageDone(true);
     return std::nullopt;
   }
-  return WritePage(entry, page, new_bytes);
+  return WritePage(entry, page, old_content, new_bytes);
 }
 
 std::optional<std::u16string> PageProcessor::WritePage(std::u16string_view entry,
                                                        const SiteRoot::Page& page,
+                                                       const ContentId& old_content,
                                                        std::string_view new_bytes) {
-  // A page listed twice is written the second time over the first time's result.
-  if (staged_paths_.contains(page.path)) FinishWrites();
   // The old bytes are kept before the new ones are staged, so no page is replaced unkept.
   if (journal_ != nullptr && journal_->active()) {
-    if (auto kept = journal_->KeepPage(entry, page.path, page.info.size, new_bytes); !kept) {
+    if (auto kept = journal_->KeepPage(entry, page.path, page.info, old_content,
+                                       IdentifyContent(new_bytes));
+        !kept) {
       return JournalFailure(kept.error());
     }
   }
-  if (auto staged = fs_.StageReplacement(page.path, new_bytes, page.info); !staged) {
-    return ReasonFor(staged.error());
+  if (auto staged = batch_.Stage(entry, page, new_bytes); !staged) {
+    return SkipReason(staged.error());
   }
-  staged_entries_.emplace_back(entry);
   report_.PageStaged();
-  staged_paths_.insert(page.path);
-  staged_bytes_ += new_bytes.size();
-  if (staged_entries_.size() >= kBatchPages || staged_bytes_ >= kBatchBytes) FinishWrites();
+  if (batch_.Full()) FinishWrites();
   return std::nullopt;
 }
 
 void PageProcessor::FinishWrites() {
-  if (staged_entries_.empty()) return;
-  const std::vector<std::u16string> entries = std::exchange(staged_entries_, {});
-  staged_paths_.clear();
-  staged_bytes_ = 0;
-  report_.StagedPagesSettled(entries.size());
-  if (journal_ != nullptr && journal_->active()) {
+  if (batch_.empty()) return;
+  report_.StagedPagesSettled();
+  const bool journaled = journal_ != nullptr && journal_->active();
+  if (journaled) {
     if (auto recorded = journal_->RecordKeptPages(); !recorded) {
-      fs_.DiscardStaged();
-      for (const std::u16string& entry : entries) {
+      for (const std::u16string& entry : batch_.Discard()) {
         Skip(entry, JournalFailure(recorded.error()));
       }
       return;
     }
   }
-  std::vector<Status> outcomes = fs_.CommitStaged();
-  for (size_t i = 0; i < entries.size(); ++i) {
-    if (i < outcomes.size() && outcomes[i]) {
+  size_t replaced = 0;
+  for (ReplacementBatch::Outcome& outcome : batch_.Commit()) {
+    if (outcome.status) {
+      ++replaced;
       report_.PageDone(true);
     } else {
-      Skip(entries[i],
-           i < outcomes.size() ? ReasonFor(outcomes[i].error()) : u"无法读写（未写入）");
+      Skip(outcome.entry, SkipReason(outcome.status.error()));
     }
   }
+  if (journaled) journal_->NotePagesReplaced(replaced);
 }
 
 void PageProcessor::Stopped() {
   detected_.reset();
   FinishWrites();
+}
+
+void PageProcessor::RunEnded() {
+  Stopped();
+  in_work_.reset();
+  panel_.SetText(kCurrentPage, u"");
+  panel_.SetText(kPendingPages, u"");
+  panel_.SetProgressValue(0);
 }
 
 Result<SiteRoot::PageRead> PageProcessor::ReadPage(std::u16string_view entry) {
@@ -222,29 +231,6 @@ std::u16string PageProcessor::JournalFailure(const Error& error) {
 void PageProcessor::Skip(std::u16string_view entry, std::u16string reason) {
   panel_.SetText(kStatusLine, u"跳过 " + std::u16string(entry) + u"：" + reason);
   report_.PageSkipped(SkippedPage{std::u16string(entry), std::move(reason)});
-}
-
-std::u16string PageProcessor::ReasonFor(const Error& error) {
-  switch (error.kind()) {
-    case ErrorKind::kNotFound:
-      return u"页面文件不存在";
-    case ErrorKind::kNotRegularFile:
-      return u"不是普通文件";
-    case ErrorKind::kOutsideRoot:
-      return u"指向网站目录之外";
-    case ErrorKind::kBadName:
-      return u"文件名无效";
-    case ErrorKind::kReadOnly:
-      return u"只读文件，未改动";
-    case ErrorKind::kChanged:
-      return u"运行期间已被改动，未改动";
-    case ErrorKind::kTooLarge:
-      return u"文件太大，未读取";
-    case ErrorKind::kBusy:
-    case ErrorKind::kIo:
-      break;
-  }
-  return u"无法读写（" + FromUtf8(error.Message()) + u"）";
 }
 
 }  // namespace quelbo

@@ -1,9 +1,8 @@
 #pragma once
 
+#include <functional>
 #include <optional>
 #include <string>
-#include <unordered_set>
-#include <vector>
 
 #include "page/encoded_rules.h"
 #include "page/page_files.h"
@@ -11,6 +10,7 @@
 #include "platform/file_system.h"
 #include "run/pending_page_list.h"
 #include "run/preview_report.h"
+#include "run/replacement_batch.h"
 #include "run/run_journal.h"
 #include "run/run_report.h"
 #include "run/step_scheduler.h"
@@ -40,6 +40,8 @@ class PageProcessor {
   // With an open journal, a page's old bytes are kept there before it is replaced; a page
   // whose old bytes cannot be kept is not replaced.
   void SetJournal(RunJournal* journal) { journal_ = journal; }
+  // Told when TakeNextPage finds no page left: the run is over.
+  void SetEndListener(std::function<void()> listener) { on_end_ = std::move(listener); }
 
   void TakeNextPage();     // Timer1
   void SkipPendingLine();  // quyi
@@ -56,17 +58,19 @@ class PageProcessor {
   // The step the page in the current-page field waits for (DetectCharset or TransformPage)
   // when TakeNextPage took it and TransformPage has not yet finished it.
   std::optional<Step> StepInWork() const { return in_work_; }
+  // A stopped run is ended without going on: its waiting pages are finished, and the page in
+  // work and the pending ones are dropped, so that nothing is left to continue.
+  void RunEnded();
 
  private:
   // Reads, transforms and writes one page; the reason it was left untouched, if it was.
   std::optional<std::u16string> RewritePage(std::u16string_view entry);
-  // Replaces a page whose bytes change, its old bytes kept first when a journal is open.
+  // Replaces a page whose bytes change (`old_content` named them before), its old bytes kept
+  // first when a journal is open.
   std::optional<std::u16string> WritePage(std::u16string_view entry, const SiteRoot::Page& page,
-                                          std::string_view new_bytes);
+                                          const ContentId& old_content, std::string_view new_bytes);
   // Reports a page left untouched and shows it on the status line.
   void Skip(std::u16string_view entry, std::u16string reason);
-  // The status-line reason for a file error.
-  static std::u16string ReasonFor(const Error& error);
   // The reason for a page left untouched because its old bytes could not be kept.
   static std::u16string JournalFailure(const Error& error);
   // The page an entry names, with its bytes: what DetectCharset found and read for the same
@@ -90,11 +94,8 @@ class PageProcessor {
   std::optional<Step> in_work_;
   PreviewReport* preview_ = nullptr;
   RunJournal* journal_ = nullptr;
-  // The pages staged for replacement and not yet committed: their entries in order, their
-  // paths (looked up once per page, so a set) and their bytes.
-  std::vector<std::u16string> staged_entries_;
-  std::unordered_set<std::string> staged_paths_;
-  size_t staged_bytes_ = 0;
+  ReplacementBatch batch_;
+  std::function<void()> on_end_;
   // The rule texts in each encoding, for pages rewritten on their own bytes.
   EncodedRuleCache encoded_rules_;
 };

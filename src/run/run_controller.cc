@@ -2,21 +2,21 @@
 
 #include <array>
 
+#include "base/text_codec.h"
 #include "page/replacement_rules.h"
 #include "panel/settings_fields.h"
-#include "base/text_codec.h"
 #include "settings/settings_io.h"
 
 namespace quelbo {
 namespace {
 
 // The steps Continue/Stop acts on, in its order; NextDirectory is not among them.
-constexpr std::array<Step, 7> kToggledSteps = {Step::Timer1, Step::Timer2, Step::Timer3,
-                                               Step::Timer4, Step::Timer6, Step::du, Step::quyi};
+constexpr std::array<Step, 7> kToggledSteps = {
+    Step::Timer1, Step::Timer2, Step::Timer3, Step::Timer4, Step::Timer6, Step::du, Step::quyi};
 
-constexpr std::array<Control, 6> kSingleLinePairTexts = {
-    field::pair1Find, field::pair1Replace, field::pair3Find,
-    field::pair3Replace, field::pair4Find,  field::pair4Replace};
+constexpr std::array<Control, 6> kSingleLinePairTexts = {field::pair1Find, field::pair1Replace,
+                                                         field::pair3Find, field::pair3Replace,
+                                                         field::pair4Find, field::pair4Replace};
 
 }  // namespace
 
@@ -24,18 +24,8 @@ RunController::RunController(ControlPanel& panel, StepScheduler& scheduler,
                              const ConfigStore& store, RunReport& report)
     : panel_(panel), scheduler_(scheduler), store_(store), report_(report) {}
 
-bool RunController::StartRun() {
-  if (start_guard_) {
-    if (auto guarded = start_guard_(); !guarded) {
-      panel_.SetText(
-          kStatusLine,
-          guarded.error().kind() == ErrorKind::kBusy
-              ? u"另一个运行正在处理这个网站，没有开始：" + FromUtf8(guarded.error().path())
-              : u"无法锁定网站，没有开始：" + FromUtf8(guarded.error().Message()));
-      return false;
-    }
-  }
-  if (auto saved = SaveSettings(panel_, store_); !saved) {
+bool RunController::StartRun(bool save) {
+  if (auto saved = save ? SaveSettings(panel_, store_) : Ok(); !saved) {
     panel_.SetText(kStatusLine, u"配置保存失败，没有开始：" + FromUtf8(saved.error().Message()));
     return false;
   }
@@ -62,6 +52,13 @@ void RunController::ToggleRun() {
     for (Step step : kToggledSteps) scheduler_.Disable(step);
     for (Step step : kToggledSteps) scheduler_.Disarm(step);
   }
+}
+
+void RunController::EndRun() {
+  panel_.SetText(Control::Command4, u"停止");
+  for (Step step : kToggledSteps) scheduler_.Enable(step);
+  for (Step step : kToggledSteps) scheduler_.Disarm(step);
+  scheduler_.Disarm(Step::Timer5);
 }
 
 void RunController::RerunCurrentPage() { scheduler_.Arm(Step::Timer2, kNextPass); }

@@ -19,11 +19,8 @@ class RunController {
   // Start: saves every setting as typed, then cleans the excluded-directory list and the six
   // single-line pair texts, then arms the listing. When the settings cannot be saved the
   // status line says why and nothing is started; returns whether the run was started.
-  bool StartRun();
-
-  // Called first by StartRun: a failure (another run holds the site) is shown on the status
-  // line and nothing is saved or started.
-  void SetStartGuard(std::function<Status()> guard) { start_guard_ = std::move(guard); }
+  // A preview (`save` false) saves nothing and works with the fields as they are.
+  bool StartRun(bool save = true);
 
   // Continue/Stop by Command4's caption: "继续" re-enables the seven steps and arms
   // TakeNextPage, or the step that finishes the page in work (see SetPageInWork); anything
@@ -35,6 +32,9 @@ class RunController {
   // would take the next entry and leave the page in work unprocessed.
   void SetPageInWork(std::function<std::optional<Step>()> step) { page_in_work_ = std::move(step); }
 
+  // Ends a stopped run: no step stays armed, and Command4 reads "停止" as in a fresh window.
+  void EndRun();
+
   // Processes the entry in the current-page field again.
   void RerunCurrentPage();
 
@@ -43,7 +43,6 @@ class RunController {
   StepScheduler& scheduler_;
   const ConfigStore& store_;
   RunReport& report_;
-  std::function<Status()> start_guard_;
   std::function<std::optional<Step>()> page_in_work_;
 };
 

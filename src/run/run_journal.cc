@@ -2,12 +2,10 @@
 
 #include <algorithm>
 #include <charconv>
-#include <chrono>
 #include <ctime>
 #include <optional>
 
 #include "base/text_codec.h"
-#include "run/content_digest.h"
 
 namespace quelbo {
 namespace {
@@ -16,6 +14,10 @@ constexpr char kRunFile[] = "run.txt";
 constexpr char kSettingsFile[] = "settings.txt";
 constexpr char kPagesFile[] = "pages.txt";
 constexpr char kOldFolder[] = "old/";
+constexpr char kLockFile[] = "lock";
+
+// A folder younger than this may belong to a Begin still at work, even without a lock.
+constexpr std::chrono::hours kBeginGrace{1};
 
 std::string FormatTime(std::chrono::system_clock::time_point now, const char* format) {
   // The calendar of <chrono> rather than gmtime_r, which not every system's C library has.
@@ -34,29 +36,99 @@ std::string FormatTime(std::chrono::system_clock::time_point now, const char* fo
   return std::string(text, size);
 }
 
-// The value of a "key=value" line of a run.txt, or empty.
+// A decimal number of digits only, or nothing.
+std::optional<std::uint64_t> Number(std::string_view text) {
+  std::uint64_t value = 0;
+  if (text.empty() || text.size() > 19 || text.find_first_not_of("0123456789") != text.npos) {
+    return std::nullopt;
+  }
+  std::from_chars(text.data(), text.data() + text.size(), value);
+  return value;
+}
+
+// The start of a run, from its id.
+std::chrono::system_clock::time_point TimeOfId(std::string_view id) {
+  auto field = [id](size_t at, size_t size) {
+    return static_cast<int>(Number(id.substr(at, size)).value_or(0));
+  };
+  const std::chrono::year_month_day date{std::chrono::year(field(0, 4)),
+                                         std::chrono::month(static_cast<unsigned>(field(4, 2))),
+                                         std::chrono::day(static_cast<unsigned>(field(6, 2)))};
+  return std::chrono::sys_days(date) + std::chrono::hours(field(9, 2)) +
+         std::chrono::minutes(field(11, 2)) + std::chrono::seconds(field(13, 2));
+}
+
+// run.txt holds one "key=value" line per value: a line break or "%" in a value (a site
+// folder's name may hold them) is written as %0A, %0D or %25.
+std::string Escaped(std::string_view value) {
+  std::string out;
+  for (const char c : value) {
+    out += c == '%' ? "%25" : c == '\n' ? "%0A" : c == '\r' ? "%0D" : std::string(1, c);
+  }
+  return out;
+}
+
+std::string Unescaped(std::string_view value) {
+  std::string out;
+  for (size_t i = 0; i < value.size(); ++i) {
+    const std::string_view code = value.substr(i, 3);
+    if (code == "%25" || code == "%0A" || code == "%0D") {
+      out += code == "%25" ? '%' : code == "%0A" ? '\n' : '\r';
+      i += 2;
+    } else {
+      out += value[i];
+    }
+  }
+  return out;
+}
+
+// The value of the last "key=value" line of a run.txt, or empty: counts are added as a run
+// goes, each line giving the count so far.
 std::string ValueOf(std::string_view text, std::string_view key) {
+  std::string value;
   for (size_t start = 0; start < text.size();) {
     size_t end = text.find('\n', start);
     if (end == std::string_view::npos) end = text.size();
     const std::string_view line = text.substr(start, end - start);
     if (line.size() > key.size() && line.starts_with(key) && line[key.size()] == '=') {
-      return std::string(line.substr(key.size() + 1));
+      value = Unescaped(line.substr(key.size() + 1));
     }
     start = end + 1;
   }
-  return {};
-}
-
-// A decimal count of a run.txt, or nothing when it is not one.
-std::optional<std::uint64_t> Count(std::string_view text) {
-  std::uint64_t value = 0;
-  const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
-  if (error != std::errc() || end != text.data() + text.size() || text.empty()) return {};
   return value;
 }
 
+std::string ContentText(const ContentId& content) {
+  return std::to_string(content.size) + "\t" + content.digest;
+}
+
+// A line of pages.txt, or nothing when it does not have the form of one.
+std::optional<JournaledPage> ParsePageLine(std::string_view line) {
+  std::string_view fields[5];
+  for (std::string_view& field : fields) {
+    const size_t tab = line.find('\t');
+    if (tab == std::string_view::npos) return std::nullopt;
+    field = line.substr(0, tab);
+    line.remove_prefix(tab + 1);
+  }
+  const auto old_size = Number(fields[1]);
+  const auto new_size = Number(fields[3]);
+  if (!Number(fields[0]) || !old_size || !new_size || !IsDigestText(fields[2]) ||
+      !IsDigestText(fields[4]) || line.empty() ||
+      FirstMalformedUtf8Byte(line) != std::string_view::npos) {
+    return std::nullopt;
+  }
+  return JournaledPage{std::string(fields[0]), FromUtf8(line),
+                       ContentId{*old_size, std::string(fields[2])},
+                       ContentId{*new_size, std::string(fields[4])}};
+}
+
 }  // namespace
+
+bool IsRunId(std::string_view text) {
+  if (text.size() != 18 || text[8] != '-' || text[15] != '-') return false;
+  return Number(text.substr(0, 8)) && Number(text.substr(9, 6)) && Number(text.substr(16, 2));
+}
 
 RunJournal::RunJournal(FileSystem& fs, std::string runs_directory)
     : fs_(fs), directory_(std::move(runs_directory)) {}
@@ -68,28 +140,47 @@ std::string RunJournal::RunFolder(std::string_view id) const {
 Status RunJournal::Begin(const std::string& site, std::string_view kind, std::string_view undoes,
                          std::string_view settings, std::chrono::system_clock::time_point now) {
   run_.clear();
-  pages_ = 0;
+  next_number_ = recorded_ = replaced_ = 0;
   bytes_ = 0;
   const std::string stamp = FormatTime(now, "%Y%m%d-%H%M%S");
   std::string id;
+  bool made_runs_directory = false;
   for (int sequence = 0; id.empty() && sequence < 100; ++sequence) {
     const std::string candidate = stamp + (sequence < 10 ? "-0" : "-") + std::to_string(sequence);
-    if (!fs_.LinkStat(directory_ + candidate)) id = candidate;
+    // Made, not looked for: of two processes that pick the same id, one gets the next.
+    Status made = fs_.MakeNewDirectory(directory_ + candidate);
+    if (!made && made.error().kind() == ErrorKind::kNotFound && !made_runs_directory) {
+      made_runs_directory = true;
+      if (auto runs = fs_.MakeDirectories(directory_); !runs) return runs;
+      made = fs_.MakeNewDirectory(directory_ + candidate);
+    }
+    if (made) {
+      id = candidate;
+    } else if (made.error().kind() != ErrorKind::kExists) {
+      return made;
+    }
   }
   if (id.empty()) {
     return std::unexpected(Error(ErrorKind::kIo, "journal", directory_ + stamp, "too many runs"));
   }
   const std::string folder = RunFolder(id);
-  if (auto made = fs_.MakeDirectories(folder + kOldFolder); !made) return made;
-  std::string header = "site=" + site + "\nstarted=" + FormatTime(now, "%Y-%m-%d %H:%M:%S UTC") +
+  std::string header = "site=" + Escaped(site) +
+                       "\nstarted=" + FormatTime(now, "%Y-%m-%d %H:%M:%S UTC") +
                        "\nkind=" + std::string(kind) + "\n";
   if (!undoes.empty()) header += "undoes=" + std::string(undoes) + "\n";
   // run.txt is written last: a folder without it is not a journal, and Prune removes it.
-  Status written = fs_.ReplaceFile(folder + kSettingsFile, settings);
+  Status written = lock_.Acquire(folder + kLockFile, true);
+  if (written) written = fs_.MakeNewDirectory(folder + kOldFolder);
+  if (written) written = fs_.ReplaceFile(folder + kSettingsFile, settings);
   if (written) written = fs_.ReplaceFile(folder + kPagesFile, "");
   if (written) written = fs_.ReplaceFile(folder + kRunFile, header);
+  if (written) {
+    const auto info = fs_.Stat(folder);
+    if (info) journal_device_ = info->device;
+    if (!info) written = std::unexpected(info.error());
+  }
   if (!written) {
-    RemoveRun(id);
+    RemoveRun(id, &lock_);
     return written;
   }
   run_ = id;
@@ -97,49 +188,80 @@ Status RunJournal::Begin(const std::string& site, std::string_view kind, std::st
 }
 
 Status RunJournal::KeepPage(std::u16string_view entry, const std::string& path,
-                            std::uint64_t old_size, std::string_view new_bytes) {
-  const std::string number = std::to_string(pages_);
+                            const FileInfo& info, const ContentId& old_content,
+                            const ContentId& new_content) {
+  // A number is never given twice, even when its page is dropped again: a line left over from
+  // a failed batch can then never name another page's old bytes.
+  const std::string number = std::to_string(next_number_++);
   if (auto kept = fs_.KeepCopy(path, RunFolder(run_) + kOldFolder + number); !kept) return kept;
-  // The line is written before the page is replaced, so a run killed in between leaves a
-  // line whose page still holds its old bytes, which an undo recognises.
-  unrecorded_lines_ += number + "\t" + ContentDigest(new_bytes) + "\t" + ToUtf8(entry) + "\n";
-  ++unrecorded_pages_;
-  unrecorded_bytes_ += old_size;
-  ++pages_;
-  bytes_ += old_size;
+  unrecorded_lines_ += number + "\t" + ContentText(old_content) + "\t" + ContentText(new_content) +
+                       "\t" + ToUtf8(entry) + "\n";
+  unrecorded_numbers_.push_back(next_number_ - 1);
+  unrecorded_bytes_ += old_content.size;
+  bytes_ += old_content.size;
+  unrecorded_elsewhere_ = unrecorded_elsewhere_ || info.device != journal_device_;
   return Ok();
 }
 
 Status RunJournal::RecordKeptPages() {
-  if (unrecorded_pages_ == 0) return Ok();
+  if (unrecorded_numbers_.empty()) return Ok();
   const std::string folder = RunFolder(run_);
   Status recorded = fs_.AppendToFile(folder + kPagesFile, unrecorded_lines_);
+  if (recorded) {
+    recorded_ += unrecorded_numbers_.size();
+    // The count lets an undo tell a pages.txt cut short; a count too low only checks less.
+    (void)fs_.AppendToFile(folder + kRunFile, "pages=" + std::to_string(recorded_) + "\n");
+    // On the pages' own file system the flush that precedes their renames covers the journal.
+    if (unrecorded_elsewhere_) recorded = fs_.SyncFileSystemOf(folder);
+  }
   if (!recorded) {
-    // They were numbered last: the next pages take their numbers again.
-    for (size_t n = 0; n < unrecorded_pages_; ++n) {
-      (void)fs_.RemoveFile(folder + kOldFolder + std::to_string(--pages_));
-    }
-    bytes_ -= unrecorded_bytes_;
+    DropUnrecorded();
+    return recorded;
   }
   unrecorded_lines_.clear();
-  unrecorded_pages_ = 0;
+  unrecorded_numbers_.clear();
   unrecorded_bytes_ = 0;
-  return recorded;
+  unrecorded_elsewhere_ = false;
+  return Ok();
+}
+
+void RunJournal::NotePagesReplaced(size_t count) {
+  if (count == 0 || !active()) return;
+  replaced_ += count;
+  (void)fs_.AppendToFile(RunFolder(run_) + kRunFile,
+                         "replaced=" + std::to_string(replaced_) + "\n");
+}
+
+void RunJournal::DropUnrecorded() {
+  for (const size_t number : unrecorded_numbers_) {
+    (void)fs_.RemoveFile(RunFolder(run_) + kOldFolder + std::to_string(number));
+  }
+  bytes_ -= unrecorded_bytes_;
+  unrecorded_lines_.clear();
+  unrecorded_numbers_.clear();
+  unrecorded_bytes_ = 0;
+  unrecorded_elsewhere_ = false;
 }
 
 void RunJournal::End() {
   if (!active()) return;
-  (void)RecordKeptPages();  // lines of pages kept but in the end not replaced
-  if (pages_ == 0) {
-    RemoveRun(run_);
+  DropUnrecorded();  // kept, but the run ended before their batch was committed
+  if (replaced_ == 0) {
+    RemoveRun(run_, &lock_);
+    run_.clear();
   } else {
-    // Without these lines (a run killed midway) the listing counts the pages and sizes itself.
-    (void)fs_.AppendToFile(
-        RunFolder(run_) + kRunFile,
-        "pages=" + std::to_string(pages_) + "\nbytes=" + std::to_string(bytes_) + "\n");
+    (void)fs_.AppendToFile(RunFolder(run_) + kRunFile, "bytes=" + std::to_string(bytes_) + "\n");
+    lock_.Release();
+    run_.clear();
   }
-  run_.clear();
   Prune();
+}
+
+void RunJournal::Abandon() {
+  if (!active()) return;
+  DropUnrecorded();
+  RemoveRun(run_, &lock_);
+  run_.clear();
 }
 
 std::vector<JournaledRun> RunJournal::ListRuns() const {
@@ -147,19 +269,23 @@ std::vector<JournaledRun> RunJournal::ListRuns() const {
   auto entries = fs_.ListDirectory(directory_);
   if (!entries) return runs;
   for (const DirectoryEntry& entry : *entries) {
-    if (entry.type != FileType::kDirectory || entry.name == run_) continue;
+    if (entry.type != FileType::kDirectory || !IsRunId(entry.name) || entry.name == run_) continue;
     const std::string folder = RunFolder(entry.name);
+    if (FileLock::HeldElsewhere(folder + kLockFile)) continue;  // still being written
     auto header = fs_.ReadFile(folder + kRunFile);
     if (!header) continue;
-    JournaledRun run{entry.name, ValueOf(*header, "site"), ValueOf(*header, "started"),
+    JournaledRun run{entry.name, ValueOf(*header, "site"), TimeOfId(entry.name),
                      ValueOf(*header, "kind"), ValueOf(*header, "undoes")};
-    const auto pages = Count(ValueOf(*header, "pages"));
-    const auto bytes = Count(ValueOf(*header, "bytes"));
-    if (pages && bytes) {
-      run.pages = static_cast<size_t>(*pages);
+    run.lines = static_cast<size_t>(Number(ValueOf(*header, "pages")).value_or(0));
+    run.replaced = static_cast<size_t>(Number(ValueOf(*header, "replaced")).value_or(0));
+    if (run.lines == 0) continue;  // nothing was journaled: nothing to take back
+    if (const auto bytes = Number(ValueOf(*header, "bytes"))) {
       run.bytes = *bytes;
-    } else {
-      CountKeptPages(folder, run);
+    } else if (auto kept = fs_.ListDirectory(folder + kOldFolder)) {
+      // A run that never ended (killed): its kept pages are counted.
+      for (const DirectoryEntry& old : *kept) {
+        if (auto info = fs_.LinkStat(folder + kOldFolder + old.name)) run.bytes += info->size;
+      }
     }
     runs.push_back(std::move(run));
   }
@@ -168,71 +294,92 @@ std::vector<JournaledRun> RunJournal::ListRuns() const {
   return runs;
 }
 
-Result<std::vector<JournaledPage>> RunJournal::ReadPages(const std::string& id) const {
+Result<JournalPages> RunJournal::ReadPages(const std::string& id) const {
+  if (!IsRunId(id)) return std::unexpected(Error(ErrorKind::kBadName, "undo", id, "not a run id"));
   const std::string folder = RunFolder(id);
+  auto header = fs_.ReadFile(folder + kRunFile);
+  if (!header) return std::unexpected(header.error());
   auto text = fs_.ReadFile(folder + kPagesFile);
   if (!text) return std::unexpected(text.error());
-  std::vector<JournaledPage> pages;
+  JournalPages read;
+  size_t lines = 0;
   for (size_t start = 0; start < text->size();) {
     const size_t end = text->find('\n', start);
     if (end == std::string::npos) break;  // a line cut short by a crash was never acted on
-    const std::string_view line = std::string_view(*text).substr(start, end - start);
-    start = end + 1;
-    const size_t tab1 = line.find('\t');
-    const size_t tab2 = tab1 == std::string_view::npos ? tab1 : line.find('\t', tab1 + 1);
-    if (tab2 == std::string_view::npos) continue;
-    pages.push_back({FromUtf8(line.substr(tab2 + 1)),
-                     std::string(line.substr(tab1 + 1, tab2 - tab1 - 1)),
-                     folder + kOldFolder + std::string(line.substr(0, tab1))});
-  }
-  return pages;
-}
-
-void RunJournal::CountKeptPages(const std::string& folder, JournaledRun& run) const {
-  if (auto pages = fs_.ReadFile(folder + kPagesFile)) {
-    run.pages = static_cast<size_t>(std::count(pages->begin(), pages->end(), '\n'));
-  }
-  if (auto kept = fs_.ListDirectory(folder + kOldFolder)) {
-    for (const DirectoryEntry& old : *kept) {
-      if (auto info = fs_.LinkStat(folder + kOldFolder + old.name)) run.bytes += info->size;
+    ++lines;
+    if (auto page = ParsePageLine(std::string_view(*text).substr(start, end - start))) {
+      read.pages.push_back(std::move(*page));
+    } else {
+      ++read.damaged_lines;
     }
+    start = end + 1;
   }
+  const size_t counted = static_cast<size_t>(Number(ValueOf(*header, "pages")).value_or(0));
+  read.missing_lines = counted > lines ? counted - lines : 0;
+  return read;
 }
 
-void RunJournal::RemoveRun(const std::string& id) const {
+Result<std::string> RunJournal::ReadKeptBytes(const std::string& id,
+                                              const JournaledPage& page) const {
+  if (!IsRunId(id) || !Number(page.number)) {
+    return std::unexpected(Error(ErrorKind::kBadName, "undo", id, "not a kept page"));
+  }
+  std::string runs = directory_;
+  while (runs.size() > 1 && runs.back() == '/') runs.pop_back();
+  return fs_.ReadFileBeneath(runs, id + "/" + kOldFolder + page.number);
+}
+
+Status RunJournal::Hold(const std::string& id, FileLock& lock) const {
+  if (!IsRunId(id)) return std::unexpected(Error(ErrorKind::kBadName, "undo", id, "not a run id"));
+  return lock.Acquire(RunFolder(id) + kLockFile, true);
+}
+
+void RunJournal::RemoveRun(const std::string& id, FileLock* held) const {
   const std::string folder = RunFolder(id);
   if (auto kept = fs_.ListDirectory(folder + kOldFolder)) {
     for (const DirectoryEntry& old : *kept) (void)fs_.RemoveFile(folder + kOldFolder + old.name);
   }
   (void)fs_.RemoveDirectory(folder + kOldFolder);
   if (auto files = fs_.ListDirectory(folder)) {
-    for (const DirectoryEntry& file : *files) (void)fs_.RemoveFile(folder + file.name);
+    for (const DirectoryEntry& file : *files) {
+      if (file.name != kLockFile) (void)fs_.RemoveFile(folder + file.name);
+    }
   }
+  // The lock goes last, held until then (Windows removes no file that is open).
+  if (held != nullptr) held->Release();
+  (void)fs_.RemoveFile(folder + kLockFile);
   (void)fs_.RemoveDirectory(folder);
 }
 
 void RunJournal::Prune() const {
-  // Folders without a run.txt are left by a Begin that was killed midway.
+  // Folders that hold nothing to take back: left by a Begin killed midway, or by a run killed
+  // before its first batch; unless young enough to be some Begin still at work.
+  const std::string young =
+      FormatTime(std::chrono::system_clock::now() - kBeginGrace, "%Y%m%d-%H%M%S");
+  const std::vector<JournaledRun> runs = ListRuns();
   if (auto entries = fs_.ListDirectory(directory_)) {
     for (const DirectoryEntry& entry : *entries) {
-      if (entry.type == FileType::kDirectory && entry.name != run_ &&
-          !fs_.LinkStat(RunFolder(entry.name) + kRunFile)) {
-        RemoveRun(entry.name);
+      const bool listed = std::any_of(
+          runs.begin(), runs.end(), [&](const JournaledRun& run) { return run.id == entry.name; });
+      FileLock lock;
+      if (entry.type == FileType::kDirectory && IsRunId(entry.name) && entry.name != run_ &&
+          !listed && entry.name < young && Hold(entry.name, lock)) {
+        RemoveRun(entry.name, &lock);
       }
     }
   }
-  const std::vector<JournaledRun> runs = ListRuns();
   size_t kept = 0;
   std::uint64_t bytes = 0;
   bool full = false;  // once a run does not fit, no older one is kept
   for (auto run = runs.rbegin(); run != runs.rend(); ++run) {
     full =
         full || (kept > 0 && (kept >= kJournalKeptRuns || bytes + run->bytes > kJournalKeptBytes));
+    FileLock lock;
     if (!full) {
       ++kept;
       bytes += run->bytes;
-    } else {
-      RemoveRun(run->id);
+    } else if (Hold(run->id, lock)) {  // not taken up by another process meanwhile
+      RemoveRun(run->id, &lock);
     }
   }
 }

@@ -1,11 +1,12 @@
 #pragma once
 
-#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <functional>
 #include <string>
 #include <vector>
+
+#include "base/status.h"
 
 namespace quelbo {
 
@@ -14,6 +15,10 @@ struct SkippedPage {
   std::u16string entry;
   std::u16string reason;
 };
+
+// The reason a file error gives a page left untouched, as the status line and the report
+// name it.
+std::u16string SkipReason(const Error& error);
 
 // What a run did to its pages, for the front ends: the headless one prints it, the window
 // shows it. Reset by each Start.
@@ -27,7 +32,7 @@ class RunReport {
   // A page's new content waits in the batch of durable writes; settled, each such page is then
   // reported done or skipped.
   void PageStaged() { ++staged_; }
-  void StagedPagesSettled(size_t count) { staged_ -= std::min(count, staged_); }
+  void StagedPagesSettled() { staged_ = 0; }
   // A processed page was rewritten on its own bytes, without the UTF-16 round trip.
   void PageRewrittenOnBytes() { ++rewritten_on_bytes_; }
 

@@ -15,59 +15,147 @@ std::optional<JournaledRun> LastRunOn(const RunJournal& journal, const std::stri
   return std::nullopt;
 }
 
-Result<UndoOutcome> UndoRun(FileSystem& fs, const SiteRoot& root, RunJournal& journal,
-                            const std::string& id, std::chrono::system_clock::time_point now) {
-  const std::vector<JournaledRun> runs = journal.ListRuns();
+RunUndo::RunUndo(FileSystem& fs, const SiteRoot& root, RunJournal& journal,
+                 StepScheduler& scheduler)
+    : fs_(fs), root_(root), journal_(journal), scheduler_(scheduler), batch_(fs) {}
+
+void RunUndo::InstallStep() {
+  scheduler_.SetOperation(Step::undo, [this] { TakeBackNextPage(); });
+}
+
+Status RunUndo::Start(const std::string& id, bool keep_journal,
+                      std::chrono::system_clock::time_point now) {
+  outcome_ = UndoOutcome{};
+  pages_.clear();
+  done_ = 0;
+  const std::vector<JournaledRun> runs = journal_.ListRuns();
   const auto run =
       std::find_if(runs.begin(), runs.end(), [&](const JournaledRun& r) { return r.id == id; });
+  Status checked = Ok();
+  FileLock probe;
   if (run == runs.end()) {
-    return std::unexpected(Error(ErrorKind::kNotFound, "undo", id, "no such run"));
+    // A journal still being written is not listed: neither offered nor taken back.
+    const Status held = journal_.Hold(id, probe);
+    checked = std::unexpected(
+        !held && held.error().kind() == ErrorKind::kBusy
+            ? Error(ErrorKind::kBusy, "undo", id, "another program is still writing this run")
+            : Error(ErrorKind::kNotFound, "undo", id, "no such run"));
+  } else if (run->site != root_.path()) {
+    checked = std::unexpected(Error(ErrorKind::kOutsideRoot, "undo", id, "ran on " + run->site));
+  } else if (auto held = journal_.Hold(id, held_); !held) {
+    // Listed a moment ago, so not held then: another program took it up since.
+    checked = std::unexpected(
+        Error(ErrorKind::kBusy, "undo", id, "another program is writing or undoing this run"));
   }
-  if (run->site != root.path()) {
-    return std::unexpected(Error(ErrorKind::kOutsideRoot, "undo", id, "ran on " + run->site));
+  auto read = checked ? journal_.ReadPages(id) : Result<JournalPages>();
+  if (checked && !read) checked = std::unexpected(read.error());
+  if (!checked) {
+    held_.Release();
+    return checked;
   }
-  auto pages = journal.ReadPages(id);
-  if (!pages) return std::unexpected(pages.error());
-  if (auto begun = journal.Begin(root.path(), "undo", id, "", now); !begun) {
-    return std::unexpected(begun.error());
-  }
-
-  UndoOutcome outcome;
-  outcome.undone = id;
-  outcome.journal = journal.run_id();
-  // Newest first: a page replaced twice goes back through its middle state to the first one.
-  for (auto page = pages->rbegin(); page != pages->rend(); ++page) {
-    auto leave = [&](std::u16string reason) {
-      outcome.failed.push_back({page->entry, std::move(reason)});
-    };
-    auto target = root.ResolvePage(fs, page->entry);
-    if (!target) {
-      leave(u"页面已不存在，未恢复");
-      continue;
-    }
-    auto current = fs.ReadFile(target->path);
-    auto old_bytes = fs.ReadFile(page->old_bytes_path);
-    if (!current || !old_bytes) {
-      leave(u"无法读取，未恢复");
-      continue;
-    }
-    if (*current == *old_bytes) {
-      ++outcome.already_restored;
-    } else if (!MatchesContentDigest(page->new_digest, *current)) {
-      outcome.changed_since.push_back(page->entry);
-    } else if (auto kept = journal.KeepPage(page->entry, target->path, current->size(), *old_bytes);
-               !kept || !(kept = journal.RecordKeptPages())) {
-      leave(u"无法保存撤销记录（" + FromUtf8(kept.error().Message()) + u"）");
-    } else if (auto written = fs.ReplaceKnownFile(target->path, *old_bytes, target->info);
-               !written) {
-      leave(u"无法写入（" + FromUtf8(written.error().Message()) + u"）");
+  pages_ = std::move(read->pages);
+  outcome_.undone = id;
+  outcome_.damaged_lines = read->damaged_lines;
+  outcome_.missing_lines = read->missing_lines;
+  if (keep_journal) {
+    if (auto begun = journal_.Begin(root_.path(), "undo", id, "", now); begun) {
+      outcome_.journal = journal_.run_id();
     } else {
-      ++outcome.restored;
+      outcome_.unjournaled = begun.error().Message();
     }
   }
-  if (outcome.restored == 0) outcome.journal.clear();
-  journal.End();
-  return outcome;
+  active_ = true;
+  scheduler_.Arm(Step::undo, kNextPass);
+  return Ok();
+}
+
+void RunUndo::TakeBackNextPage() {
+  if (done_ == pages_.size()) return Finish();
+  ++done_;
+  TakeBack(pages_[pages_.size() - done_]);
+}
+
+void RunUndo::TakeBack(const JournaledPage& line) {
+  auto leave = [&](std::u16string reason) {
+    outcome_.failed.push_back({line.entry, std::move(reason)});
+  };
+  auto read = root_.ReadPage(fs_, line.entry);
+  if (read && batch_.Holds(read->page.path)) {
+    // Replaced twice by the run: this older line starts from what the newer one restores.
+    FinishWrites();
+    read = root_.ReadPage(fs_, line.entry);
+  }
+  if (!read) {
+    const Error& error = read.error();
+    return leave(error.kind() == ErrorKind::kNotFound ? u"页面已不存在，未恢复"
+                                                      : SkipReason(error) + u"，未恢复");
+  }
+  if (IsContent(line.old_content, read->bytes)) {
+    ++outcome_.unchanged;
+    return;
+  }
+  if (!IsContent(line.new_content, read->bytes)) {
+    outcome_.changed_since.push_back(line.entry);
+    return;
+  }
+  auto kept = journal_.ReadKeptBytes(outcome_.undone, line);
+  if (!kept) {
+    return leave(u"撤销记录中的原内容无法读取，未恢复（" + FromUtf8(kept.error().Message()) +
+                 u"）");
+  }
+  if (!IsContent(line.old_content, *kept)) return leave(u"撤销记录中的原内容已损坏，未恢复");
+  if (journal_.active()) {
+    if (auto journaled = journal_.KeepPage(line.entry, read->page.path, read->page.info,
+                                           line.new_content, line.old_content);
+        !journaled) {
+      GoOnUnjournaled(journaled.error());
+    }
+  }
+  if (auto staged = batch_.Stage(line.entry, read->page, *kept); !staged) {
+    return leave(SkipReason(staged.error()) + u"，未恢复");
+  }
+  if (batch_.Full()) FinishWrites();
+}
+
+void RunUndo::FinishWrites() {
+  if (batch_.empty()) return;
+  if (journal_.active()) {
+    if (auto recorded = journal_.RecordKeptPages(); !recorded) GoOnUnjournaled(recorded.error());
+  }
+  size_t restored = 0;
+  for (ReplacementBatch::Outcome& page : batch_.Commit()) {
+    if (page.status) {
+      ++restored;
+    } else {
+      outcome_.failed.push_back({page.entry, SkipReason(page.status.error()) + u"，未恢复"});
+    }
+  }
+  outcome_.restored += restored;
+  journal_.NotePagesReplaced(restored);
+}
+
+void RunUndo::GoOnUnjournaled(const Error& error) {
+  journal_.Abandon();
+  outcome_.journal.clear();
+  outcome_.unjournaled = error.Message();
+}
+
+void RunUndo::Stop() {
+  if (!active_) return;
+  outcome_.stopped = done_ < pages_.size();
+  Finish();
+}
+
+void RunUndo::Finish() {
+  scheduler_.Disarm(Step::undo);
+  FinishWrites();
+  if (journal_.active()) {
+    journal_.End();  // an undo that restored nothing leaves no journal
+    if (outcome_.restored == 0) outcome_.journal.clear();
+  }
+  held_.Release();
+  active_ = false;
+  if (on_end_) on_end_();
 }
 
 }  // namespace quelbo

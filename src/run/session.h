@@ -23,10 +23,18 @@ namespace quelbo {
 struct SessionPaths {
   std::string root;              // the directory the run works on
   std::string config_directory;  // ends in "/"
+  // Only previews: the configuration is read and never written (nor made when missing).
+  bool read_only = false;
 };
 
 // One program run: the panel, the configuration store, the scheduler with every step
 // installed, and the commands. Both front ends build one and only present it.
+//
+// One piece of work at a time: a run, a preview or an undo. Each takes the site's lock when it
+// starts and gives it back when it ends, so an idle session holds nothing: a run from its Start
+// until TakeNextPage finds no page left (stopped or not, it is still working), a preview alike,
+// an undo until its last page or its Stop. A run's journal is begun after the lock is taken
+// and ends with the run. A preview writes nothing at all: no settings, no lock file, no journal.
 class Session {
  public:
   // REQUIRES: `fs` and `clock` outlive the session. Fails when the root cannot be resolved.
@@ -45,21 +53,39 @@ class Session {
   // Replaces (or reports) the pages whose new content still waits to be made durable; for a
   // front end that ends the run itself. Stop and the run's end do it on their own.
   void FinishWrites() { pages_.FinishWrites(); }
+
+  enum class Work { kNone, kRun, kPreview, kUndo };
+  // What is going on now.
+  Work work() const { return work_; }
+  // A run or preview that Command4 stopped: it still counts as working until it ends.
+  bool stopped() const;
+  // Ends a stopped run or preview where it stands: the pages it wrote stay written and
+  // journaled, the rest of its list is dropped, Command4 reads "停止", the lock goes.
+  // REQUIRES: stopped().
+  void EndStoppedRun();
+
   // Start, or a preview: the same walk and page steps, but a page that would change is only
-  // reported in preview() and never written. Unless a run is going on, the site folder is
-  // looked up again first (see ReopenSite). A run (not a preview) opens a journal first when
-  // the journal is on; when it cannot, the status line says why and nothing starts. Returns
-  // whether the run was started.
+  // reported in preview() and never written, and nothing is saved. A run opens a journal
+  // first when the journal is on. Unless a run is going on (working or stopped: then the Start
+  // stays in its folder and journal), the site folder is looked up again first (see
+  // ReopenSite). When anything keeps it from starting (another piece of work, the site's lock,
+  // the journal, the save, the folder) the status line says why and nothing starts. Returns
+  // whether it started.
   bool StartRun(bool preview = false);
 
-  // Takes back run `id`, or the newest run on this site when `id` is empty, in the site folder
-  // looked up again (see ReopenSite); the outcome is also summed up on the status line. The open run's journal is closed first. Refused while
-  // a run is going on.
+  // Starts taking back run `id`, or the newest run on this site when `id` is empty, in steps
+  // on the scheduler (undo() shows the progress), in the site folder looked up again; its
+  // outcome is summed up on the status line when it ends. A stopped run or preview is ended
+  // first (see EndStoppedRun). Refused while other work goes on or another process holds the
+  // site (kBusy); the status line says why.
+  [[nodiscard]] Status StartUndo(const std::string& id = {});
+  // Stops the undo after the page in work.
+  void StopUndo() { undo_.Stop(); }
+  const RunUndo& undo() const { return undo_; }
+  // StartUndo, then the undo's steps until it ends, for a caller without a loop of its own.
   Result<UndoOutcome> Undo(const std::string& id = {});
   // The newest run on this site that can be taken back.
   std::optional<JournaledRun> LastRun();
-  // Closes the journal of the last run, if one is open (a run ends when the next starts).
-  void EndJournal() { journal_.End(); }
 
   ControlPanel& panel() { return panel_; }
   StepScheduler& scheduler() { return scheduler_; }
@@ -82,10 +108,19 @@ class Session {
 
  private:
   Session(FileSystem& fs, const Clock& clock, SiteRoot root, std::string given_root,
-          std::string config_directory);
+          std::string config_directory, bool read_only);
+  // Takes the site's lock for a piece of work; false (the status line says why) when another
+  // process holds it. A preview makes no lock file: where there is none, nobody holds the site.
+  bool LockSite(bool preview);
+  // Continue or the re-run command with no run going on: a run begins (lock, journal); false
+  // (the status line says why) when it cannot.
+  bool BeginRun();
   // Opens a journal for the pages about to be written, unless one is open or the journal is
   // off; false (the status line says why) when it cannot be opened.
   bool OpenJournal();
+  // A run or preview found no page left, or an undo ended: the work ends, the lock goes.
+  void WorkEnded();
+  void ShowUndoOutcome();
 
   ControlPanel panel_;
   ConfigStore store_;
@@ -97,11 +132,13 @@ class Session {
   PageProcessor pages_;
   RunController controller_;
   std::vector<Control> substituted_;
-  // Held from the first Start until the session ends.
   SiteRunLock site_lock_;
+  std::string lock_directory_;
   FileSystem& fs_;
   PreviewReport preview_;
   RunJournal journal_;
+  RunUndo undo_;
+  Work work_ = Work::kNone;
 };
 
 }  // namespace quelbo

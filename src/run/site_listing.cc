@@ -104,7 +104,7 @@ std::vector<std::u16string> SiteListing::PageNames(std::u16string_view directory
   for (const DirectoryEntry& entry : EntriesOf(directory, kCannotListPages)) {
     if (entry.name.starts_with(kTempFilePrefix)) {
       // One that cannot be removed costs only its space; the next run tries again.
-      (void)fs_.RemoveFile(JoinPath(directory_path, entry.name));
+      if (removes_leftovers_) (void)fs_.RemoveFile(JoinPath(directory_path, entry.name));
       continue;
     }
     if (entry.name.starts_with('.') || !EndsWithIgnoringCase(entry.name, suffix)) continue;

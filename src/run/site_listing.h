@@ -31,12 +31,15 @@ class SiteListing {
   // Regular files of `directory` (a path relative to the root, "" for the root itself) whose
   // names end in `suffix` without regard to ASCII case, in the file system's order. Links are
   // followed inside the site. Leftover temporary files of an interrupted page replacement are
-  // removed on the way. `entry_prefix` goes before names in reports ("sub/").
+  // removed on the way, unless
+  // told otherwise. `entry_prefix` goes before names in reports ("sub/").
   std::vector<std::u16string> PageNames(std::u16string_view directory, std::string_view suffix,
                                         std::u16string_view entry_prefix);
 
   // Directories of the root, links inside the site followed.
   std::vector<std::u16string> SubdirectoryNames();
+
+  void SetRemovesLeftovers(bool removes) { removes_leftovers_ = removes; }
 
  private:
   // The entries of a directory inside the site; none, reported as `what` could not be done,
@@ -52,6 +55,7 @@ class SiteListing {
   FileSystem& fs_;
   const SiteRoot& root_;
   SkipReporter skip_;
+  bool removes_leftovers_ = true;
 };
 
 }  // namespace quelbo

@@ -10,8 +10,19 @@
 
 namespace quelbo {
 
-// The eight steps of a run, named after the timers that drive them.
-enum class Step : std::uint8_t { du, Timer4, Timer5, Timer6, Timer1, quyi, Timer3, Timer2, kCount };
+// The eight steps of a run, named after the timers that drive them, and the step of an undo.
+enum class Step : std::uint8_t {
+  du,
+  Timer4,
+  Timer5,
+  Timer6,
+  Timer1,
+  quyi,
+  Timer3,
+  Timer2,
+  undo,
+  kCount
+};
 
 inline constexpr size_t kStepCount = static_cast<size_t>(Step::kCount);
 

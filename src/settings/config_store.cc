@@ -3,13 +3,21 @@
 #include <algorithm>
 #include <utility>
 
+#include "base/text_codec.h"
 #include "platform/ini_profile.h"
 #include "platform/text_file.h"
 
 namespace quelbo {
+namespace {
 
-ConfigStore::ConfigStore(FileSystem& fs, std::string directory)
-    : fs_(fs), directory_(std::move(directory)) {}
+Status Refused(const std::string& path) {
+  return std::unexpected(Error(ErrorKind::kReadOnly, "save", path, "a preview writes nothing"));
+}
+
+}  // namespace
+
+ConfigStore::ConfigStore(FileSystem& fs, std::string directory, bool read_only)
+    : fs_(fs), directory_(std::move(directory)), read_only_(read_only) {}
 
 std::string ConfigStore::PathOf(std::string_view file_name) const {
   return directory_ + std::string(file_name);
@@ -21,15 +29,24 @@ std::u16string ConfigStore::ReadKey(std::u16string_view key,
 }
 
 Status ConfigStore::WriteKey(std::u16string_view key, std::u16string_view value) const {
+  if (read_only_) return Refused(PathOf(kIniFileName));
   return WriteIniValue(fs_, kIniSection, key, value, PathOf(kIniFileName));
 }
 
 Status ConfigStore::RemoveKey(std::u16string_view key) const {
+  if (read_only_) return Refused(PathOf(kIniFileName));
   return RemoveIniValue(fs_, kIniSection, key, PathOf(kIniFileName));
 }
 
 Result<std::u16string> ConfigStore::ReadList(std::string_view file_name) const {
-  auto text = ReadTextFile(fs_, PathOf(file_name));
+  Result<std::u16string> text = std::u16string();
+  if (!read_only_) {
+    text = ReadTextFile(fs_, PathOf(file_name));
+  } else if (auto bytes = fs_.ReadFile(PathOf(file_name))) {
+    text = DecodeGbk(*bytes).text;
+  } else if (bytes.error().kind() != ErrorKind::kNotFound) {
+    text = std::unexpected(bytes.error());
+  }
   if (text) {
     NoteReadable(file_name);
   } else {
@@ -71,6 +88,7 @@ Status ConfigStore::CheckNoneUnreadable(std::span<const std::string_view> file_n
 }
 
 Status ConfigStore::WriteList(std::string_view file_name, std::u16string_view text) const {
+  if (read_only_) return Refused(PathOf(file_name));
   return WriteTextFile(fs_, text, PathOf(file_name));
 }
 
@@ -82,12 +100,14 @@ bool ConfigStore::HasPlainFiles() const {
 }
 
 void ConfigStore::MakeDirectory() const {
+  if (read_only_) return;
   // Ignored on purpose: start-up goes on without the directory, and every read and save of a
   // list file then fails on its own and says so.
   (void)MakeDirectoryPath(fs_, directory_);
 }
 
 void ConfigStore::RemoveLeftoverTemporaryFiles() const {
+  if (read_only_) return;
   const auto entries = fs_.ListDirectory(directory_);
   if (!entries) return;
   for (const DirectoryEntry& entry : *entries) {

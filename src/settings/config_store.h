@@ -61,8 +61,10 @@ inline constexpr std::array<ListFileBinding, 6> kExtraBlockSetFiles = {{
 // The configuration directory: one INI file and twelve list files, all in code page 936.
 class ConfigStore {
  public:
-  // `directory` ends in "/"; file paths are the directory followed by the file name.
-  ConfigStore(FileSystem& fs, std::string directory);
+  // `directory` ends in "/"; file paths are the directory followed by the file name. A
+  // `read_only` store (a preview's) writes nothing: it makes no directory nor missing list
+  // file, removes nothing, and refuses every write.
+  ConfigStore(FileSystem& fs, std::string directory, bool read_only = false);
 
   const std::string& directory() const { return directory_; }
   std::string PathOf(std::string_view file_name) const;
@@ -108,6 +110,7 @@ class ConfigStore {
 
   FileSystem& fs_;
   std::string directory_;
+  bool read_only_ = false;
   // What the reads have found, kept by the reads themselves (which are const to their callers).
   mutable std::vector<UnreadableFile> unreadable_;
 };

@@ -74,7 +74,9 @@ TEST_F(BatchTest, DryRunChangesNothingAndForetellsTheRun) {
     std::sort(expected.begin(), expected.end());
     EXPECT_EQ(listed, expected);
     EXPECT_NE(preview.out.find("\n+++ b/"), std::string::npos);
-    EXPECT_NE(preview.out.find("\t" + std::to_string(c.preview.size()) + " pages would change"),
+    const size_t n = c.preview.size();
+    EXPECT_NE(preview.out.find("\t" + std::to_string(n) + (n == 1 ? " page" : " pages") +
+                               " would change\n"),
               std::string::npos);
 
     ASSERT_EQ(Run({}).status, 0);

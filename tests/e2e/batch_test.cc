@@ -106,7 +106,7 @@ TEST_F(BatchTest, SkippedPagesGiveExitStatusOneAndAreListed) {
   EXPECT_EQ(Read("bad.htm"), "<meta charset=gbk>\xD6\xD0\x81<");
   for (const char* page : {"sub#1/p.htm", "x##y/p.htm"}) EXPECT_EQ(Read(page), "x");
   EXPECT_EQ(ReadBytes(dir_ / "elsewhere/e.htm"), "e");
-  EXPECT_NE(result.err.find("1 pages processed, 0 changed, " + std::to_string(reported.size()) +
+  EXPECT_NE(result.err.find("1 page processed, 0 changed, " + std::to_string(reported.size()) +
                             " skipped"),
             std::string::npos)
       << result.err;
@@ -146,7 +146,9 @@ TEST_F(BatchTest, CommandLineAnswersAndFaults) {
   };
   const Case cases[] = {
       {{"--help"}, 0, config_},
-      {{"--bogus", "--help"}, 0, "Usage: quelbo-batch [--trace] [--dry-run [--diff]] [SITE_FOLDER]"},
+      {{"--bogus", "--help"},
+       0,
+       "Usage: quelbo-batch [--trace] [--dry-run [--diff]] [SITE_FOLDER]"},
       {{"--version"}, 0, "quelbo-batch " QUELBO_VERSION "\n"},
       {{"--bogus"}, 2, "unknown option --bogus"},
       {{site_, site_}, 2, "more than one site folder"},

@@ -8,6 +8,12 @@ exactly its expected bytes, the configuration files must be unchanged, and the o
 allowed are temporary files recognisable by name, which the next complete run removes.
 SIGINT and SIGTERM must stop the run after the page in work with exit status 130.
 The rules are idempotent, so a run over a partly processed copy must end at the expected site.
+
+Undo is killed the same way: after a run killed on a fresh copy, --undo must give back exactly
+the original site; and an --undo of a complete run, killed at a random moment, must leave every
+page old or new, a second --undo must then reach the original site, and undoing both undos
+(redo) the expected one. Every other round keeps the journal on another file system than the
+site (/dev/shm), where the journal's own flushes matter.
 """
 
 import argparse
@@ -81,11 +87,23 @@ def snapshot(root):
     return files
 
 
-def run_batch(site, config_home, program):
+def run_batch(site, config_home, program, *args):
     shutil.copy2(program, os.path.join(site, "quelbo-batch"))
     env = dict(os.environ, XDG_CONFIG_HOME=config_home, HOME=config_home)
-    return subprocess.Popen([os.path.join(site, "quelbo-batch")], env=env,
+    return subprocess.Popen([os.path.join(site, "quelbo-batch"), *args], env=env,
                             stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+
+
+def journals(config_home):
+    """The run journals' ids, oldest first."""
+    runs = os.path.join(config_home, CONFIG_NAME, "runs")
+    return sorted(os.listdir(runs)) if os.path.isdir(runs) else []
+
+
+def pages_of(site):
+    """The pages only: an undo lists no folder, so what a killed one left waits for a run."""
+    return {k: v for k, v in snapshot(site).items()
+            if os.path.basename(k) != "quelbo-batch" and not os.path.basename(k).startswith(TEMP_PREFIX)}
 
 
 class Checker:
@@ -136,20 +154,25 @@ def main():
     parser.add_argument("program", help="path of quelbo-batch")
     parser.add_argument("--kills", type=int, default=200)
     parser.add_argument("--pages", type=int, default=400)
+    parser.add_argument("--undo-kills", type=int, default=20)
     parser.add_argument("--seed", type=int, default=1)
     args = parser.parse_args()
     rng = random.Random(args.seed)
 
     work = tempfile.mkdtemp(prefix="quelbo-kill-")
+    # Another file system for the journal, where there is one.
+    elsewhere = tempfile.mkdtemp(prefix="quelbo-kill-", dir="/dev/shm") \
+        if os.path.isdir("/dev/shm") else work
     try:
         pristine = os.path.join(work, "pristine")
         make_site(pristine, args.pages, rng)
         config_template = os.path.join(work, "config-template")
         make_config(config_template)
 
-        def fresh_config():
-            home = os.path.join(work, "config")
-            shutil.rmtree(home, ignore_errors=True)
+        def fresh_config(round_=0):
+            home = os.path.join(elsewhere if round_ % 2 else work, "config")
+            for place in (work, elsewhere):
+                shutil.rmtree(os.path.join(place, "config"), ignore_errors=True)
             shutil.copytree(config_template, home)
             return home
 
@@ -179,10 +202,11 @@ def main():
         temp_files_seen = 0
         while kills < args.kills:
             # Mostly fresh copies; sometimes go on killing the copy already partly processed.
-            if kills % 4 == 0 or not os.path.isdir(site):
+            fresh = kills % 4 == 0 or not os.path.isdir(site)
+            if fresh:
                 shutil.rmtree(site, ignore_errors=True)
                 shutil.copytree(pristine, site)
-            home = fresh_config()
+            home = fresh_config(kills // 4)
             process = run_batch(site, home, args.program)
             time.sleep(rng.uniform(0, duration * 1.2))
             process.send_signal(signal.SIGKILL)
@@ -193,6 +217,12 @@ def main():
                 1 for name in snapshot(site) if os.path.basename(name).startswith(TEMP_PREFIX))
             checker.check_site(site, label, allow_temp=True)
             checker.check_config(home, label)
+            if fresh and kills % 8 == 1:
+                # The killed run taken back: exactly the original site again.
+                status = run_batch(site, home, args.program, "--undo").wait()
+                if status not in (0, 2) or pages_of(site) != original:
+                    checker.corrupted.append("%s: its undo (status %d) did not give back the "
+                                             "original site" % (label, status))
             if kills % 10 == 0:
                 # A complete run after the kills cleans up and reaches the expected site, and
                 # its start removes what a killed save left in the configuration directory.
@@ -207,6 +237,34 @@ def main():
                 if status != 0 or reached != expected:
                     checker.corrupted.append("%s: a complete run did not reach the expected "
                                              "site (status %d)" % (label, status))
+
+        undo_kills = 0
+        for round_ in range(args.undo_kills):
+            label = "undo kill %d" % (round_ + 1)
+            shutil.rmtree(site, ignore_errors=True)
+            shutil.copytree(pristine, site)
+            home = fresh_config(round_)
+            status = run_batch(site, home, args.program).wait()
+            run_id = journals(home)[-1]
+            started = time.monotonic()
+            process = run_batch(site, home, args.program, "--undo", run_id)
+            time.sleep(rng.uniform(0, duration * 1.2))
+            process.send_signal(signal.SIGKILL)
+            process.wait()
+            undo_kills += 1
+            checker.check_site(site, label, allow_temp=True)
+            # The rest taken back; then both undos undone: the run's pages again.
+            status = run_batch(site, home, args.program, "--undo", run_id).wait()
+            if status != 0 or pages_of(site) != original:
+                checker.corrupted.append("%s: a second undo (status %d) did not reach the "
+                                         "original site" % (label, status))
+            for undo in reversed([j for j in journals(home) if j > run_id]):
+                status = run_batch(site, home, args.program, "--undo", undo).wait()
+                if status not in (0, 2):
+                    checker.corrupted.append("%s: redo of %s: status %d" % (label, undo, status))
+            checker.check_site(site, label + " then redone", allow_temp=True)
+            if pages_of(site) != expected:
+                checker.corrupted.append("%s: the redo did not reach the run's site" % label)
 
         stops = 0
         for stop_signal in [signal.SIGINT, signal.SIGTERM] * max(1, args.kills // 20):
@@ -224,14 +282,17 @@ def main():
             checker.check_site(site, label, allow_temp=False)
             checker.check_config(home, label)
 
-        print("kills: %d, stops: %d, pages checked: %d, pages corrupted: %d, "
+        print("kills: %d (runs), %d (undos), stops: %d, pages checked: %d, pages corrupted: %d, "
               "temporary files seen after kills: %d"
-              % (kills, stops, checker.pages_checked, len(checker.corrupted), temp_files_seen))
+              % (kills, undo_kills, stops, checker.pages_checked, len(checker.corrupted),
+                 temp_files_seen))
         for problem in checker.corrupted[:20]:
             print("  " + problem)
         return 1 if checker.corrupted else 0
     finally:
         shutil.rmtree(work, ignore_errors=True)
+        if elsewhere != work:
+            shutil.rmtree(elsewhere, ignore_errors=True)
 
 
 if __name__ == "__main__":

@@ -9,11 +9,16 @@ mounted (which replays the journal, as a reboot would) and checked:
 
 - after a run that ended: every page holds its new bytes, and the settings the run saved;
 - when cut in the middle (the program stopped with SIGSTOP, the image copied, then killed):
-  every page holds its old bytes or its new bytes, never an empty or a mixed page.
+  every page holds its old bytes or its new bytes, never an empty or a mixed page;
+- after an undo that ended: every page holds its old bytes again;
+- and in each case an undo run on the disk as the cut left it gives every page back the bytes
+  it held before the run (after an undo: the run's bytes). With --journal-elsewhere the
+  configuration, and so the journal, lies on a second image, cut at the same moment.
 
 Needs root and loop devices; says so and exits 77 (skipped) without them.
 
     sudo python3 tests/reliability/power_cut_test.py build/bin/quelbo-batch --cuts 20
+    sudo python3 tests/reliability/power_cut_test.py build/bin/quelbo-batch --journal-elsewhere
 """
 
 import argparse
@@ -45,7 +50,10 @@ class Image:
             f.truncate(size_mb << 20)
         sh("mkfs.ext4", "-q", "-F", path)
         os.makedirs(mount_point, exist_ok=True)
-        sh("mount", "-o", "loop,noauto_da_alloc", path, mount_point)
+        self.mount()
+
+    def mount(self):
+        sh("mount", "-o", "loop,noauto_da_alloc", self.path, self.mount_point)
 
     def cut(self, copy):
         """The disk as a power cut now would leave it: the image copied while mounted."""
@@ -70,11 +78,32 @@ def pages_of(files):
             if path.startswith("site/") and path.endswith(".htm")}
 
 
+def undo_on(images, copies, command, env, site):
+    """The pages after `command` (an undo) runs on the cut disks, mounted where the originals
+    were: the journal names the site by its path."""
+    for image in images:
+        image.close()
+    try:
+        for image, copy in zip(images, copies):
+            sh("mount", "-o", "loop", copy, image.mount_point)
+        done = subprocess.run(command, env=env, capture_output=True)
+        pages = pages_of({"site/" + k: v for k, v in snapshot(site).items()})
+        for image in images:
+            image.close()
+        return done.returncode, pages
+    finally:
+        for image in images:
+            image.mount()
+
+
 def main():
     parser = argparse.ArgumentParser(description=__doc__.split("\n")[0])
     parser.add_argument("program")
     parser.add_argument("--cuts", type=int, default=10, help="cuts in the middle of a run")
     parser.add_argument("--after", type=int, default=3, help="cuts right after a run")
+    parser.add_argument("--after-undo", type=int, default=2, help="cuts right after an undo")
+    parser.add_argument("--journal-elsewhere", action="store_true",
+                        help="the configuration and its journal on a second image")
     parser.add_argument("--pages", type=int, default=300)
     parser.add_argument("--seed", type=int, default=1)
     args = parser.parse_args()
@@ -83,73 +112,102 @@ def main():
         return SKIPPED
     rng = random.Random(args.seed)
     work = tempfile.mkdtemp(prefix="quelbo-power-")
+    images = []
     try:
-        image = Image(os.path.join(work, "disk.img"), os.path.join(work, "disk"))
+        for name in ("disk", "journal")[:1 + args.journal_elsewhere]:
+            images.append(Image(os.path.join(work, name + ".img"), os.path.join(work, name)))
     except subprocess.CalledProcessError as error:
         print("power_cut_test: cannot mount a loop device here (%s); skipped"
               % error.stderr.decode(errors="replace").strip())
+        for image in images:
+            image.close()
         shutil.rmtree(work)
         return SKIPPED
 
-    disk = image.mount_point
-    site, config_home = os.path.join(disk, "site"), os.path.join(disk, "config")
+    site = os.path.join(images[0].mount_point, "site")
+    config_home = os.path.join(images[-1].mount_point, "config")
     make_site(os.path.join(work, "original"), args.pages, random.Random(args.seed))
     env = dict(os.environ, XDG_CONFIG_HOME=config_home)
+    program = os.path.join(site, "quelbo-batch")
 
     def fresh_copy():
         for part in (site, config_home):
             shutil.rmtree(part, ignore_errors=True)
         shutil.copytree(os.path.join(work, "original"), site)
         make_config(config_home)
-        shutil.copy2(args.program, os.path.join(site, "quelbo-batch"))
+        shutil.copy2(args.program, program)
         os.sync()  # the starting point is on the disk; only the run's writes are in question
+
+    def settings(files):
+        return {k: v for k, v in files.items()
+                if "/runs/" not in k and "/locks/" not in k and k.startswith("config/")}
 
     # The expected bytes: one complete run, flushed.
     fresh_copy()
     old = pages_of({"site/" + k: v for k, v in snapshot(site).items()})
-    subprocess.run([os.path.join(site, "quelbo-batch")], env=env, capture_output=True)
+    started = time.monotonic()
+    subprocess.run([program], env=env, capture_output=True)
+    duration = time.monotonic() - started
     os.sync()
     new = pages_of({"site/" + k: v for k, v in snapshot(site).items()})
-    config = {k: v for k, v in snapshot(config_home).items()}
+    config = settings({"config/" + k: v for k, v in snapshot(config_home).items()})
     changed = sum(old[p] != new[p] for p in old)
-    print("%d pages, %d changed by a run" % (len(old), changed))
+    print("%d pages, %d changed by a run; journal on %s" % (
+        len(old), changed, "a second image" if args.journal_elsewhere else "the site's image"))
 
+    rounds = args.after + args.after_undo + args.cuts
     lost = checked = failures = 0
-    copy, check_point = os.path.join(work, "cut.img"), os.path.join(work, "check")
+    copies = [os.path.join(work, "cut%d.img" % i) for i in range(len(images))]
+    check_point = os.path.join(work, "check")
     try:
-        for round_ in range(args.after + args.cuts):
-            after = round_ < args.after
+        for round_ in range(rounds):
+            kind = ("after run" if round_ < args.after else
+                    "after undo" if round_ < args.after + args.after_undo else "mid-run")
             fresh_copy()
-            process = subprocess.Popen([os.path.join(site, "quelbo-batch")], env=env,
-                                       stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-            if after:
-                process.wait()
-            else:
-                time.sleep(rng.uniform(0.0, 0.3))
+            if kind == "after undo":
+                subprocess.run([program], env=env, capture_output=True)
+            process = subprocess.Popen([program] + (["--undo"] if kind == "after undo" else []),
+                                       env=env, stdout=subprocess.DEVNULL,
+                                       stderr=subprocess.DEVNULL)
+            if kind == "mid-run":
+                time.sleep(rng.uniform(0.0, duration))
                 process.send_signal(signal.SIGSTOP)
-            image.cut(copy)
-            if not after:
+            else:
+                process.wait()
+            for image, copy in zip(images, copies):  # both at once: the process is not running
+                image.cut(copy)
+            if kind == "mid-run":
                 process.kill()
                 process.wait()
-            files = read_after_cut(copy, check_point)
+            files = {}
+            for copy in copies:
+                files.update(read_after_cut(copy, check_point))
             pages = pages_of(files)
-            bad = [p for p in old if pages.get(p) != new[p] and (after or pages.get(p) != old[p])]
+            now = old if kind == "after undo" else new
+            bad = [p for p in old if pages.get(p) != now[p] and
+                   (kind != "mid-run" or pages.get(p) != old[p])]
             done = sum(pages.get(p) == new[p] for p in old)
-            if after:
-                saved = {k[len("config/"):]: v for k, v in files.items()
-                         if k.startswith("config/" + CONFIG_NAME)}
-                bad += [k for k in config if saved.get(k) != config[k]]
-            checked += len(old)
-            lost += len(bad)
-            failures += bool(bad)
-            print("%s %2d: %3d of %d pages new, %d lost%s"
-                  % ("after run" if after else "mid-run  ", round_, done, len(old), len(bad),
-                     (": " + ", ".join(sorted(bad)[:5])) if bad else ""), flush=True)
+            if kind == "after run":
+                bad += [k for k, v in config.items() if settings(files).get(k) != v]
+            # Then an undo on the disks as the cut left them: every page back to what it held
+            # before the run (after an undo: to what the run wrote).
+            status, undone = undo_on(images, copies, [args.program, "--undo", site], env, site)
+            back = new if kind == "after undo" else old
+            not_back = [p for p in old if undone.get(p) != back[p]]
+            checked += 2 * len(old)
+            lost += len(bad) + len(not_back)
+            failures += bool(bad or not_back)
+            print("%-10s %2d: %3d of %d pages new, %d lost; undo after the cut: status %d, "
+                  "%d pages not restored%s"
+                  % (kind, round_, done, len(old), len(bad), status, len(not_back),
+                     (": " + ", ".join(sorted(bad + not_back)[:5])) if bad or not_back else ""),
+                  flush=True)
     finally:
-        image.close()
+        for image in images:
+            image.close()
         shutil.rmtree(work)
-    print("power cuts: %d (%d right after a run); pages checked: %d; lost or damaged: %d"
-          % (args.after + args.cuts, args.after, checked, lost))
+    print("power cuts: %d (%d right after a run, %d right after an undo); pages checked: %d; "
+          "lost, damaged or not restored: %d" % (rounds, args.after, args.after_undo, checked, lost))
     return 1 if failures else 0
 
 

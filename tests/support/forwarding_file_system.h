@@ -42,6 +42,16 @@ class ForwardingFileSystem : public FileSystem {
   Status MakeDirectories(const std::string& path) override {
     return target_->MakeDirectories(path);
   }
+  Status MakeNewDirectory(const std::string& path) override {
+    return target_->MakeNewDirectory(path);
+  }
+  Result<std::string> ReadFileBeneath(const std::string& directory,
+                                      const std::string& relative) override {
+    return target_->ReadFileBeneath(directory, relative);
+  }
+  Status SyncFileSystemOf(const std::string& path) override {
+    return target_->SyncFileSystemOf(path);
+  }
   Status RemoveFile(const std::string& path) override { return target_->RemoveFile(path); }
   Result<bool> ContentEquals(const std::string& path, std::string_view bytes) override {
     return target_->ContentEquals(path, bytes);

@@ -45,6 +45,13 @@ class MemoryFileSystem final : public FileSystem {
   Result<std::string> RealPath(const std::string& path) override;
   Result<std::vector<DirectoryEntry>> ListDirectory(const std::string& path) override;
   Status MakeDirectories(const std::string& path) override;
+  // Without directories or links: a new directory is always new, a path always plain.
+  Status MakeNewDirectory(const std::string&) override { return Ok(); }
+  Result<std::string> ReadFileBeneath(const std::string& directory,
+                                      const std::string& relative) override {
+    return ReadFile(directory + "/" + relative);
+  }
+  Status SyncFileSystemOf(const std::string&) override { return Ok(); }
   Status RemoveFile(const std::string& path) override;
   Result<bool> ContentEquals(const std::string& path, std::string_view bytes) override;
 

@@ -21,23 +21,60 @@ constexpr ItemStep kContinueLosesNoPage[] = {
     {A::kClick, "Command4"}, {A::kUntilIdle},
     {A::kClick, "Command4"}, {A::kUntilIdle, {}, 0, kAllDone, 1, 1, u"撤销"},
 };
-constexpr ItemStep kStoppedRunKeepsUndoAndPreviewOff[] = {
-    {A::kClick, "Command1"},      {A::kUntilTaken, {}, 20}, {A::kClick, "Command4", 0, {}, 0, 0},
-    {A::kClick, "undoButton"},  // ignored
-    {A::kClick, "previewButton"}, {A::kClick, "Command4"},  {A::kUntilIdle, {}, 0, kAllDone, 1, 1},
-};
-constexpr ItemStep kSecondStartIsOneJournalRun[] = {
+constexpr ItemStep kUndoEndsAStoppedRun[] = {
     {A::kClick, "Command1"},
     {A::kUntilTaken, {}, 20},
-    {A::kClick, "Command1"},
+    {A::kClick, "Command4", 0, {}, 0, 1},
+    {A::kClick, "previewButton"},  // ignored
+    {A::kClick, "undoButton", 0, {}, 0, 0, {}, {}, -1, "Command4", u"停止"},
+    {A::kUntilIdle, {}, 0, {}, 1, 1, u"重做", u"页，未恢复 0 页", -1, "Label1", u"撤销完毕"},
+    {A::kClick, "Command4"},
+    {A::kClick, "Command4"},  // nothing left to go on with
     {A::kUntilIdle},
-    {A::kClick, "undoButton", 0, {}, 1, 1, u"重做"},
 };
-constexpr ItemStep kUndoThenRedo[] = {
+constexpr ItemStep kSecondStartIsOneJournalRun[] = {
+    {A::kClick, "Command1"}, {A::kUntilTaken, {}, 20},  {A::kClick, "Command1"},
+    {A::kUntilIdle},         {A::kClick, "undoButton"}, {A::kUntilIdle, {}, 0, {}, 1, 1, u"重做"},
+};
+// In steps, with 停止; nothing else counts meanwhile; the button then says what it will do.
+constexpr ItemStep kUndoInSteps[] = {
     {A::kClick, "Command1"},
     {A::kUntilIdle, {}, 0, {}, 1, 1, u"撤销"},
-    {A::kClick, "undoButton", 0, u"撤销完毕：恢复 300 页，未恢复 0 页", 1, 1, u"重做"},
-    {A::kClick, "undoButton", 0, u"重做完毕：恢复 300 页，未恢复 0 页", 1, 1, u"撤销"},
+    {A::kClick, "undoButton"},
+    {A::kUntilUndone, {}, 100, {}, 0, 0},
+    {A::kSiteLocked, {}, 1},
+    {A::kClick, "undoButton"},
+    {A::kClick, "Command1"},
+    {A::kClick, "previewButton"},
+    {A::kUntilIdle, {}, 0, u"撤销完毕：恢复 300 页，未恢复 0 页", 1, 1, u"重做"},
+    {A::kClick, "undoButton"},
+    {A::kUntilUndone, {}, 100},
+    {A::kClick,
+     "Command4",
+     0,
+     {},
+     1,
+     1,
+     u"撤销",
+     u"页，未恢复 0 页",
+     -1,
+     "runSummary",
+     u"重做已停止"},
+    {A::kClick, "undoButton"},  // takes the part redone back
+    {A::kUntilIdle, {}, 0, {}, 1, 1, u"重做"},
+};
+constexpr ItemStep kLockOnlyWhileWorking[] = {
+    {A::kClick, "previewButton"},
+    {A::kSiteLocked, {}, 0},
+    {A::kUntilIdle},
+    {A::kClick, "Command1"},
+    {A::kUntilTaken, {}, 20},
+    {A::kSiteLocked, {}, 1},
+    {A::kClick, "Command4"},
+    {A::kSiteLocked, {}, 1},
+    {A::kClick, "Command4"},
+    {A::kUntilIdle},
+    {A::kSiteLocked, {}, 0},
 };
 constexpr ItemStep kPreviewSaysItIsOne[] = {
     {A::kClick, "previewButton", 0, {}, 0, 0},
@@ -57,7 +94,8 @@ constexpr ItemStep kUndoNamesThePagesLeftAlone[] = {
     {A::kClick, "Command1"},
     {A::kUntilIdle},
     {A::kEditPage, "p7.htm"},
-    {A::kClick, "undoButton", 0, u"撤销完毕：恢复 299 页，未恢复 1 页"},
+    {A::kClick, "undoButton"},
+    {A::kUntilIdle, {}, 0, u"撤销完毕：恢复 299 页，未恢复 1 页"},
     {A::kEnter,
      "skippedCount",
      0,
@@ -75,7 +113,8 @@ constexpr ItemStep kEnterPressesTheRowsButtons[] = {
     {A::kUntilIdle, {}, 0, u"预览完毕：将改动 300 页，跳过 0 页"},
     {A::kClick, "Command1"},
     {A::kUntilIdle},
-    {A::kEnter, "undoButton", 0, u"撤销完毕：恢复 300 页，未恢复 0 页", 1, 1, u"重做"},
+    {A::kEnter, "undoButton"},
+    {A::kUntilIdle, {}, 0, u"撤销完毕：恢复 300 页，未恢复 0 页", 1, 1, u"重做"},
 };
 constexpr ItemStep kCountsMovePageByPage[] = {
     {A::kClick, "Command1"},
@@ -91,15 +130,18 @@ constexpr ItemStep kEachStartLooksTheFolderUp[] = {
 
 constexpr WindowItem kItems[] = {
     {"1: 继续 finishes the page in work", kContinueLosesNoPage, 'b', 1},
-    {"2: 撤销 and 预览 wait while a run is stopped", kStoppedRunKeepsUndoAndPreviewOff, 'b', 1},
+    {"2: 撤销 ends a stopped run, which cannot go on", kUndoEndsAStoppedRun, 'a', 2},
     {"3: a second 开始 stays in the run's journal", kSecondStartIsOneJournalRun, 'a', 2},
-    {"4: after an undo the button redoes", kUndoThenRedo, 'b', 3},
+    {"4: an undo in steps, a redo stopped, taken back", kUndoInSteps, 'a', 4},
+    {"5: the site's lock only while working", kLockOnlyWhileWorking, 'b', 1},
     {"6: a preview says it is one and writes nothing", kPreviewSaysItIsOne, 'a', 0},
     {"7: an undo names the pages it left alone", kUndoNamesThePagesLeftAlone, 'a', 2},
     {"8: Enter presses 预览, 撤销 and the skipped count", kEnterPressesTheRowsButtons, 'a', 2},
     {"9: the counts move page by page", kCountsMovePageByPage, 'b', 1, 1000},
     {"10: each 开始 looks the site folder up again", kEachStartLooksTheFolderUp, 'b', 1},
 };
+
+size_t Size(int count) { return static_cast<size_t>(count); }
 
 std::string PagePath(const std::string& site, int number) {
   std::string path = site;  // appended piece by piece: g++ 12 misjudges a chain of +
@@ -155,6 +197,16 @@ void PlayWindowItem(WindowDriver& window, const WindowItem& item, const std::str
         ASSERT_TRUE(window.RunUntil(
             [&] { return !window.Shown("runSummary").starts_with(u"已处理 0 页"); }));
         break;
+      case Act::kUntilUndone:
+        ASSERT_TRUE(window.RunUntil([&] { return session.undo().done() >= Size(step.count); }));
+        break;
+      case Act::kSiteLocked: {
+        SiteRunLock other;
+        const Status taken =
+            other.Acquire(session.store().directory() + "locks", session.root_path());
+        EXPECT_EQ(!taken.has_value(), step.count == 1);
+        break;
+      }
       case Act::kUntilIdle:
         ASSERT_TRUE(window.RunUntil([&] { return session.scheduler().Idle(); }));
         break;
@@ -180,7 +232,6 @@ void PlayWindowItem(WindowDriver& window, const WindowItem& item, const std::str
     if (!replaced.empty() && ReadBytes(PagePath(replaced, i)) != "a") ++wrong;
   }
   EXPECT_EQ(wrong, 0) << "pages that do not hold what they should";
-  session.EndJournal();
   if (item.journal_runs >= 0) {
     EXPECT_EQ(session.journal().ListRuns().size(), static_cast<size_t>(item.journal_runs));
   }

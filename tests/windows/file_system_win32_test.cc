@@ -8,9 +8,9 @@
 
 #include <filesystem>
 
-#include "platform/digest.h"
 #include "platform/file_system.h"
 #include "platform/text_win32.h"
+#include "run/content_digest.h"
 #include "support/temp_dir.h"
 
 namespace quelbo {
@@ -116,8 +116,8 @@ TEST_F(Win32FileSystemTest, JournalKeepsCopiesRemovesFoldersAndDigestsAlike) {
   ASSERT_TRUE(fs_->RemoveFile(dir_ / "旧/页.htm"));
   EXPECT_TRUE(fs_->RemoveDirectory(dir_ / "旧").has_value());
   EXPECT_EQ(fs_->ListDirectory(dir_.path())->size(), 1u);
-  EXPECT_EQ(Sha256Hex("abc"), "ba7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad");
-  EXPECT_EQ(Sha256Hex(""), "e3b0c44298fc1c149afbf4c8996fb92427ae41e4649b934ca495991b7852b855");
+  EXPECT_EQ(IdentifyContent("").digest, "99aa06d3014798d86001c324468d497f");
+  EXPECT_EQ(IdentifyContent("abc").digest, "06b05ab6733a618578af5f94892f3950");
 }
 
 }  // namespace

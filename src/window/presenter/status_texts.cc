@@ -84,11 +84,20 @@ std::u16string PreviewDoneText(size_t would_change) {
   return u"预览完毕：将改动 " + Decimal(would_change) + u" 页";
 }
 
-std::u16string UndoSummaryText(bool redo, bool done, size_t looked_at, size_t total,
+std::u16string UndoSummaryText(bool redo, UndoProgress progress, size_t looked_at, size_t total,
                                size_t restored) {
   const std::u16string what = redo ? u"重做" : u"撤销";
-  if (done) return what + u"完毕：恢复 " + Decimal(restored) + u" 页，";
-  return what + u"中…已查看 " + Decimal(looked_at) + u" / " + Decimal(total) + u" 页，";
+  const std::u16string looked =
+      u"已查看 " + Decimal(looked_at) + u" / " + Decimal(total) + u" 页，";
+  switch (progress) {
+    case UndoProgress::kGoing:
+      return what + u"中…" + looked;
+    case UndoProgress::kStopped:
+      return what + u"已停止：" + looked + u"恢复 " + Decimal(restored) + u" 页，";
+    case UndoProgress::kDone:
+      break;
+  }
+  return what + u"完毕：恢复 " + Decimal(restored) + u" 页，";
 }
 
 std::u16string LeftAloneCountText(size_t left_alone) {

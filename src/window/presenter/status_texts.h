@@ -22,9 +22,11 @@ std::u16string SkippedCountText(size_t skipped);
 std::u16string PreviewSummaryText(bool done, size_t processed, size_t would_change);
 // The status line's message when a preview is done.
 std::u16string PreviewDoneText(size_t would_change);
-// An undo (or a redo, which takes an undo back), going on ("撤销中…已查看 n / N 页，") or done
-// ("撤销完毕：恢复 n 页，"); then the pages it left alone ("未恢复 n 页").
-std::u16string UndoSummaryText(bool redo, bool done, size_t looked_at, size_t total,
+// An undo (or a redo, which takes an undo back), going on ("撤销中…已查看 n / N 页，"), stopped
+// ("撤销已停止：已查看 n / N 页，恢复 n 页，") or done ("撤销完毕：恢复 n 页，"); then the
+// pages it left alone ("未恢复 n 页").
+enum class UndoProgress { kGoing, kStopped, kDone };
+std::u16string UndoSummaryText(bool redo, UndoProgress progress, size_t looked_at, size_t total,
                                size_t restored);
 std::u16string LeftAloneCountText(size_t left_alone);
 // The undo button's caption and tip: what a press will do, and what the journal holds.

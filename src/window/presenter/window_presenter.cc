@@ -4,20 +4,8 @@
 
 #include "base/text_codec.h"
 #include "settings/journal_switch.h"
-#include "window/presenter/status_texts.h"
 
 namespace quelbo {
-namespace {
-
-// Whether the run still has a page in work or an entry to take: a stopped run that has one is
-// not over.
-bool WorkLeft(const ControlPanel& panel) {
-  return !panel.Text(kCurrentPage).empty() ||
-         panel.Text(kPendingPages).find(u'.') != std::u16string_view::npos;
-}
-
-}  // namespace
-
 // The preview's pages, kept apart so that the preview report's listener, which lives as long as
 // the session, never reaches a presenter that is gone.
 struct PreviewPages {
@@ -41,19 +29,25 @@ WindowPresenter::WindowPresenter(Session& session, const Clock& clock)
 WindowPresenter::~WindowPresenter() = default;
 
 Activity WindowPresenter::activity() const {
-  if (!session_.scheduler().Idle()) return Activity::kRunning;
-  const ControlPanel& panel = session_.panel();
-  if (panel.Text(Control::Command4) == u"继续" && counted_ != Counted::kNothing &&
-      counted_ != Counted::kUndo && WorkLeft(panel)) {
-    return Activity::kStopped;
+  switch (session_.work()) {
+    case Session::Work::kUndo:
+      return Activity::kUndoing;
+    case Session::Work::kRun:
+    case Session::Work::kPreview:
+      return session_.stopped() ? Activity::kStopped : Activity::kRunning;
+    case Session::Work::kNone:
+      break;
   }
-  return Activity::kIdle;
+  return session_.scheduler().Idle() ? Activity::kIdle : Activity::kRunning;
 }
 
 void WindowPresenter::Click(Control command) {
   const Activity now = activity();
   if (now == Activity::kUndoing && command != Control::Command4) return;
-  if (command == Control::Command1 && previewing_ && now == Activity::kRunning) return;
+  if (command == Control::Command1 && now == Activity::kRunning &&
+      session_.work() == Session::Work::kPreview) {
+    return;
+  }
   if (command == Control::Command1) {
     const std::uint64_t runs = session_.report().runs();
     session_.Click(command);
@@ -85,21 +79,27 @@ void WindowPresenter::Undo() {
   if (!JournalRow().undo_enabled) return;
   const bool redo = last_is_undo_;
   preview_shown_ = false;
-  auto outcome = session_.Undo();  // the status line sums it up, or says why it failed
-  ReadJournal();
-  if (!outcome) return;
-  std::u16string left_alone;
-  for (const std::u16string& entry : outcome->changed_since) {
-    left_alone += entry + u"：运行后已被改动，未恢复\r\n";
+  // A stopped run is ended by the session first; the status line says why one cannot start.
+  if (!session_.StartUndo()) {
+    ReadJournal();
+    return;
   }
-  for (const SkippedPage& page : outcome->failed)
-    left_alone += page.entry + u"：" + page.reason + u"\r\n";
-  const size_t left = outcome->changed_since.size() + outcome->failed.size();
   counted_ = Counted::kUndo;
   redo_ = redo;
-  undo_counts_ = {outcome->restored + outcome->already_restored + left, outcome->restored, left};
   shown_counts_.reset();
   skipped_shown_ = false;
+  session_.panel().SetText(kSkippedPages, u"");
+  last_activity_ = activity();
+}
+
+void WindowPresenter::UndoEnded() {
+  const UndoOutcome& outcome = session_.undo().outcome();
+  std::u16string left_alone;
+  for (const std::u16string& entry : outcome.changed_since) {
+    left_alone += entry + u"：运行后已被改动，未恢复\r\n";
+  }
+  for (const SkippedPage& page : outcome.failed)
+    left_alone += page.entry + u"：" + page.reason + u"\r\n";
   session_.panel().SetText(kSkippedPages, std::move(left_alone));
 }
 
@@ -121,8 +121,11 @@ void WindowPresenter::Update() {
     session_.panel().SetText(kStatusLine, PreviewDoneText(session_.report().changed()));
   }
   if (now == last_activity_) return;
+  const bool undo_ended = last_activity_ == Activity::kUndoing;
   last_activity_ = now;
-  if (now == Activity::kIdle) ReadJournal();  // a run that ended may be taken back now
+  if (now != Activity::kIdle && now != Activity::kStopped) return;
+  ReadJournal();  // a run that ended, or stopped, may be taken back now
+  if (undo_ended) UndoEnded();
 }
 
 void WindowPresenter::ReadJournal() {
@@ -156,8 +159,11 @@ WindowPresenter::Counts WindowPresenter::CurrentCounts() const {
       return {report.processed() + report.staged(), report.changed(), report.skipped().size()};
     case Counted::kPreview:
       return {report.processed(), report.changed(), report.skipped().size()};
-    case Counted::kUndo:
-      return undo_counts_;
+    case Counted::kUndo: {
+      const UndoOutcome& outcome = session_.undo().outcome();
+      return {session_.undo().done(), outcome.restored,
+              outcome.changed_since.size() + outcome.failed.size()};
+    }
   }
   return {};
 }
@@ -181,7 +187,13 @@ StatusBarView WindowPresenter::StatusBar() {
 }
 
 std::optional<Milliseconds> WindowPresenter::CountsHeldFor() const {
-  if (!shown_counts_ || *shown_counts_ == CurrentCounts()) return std::nullopt;
+  if (!shown_counts_) return std::nullopt;
+  if (*shown_counts_ == CurrentCounts()) {
+    // An undo's pages change nothing else the window watches: the bar asks on its own.
+    const Activity now = activity();
+    if (now == Activity::kRunning || now == Activity::kUndoing) return kCountsInterval;
+    return std::nullopt;
+  }
   const auto waited = std::chrono::duration_cast<Milliseconds>(clock_.Now() - shown_at_);
   return std::max(kCountsInterval - waited, Milliseconds(0));
 }
@@ -200,8 +212,8 @@ StatusBarView WindowPresenter::Present(const Counts& counts) const {
       view.summary = PreviewSummaryText(!previewing_, counts.processed, counts.changed);
       break;
     case Counted::kUndo:
-      view.summary =
-          UndoSummaryText(redo_, true, counts.processed, counts.processed, counts.changed);
+      view.summary = UndoSummaryText(redo_, UndoPhase(), counts.processed, session_.undo().total(),
+                                     counts.changed);
       break;
   }
   view.skipped = counted_ == Counted::kUndo ? LeftAloneCountText(counts.skipped)
@@ -212,14 +224,20 @@ StatusBarView WindowPresenter::Present(const Counts& counts) const {
 
 JournalRowView WindowPresenter::JournalRow() {
   Update();
-  const bool idle = activity() == Activity::kIdle;
+  const Activity now = activity();
   JournalRowView view;
-  view.preview_enabled = idle;
-  view.undo_enabled = idle && can_undo_;
+  view.preview_enabled = now == Activity::kIdle;
+  // 撤销 also ends a stopped run, and takes back what it did so far.
+  view.undo_enabled = (now == Activity::kIdle || now == Activity::kStopped) && can_undo_;
   view.undo_caption = UndoCaption(last_is_undo_);
   view.undo_tip = UndoTip(last_is_undo_, journal_runs_, journal_bytes_);
   view.journal_on = journal_on_;
   return view;
+}
+
+UndoProgress WindowPresenter::UndoPhase() const {
+  if (session_.undo().active()) return UndoProgress::kGoing;
+  return session_.undo().outcome().stopped ? UndoProgress::kStopped : UndoProgress::kDone;
 }
 
 size_t WindowPresenter::preview_pages() const { return preview_->lines.size(); }

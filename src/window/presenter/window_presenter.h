@@ -10,6 +10,7 @@
 #include "platform/clock.h"
 #include "run/session.h"
 #include "window/presenter/diff_view.h"
+#include "window/presenter/status_texts.h"
 
 namespace quelbo {
 
@@ -60,7 +61,8 @@ class WindowPresenter {
   // A command button of the designed area. While an undo goes on only Command4 counts, and
   // stops it; 开始 is also ignored while a preview goes on.
   void Click(Control command);
-  // 预览 and 撤销/重做: ignored unless JournalRow() enables them.
+  // 预览 and 撤销/重做: ignored unless JournalRow() enables them. An undo goes on in steps, as
+  // a run does; 撤销 on a stopped run ends the run first.
   void Preview();
   void Undo();
   // The journal switch; when the setting cannot be saved it stays, and the status line says why.
@@ -70,7 +72,8 @@ class WindowPresenter {
 
   Activity activity() const;
   StatusBarView StatusBar();
-  // How long counts newer than those StatusBar() gave are held back; none when all are shown.
+  // When to ask StatusBar() again: once counts newer than those it gave are due, or while work
+  // goes on at most kCountsInterval from now; none when idle and all are shown.
   std::optional<Milliseconds> CountsHeldFor() const;
   JournalRowView JournalRow();
   bool skipped_shown() const { return skipped_shown_; }
@@ -96,6 +99,9 @@ class WindowPresenter {
   // Notices the end of a run or preview: rereads the journal, says a preview is done.
   void Update();
   void ReadJournal();
+  // An undo ended: the pages it left alone, and why, in the list of skipped pages.
+  void UndoEnded();
+  UndoProgress UndoPhase() const;
   Counts CurrentCounts() const;
   StatusBarView Present(const Counts& counts) const;
 
@@ -106,7 +112,7 @@ class WindowPresenter {
   std::uint64_t shown_run_ = 0;  // the report's run the skipped list belongs to
   bool skipped_shown_ = false;
   bool preview_shown_ = false;
-  bool previewing_ = false;  // a preview was started and has not ended
+  bool previewing_ = false;  // a preview was started and its end not yet told
   // The journal as last read: whether this site has a run to take back, and its size.
   bool can_undo_ = false;
   bool last_is_undo_ = false;
@@ -115,7 +121,6 @@ class WindowPresenter {
   // The counts shown and when; newer ones wait until kCountsInterval has passed.
   std::optional<Counts> shown_counts_;
   TimePoint shown_at_{};
-  Counts undo_counts_;
   bool redo_ = false;  // the last undo took an undo back
   bool journal_on_ = true;
   std::shared_ptr<PreviewPages> preview_;

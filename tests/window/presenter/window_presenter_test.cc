@@ -47,7 +47,7 @@ TEST_F(WindowPresenterTest, WhatTheBarAndTheRowSayThroughARunAStopAPreviewAndAnU
          presenter_.Click(Control::Command4);
          clock_.Advance(WindowPresenter::kCountsInterval);
        },
-       u"已处理 1 页，改动 1 页，跳过 0 页|"},  // stopped: neither preview nor undo
+       u"已处理 1 页，改动 1 页，跳过 0 页|撤销"},  // stopped: no preview; 撤销 would end it
       {[&] {
          presenter_.Click(Control::Command4);
          RunUntilIdle();
@@ -58,8 +58,11 @@ TEST_F(WindowPresenterTest, WhatTheBarAndTheRowSayThroughARunAStopAPreviewAndAnU
       {[&] {
          testing::WriteBytes(Site("p1.htm"), "edited");
          presenter_.Undo();
+         presenter_.Undo();                    // ignored while the undo goes on
+         presenter_.Click(Control::Command1);  // likewise
        },
-       u"撤销完毕：恢复 2 页，未恢复 1 页+|预览重做"},
+       u"撤销中…已查看 0 / 3 页，未恢复 0 页|"},
+      {[&] { RunUntilIdle(); }, u"撤销完毕：恢复 2 页，未恢复 1 页+|预览重做"},
   };
   for (const Step& step : steps) {
     step.act();
@@ -70,6 +73,33 @@ TEST_F(WindowPresenterTest, WhatTheBarAndTheRowSayThroughARunAStopAPreviewAndAnU
   EXPECT_EQ(panel().Text(kSkippedPages), u"p1.htm：运行后已被改动，未恢复\r\n");
   EXPECT_TRUE(
       presenter_.JournalRow().undo_tip.starts_with(u"重做上一次撤销掉的运行（撤销记录：2 次运行"));
+}
+
+// 撤销 on a stopped run ends the run, which then cannot go on; 停止 stops an undo, and the
+// button then offers to take that partial undo back.
+TEST_F(WindowPresenterTest, UndoEndsAStoppedRunAndStopEndsAnUndo) {
+  Pages(6);
+  presenter_.Click(Control::Command1);
+  for (int i = 0; i < 7; ++i) session_->scheduler().RunDue();  // listed, then three pages
+  presenter_.Click(Control::Command4);
+  presenter_.Undo();
+  EXPECT_EQ(panel().Text(Control::Command4), u"停止");
+  RunUntilIdle();
+  EXPECT_EQ(presenter_.StatusBar().summary, u"撤销完毕：恢复 3 页，");
+  presenter_.Click(Control::Command4);
+  presenter_.Click(Control::Command4);  // nothing left to continue
+  RunUntilIdle();
+  for (int i = 0; i < 6; ++i)
+    EXPECT_EQ(testing::ReadBytes(Site("p" + std::to_string(i) + ".htm")), "a");
+
+  presenter_.Click(Control::Command1);
+  RunUntilIdle();
+  presenter_.Undo();
+  for (int i = 0; i < 3; ++i) session_->scheduler().RunDue();
+  presenter_.Click(Control::Command4);
+  EXPECT_EQ(presenter_.StatusBar().summary, u"撤销已停止：已查看 3 / 6 页，恢复 3 页，");
+  EXPECT_EQ(presenter_.JournalRow().undo_caption, u"重做");
+  EXPECT_EQ(panel().Text(Control::Command4), u"停止");
 }
 
 TEST_F(WindowPresenterTest, APreviewSaysItIsOneListsItsPagesAndWritesNothing) {
@@ -97,9 +127,10 @@ TEST_F(WindowPresenterTest, CountsMovePageByPageAtMostFourTimesASecond) {
   clock_.Advance(WindowPresenter::kCountsInterval);
   // Processed page by page; changed once the batch is written.
   EXPECT_EQ(presenter_.StatusBar().summary, u"已处理 2 页，改动 0 页，");
-  EXPECT_EQ(presenter_.CountsHeldFor(), std::nullopt);
+  EXPECT_EQ(presenter_.CountsHeldFor(), WindowPresenter::kCountsInterval);  // asked again
   RunUntilIdle();
   EXPECT_EQ(presenter_.StatusBar().summary, u"已处理 6 页，改动 6 页，");  // the last at once
+  EXPECT_EQ(presenter_.CountsHeldFor(), std::nullopt);
 }
 
 }  // namespace
