@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 #include "base/text_codec.h"
 #include "support/session_fixture.h"
 
@@ -75,35 +77,17 @@ TEST_F(WindowPresenterTest, WhatTheBarAndTheRowSayThroughARunAStopAPreviewAndAnU
       presenter_.JournalRow().undo_tip.starts_with(u"重做上一次撤销掉的运行（撤销记录：2 次运行"));
 }
 
-// 撤销 on a stopped run ends the run, which then cannot go on; 停止 stops an undo, and the
-// button then offers to take that partial undo back.
-TEST_F(WindowPresenterTest, UndoEndsAStoppedRunAndStopEndsAnUndo) {
-  Pages(6);
-  presenter_.Click(Control::Command1);
-  for (int i = 0; i < 7; ++i) session_->scheduler().RunDue();  // listed, then three pages
-  presenter_.Click(Control::Command4);
-  presenter_.Undo();
-  EXPECT_EQ(panel().Text(Control::Command4), u"停止");
-  RunUntilIdle();
-  EXPECT_EQ(presenter_.StatusBar().summary, u"撤销完毕：恢复 3 页，");
-  presenter_.Click(Control::Command4);
-  presenter_.Click(Control::Command4);  // nothing left to continue
-  RunUntilIdle();
-  for (int i = 0; i < 6; ++i)
-    EXPECT_EQ(testing::ReadBytes(Site("p" + std::to_string(i) + ".htm")), "a");
-
-  presenter_.Click(Control::Command1);
-  RunUntilIdle();
-  presenter_.Undo();
-  for (int i = 0; i < 3; ++i) session_->scheduler().RunDue();
-  presenter_.Click(Control::Command4);
-  EXPECT_EQ(presenter_.StatusBar().summary, u"撤销已停止：已查看 3 / 6 页，恢复 3 页，");
-  EXPECT_EQ(presenter_.JournalRow().undo_caption, u"重做");
-  EXPECT_EQ(panel().Text(Control::Command4), u"停止");
-}
-
 TEST_F(WindowPresenterTest, APreviewSaysItIsOneListsItsPagesAndWritesNothing) {
   Pages(2);
+  // The rules as typed, unsaved; nothing in the configuration directory changes, nor appears.
+  const auto configuration = [&] {
+    std::string files;
+    for (const auto& entry : std::filesystem::recursive_directory_iterator(dir_ / "config"))
+      files += entry.path().string() + ":" +
+               (entry.is_regular_file() ? testing::ReadBytes(entry.path().string()) : "") + "\n";
+    return files;
+  };
+  const std::string before = configuration();
   presenter_.Preview();
   presenter_.Click(Control::Command1);  // ignored while the preview goes on
   RunUntilIdle();
@@ -114,6 +98,7 @@ TEST_F(WindowPresenterTest, APreviewSaysItIsOneListsItsPagesAndWritesNothing) {
   EXPECT_EQ(presenter_.PreviewDiff(1).back().text, u"b[无换行]");
   EXPECT_TRUE(presenter_.preview_shown());
   EXPECT_EQ(testing::ReadBytes(Site("p0.htm")), "a");
+  EXPECT_EQ(configuration(), before);
 }
 
 TEST_F(WindowPresenterTest, CountsMovePageByPageAtMostFourTimesASecond) {
