@@ -7,6 +7,7 @@
 #include <string_view>
 
 #include "app/batch_output.h"
+#include "base/paths.h"
 #include "base/text_codec.h"
 #include "run/headless_loop.h"
 #include "settings/journal_switch.h"
@@ -141,12 +142,12 @@ int ListRuns(std::FILE* out, FileSystem& fs, const ConfigStore& store,
     const std::string kind = run.undoes.empty() ? run.kind : run.kind + " of " + run.undoes;
     std::fprintf(out, "%s\t%s\t%s\t%s\t%s\t%s\n", run.id.c_str(), LocalTime(run.started).c_str(),
                  kind.c_str(), CountOf(run.replaced, "page").c_str(),
-                 ReadableSize(run.bytes).c_str(), OneLine(run.site).c_str());
+                 ReadableSize(run.bytes).c_str(), OneLine(ShownPath(run.site)).c_str());
     total += run.bytes;
     ++listed;
   }
   std::fprintf(out, "total\t%s\t%s\t%s%s\n", CountOf(listed, "run").c_str(),
-               ReadableSize(total).c_str(), RunsDirectory(store).c_str(),
+               ReadableSize(total).c_str(), ShownPath(RunsDirectory(store)).c_str(),
                JournalOn(store) ? "" : "\t(journal off)");
   if (std::fflush(out) != 0 || std::ferror(out) != 0) {
     std::fprintf(stderr, "quelbo-batch: cannot write to stdout: %s\n", std::strerror(errno));

@@ -10,6 +10,7 @@
 
 #include "app/batch_journal.h"
 #include "app/batch_output.h"
+#include "base/paths.h"
 #include "base/text_codec.h"
 #include "panel/settings_fields.h"
 #include "platform/console.h"
@@ -64,13 +65,11 @@ void PrintUsage(std::FILE* out, const std::string& config_directory) {
                "(listed on stderr), 2 the run could not start (options that contradict each\n"
                "other, another run on the site), 130 stopped (after the page in work) by %s"
                " or because stdout could not be written.\n",
-               kProgramFolderExamples, config_directory.c_str(), kConfigDirectoryChoice,
+               kProgramFolderExamples, ShownPath(config_directory).c_str(), kConfigDirectoryChoice,
                kStopRequestNames);
 }
 
-}  // namespace
-
-int main(int argc, char** argv) {
+int RunBatch(int argc, char** argv, Console& console) {
   const ConfigPlace config_place = ConfigDirectoryPlace();
   const std::string& config_directory = config_place.directory;
   const std::vector<std::string> arguments = ProgramArguments(argc, argv);
@@ -143,7 +142,7 @@ int main(int argc, char** argv) {
   // An installed copy started without a folder would otherwise work on /usr/bin.
   if (!root->given && IsSystemFolder(root->path)) {
     std::fprintf(stderr, "quelbo-batch: %s holds programs, not pages; name the site folder: %s\n",
-                 root->path.c_str(), "quelbo-batch [--trace] SITE_FOLDER");
+                 ShownPath(root->path).c_str(), "quelbo-batch [--trace] SITE_FOLDER");
     return kExitNotStarted;
   }
   SteadyClock clock;
@@ -155,23 +154,22 @@ int main(int argc, char** argv) {
     return kExitNotStarted;
   }
   Session& session = **created;
-  const std::unique_ptr<Console> console = MakeConsole();
-  if (mode.undo) return UndoRunFromCommandLine(session, mode.undo_id, *console, clock);
+  if (mode.undo) return UndoRunFromCommandLine(session, mode.undo_id, console, clock);
   ControlPanel& panel = session.panel();
   HeadlessLoop loop(session.scheduler(), clock);
 
-  const bool show_progress = console->ShowsProgress();
+  const bool show_progress = console.ShowsProgress();
   // A trace that cannot be written (a reader that went away, a full device) ends the run as a
   // stop request does: said once on stderr, and nothing more is written to stdout.
   bool trace_failed = false;
   auto trace_write_failed = [&](int errno_value) {
     if (trace_failed) return;
     trace_failed = true;
-    if (show_progress) console->ClearProgress();
+    if (show_progress) console.ClearProgress();
     std::fprintf(stderr,
                  "quelbo-batch: cannot write to stdout: %s; stopping after the page in work\n",
                  std::strerror(errno_value));
-    console->RequestStop();
+    console.RequestStop();
   };
   if (mode.dry_run) ShowPreviewPages(stdout, session.preview(), mode.diff, trace_write_failed);
 
@@ -184,16 +182,16 @@ int main(int argc, char** argv) {
     }
     if (control == kCurrentPage && show_progress) {
       const RunReport& report = session.report();
-      console->DrawProgress(ProgressLine(report.processed() + report.skipped().size(),
-                                         panel.ProgressBar().max, panel.Text(kCurrentPage)));
+      console.DrawProgress(ProgressLine(report.processed() + report.skipped().size(),
+                                        panel.ProgressBar().max, panel.Text(kCurrentPage)));
     }
   });
   session.report().AddSkipListener([&](const SkippedPage& page) {
-    if (show_progress) console->ClearProgress();
+    if (show_progress) console.ClearProgress();
     PrintSkipped(stderr, page);
   });
 
-  console->CatchStopRequests();
+  console.CatchStopRequests();
 
   session.LoadSettings();
   if (config_place.instead_of_usual) {
@@ -204,11 +202,11 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "quelbo-batch: %s\n", ToUtf8(panel.Text(kStatusLine)).c_str());
     return kExitNotStarted;
   }
-  const auto outcome = loop.Run([&console] { return console->StopRequested(); });
+  const auto outcome = loop.Run([&console] { return console.StopRequested(); });
   session.FinishWrites();
   errno = 0;
   if (!trace_failed && std::fflush(stdout) != 0) trace_write_failed(errno);
-  if (show_progress) console->ClearProgress();
+  if (show_progress) console.ClearProgress();
   if (mode.dry_run && !trace_failed) {
     PrintPreviewTotal(stdout, session.preview());
     errno = 0;
@@ -217,4 +215,13 @@ int main(int argc, char** argv) {
   PrintSummary(stderr, session.report(), trace, mode.dry_run);
   if (outcome == HeadlessLoop::Outcome::kStopRequested || trace_failed) return kExitInterrupted;
   return session.report().skipped().empty() ? kExitClean : kExitPagesSkipped;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  const std::unique_ptr<Console> console = MakeConsole();
+  const int status = RunBatch(argc, argv, *console);
+  console->KeepOwnWindowOpen();
+  return status;
 }

@@ -2,7 +2,13 @@
 
 #include <gtest/gtest.h>
 #include <signal.h>
+#ifdef _WIN32
+#include <windows.h>
 
+#include <cstdio>
+#endif
+
+#include "base/paths.h"
 #include "e2e/batch_fixture.h"
 #include "platform/ini_profile.h"
 
@@ -145,15 +151,15 @@ TEST_F(BatchTest, CommandLineAnswersAndFaults) {
     std::string shown;  // on stdout when the status is 0, else on stderr
   };
   const Case cases[] = {
-      {{"--help"}, 0, config_},
+      {{"--help"}, 0, ShownPath(config_)},
       {{"--bogus", "--help"},
        0,
        "Usage: quelbo-batch [--trace] [--dry-run [--diff]] [SITE_FOLDER]"},
       {{"--version"}, 0, "quelbo-batch " QUELBO_VERSION "\n"},
       {{"--bogus"}, 2, "unknown option --bogus"},
       {{site_, site_}, 2, "more than one site folder"},
-      {{dir_ / "missing"}, 2, "site folder " + (dir_ / "missing") + ": no such folder"},
-      {{dir_ / "file"}, 2, "site folder " + (dir_ / "file") + ": not a folder"},
+      {{dir_ / "missing"}, 2, "site folder " + ShownPath(dir_ / "missing") + ": no such folder"},
+      {{dir_ / "file"}, 2, "site folder " + ShownPath(dir_ / "file") + ": not a folder"},
   };
   for (const Case& c : cases) {
     const auto result = Run(c.args);
@@ -191,6 +197,41 @@ TEST_F(BatchTest, WithoutTraceStdoutStaysEmpty) {
   EXPECT_EQ(result.status, 0);
   EXPECT_EQ(result.out, "");
 }
+
+#ifdef _WIN32
+// Started from Explorer, the program's console is its own and goes with it: it waits for Enter
+// after the summary. Started from a prompt or a script, it shares their console, never waits,
+// and leaves the console's code page as it found it.
+TEST_F(BatchTest, OwnConsoleWaitsForEnterAPromptsConsoleDoesNot) {
+  Key(u"替换前1", u"a");
+  Key(u"替换后1", u"b");
+  const std::string program = InstallProgram();
+  const bool chinese = PRIMARYLANGID(::GetUserDefaultUILanguage()) == LANG_CHINESE;
+  const std::string prompt = chinese ? "按回车键关闭" : "Press Enter to close";
+  for (const bool from_prompt : {false, true}) {
+    Page("p.htm", "a");
+    testing::ConsoleProcess started(from_prompt ? "cmd /c \"\"" + program + "\" & pause\""
+                                                : "\"" + program + "\"");
+    for (int i = 0; i < 400 && Read("p.htm") != "b"; ++i) ::Sleep(50);
+    if (!started.HasWindow()) GTEST_SKIP() << "no console window here (no display)";
+    ASSERT_TRUE(started.WaitForScreen("1 pages processed, 1 changed, 0 skipped"));
+    if (from_prompt) {
+      ASSERT_TRUE(started.WaitForAttached(2));  // cmd and this test: the program has ended
+      EXPECT_EQ(started.Screen().find(prompt), std::string::npos);
+      EXPECT_EQ(started.OutputCodePage(), ::GetOEMCP());
+      std::printf("console: from a prompt: the summary, no wait; code page %u again\n",
+                  started.OutputCodePage());
+    } else {
+      ASSERT_TRUE(started.WaitForScreen(prompt)) << started.Screen();
+      EXPECT_EQ(started.Wait(1000), -1);  // still waiting
+      std::printf("console: its own: the summary, then \"%s\"; running a second later\n",
+                  prompt.c_str());
+    }
+    started.PressEnter();
+    EXPECT_EQ(started.Wait(), 0) << from_prompt;
+  }
+}
+#endif
 
 #ifndef _WIN32  // signals and shared libraries
 TEST_F(BatchTest, TerminationHangUpAndBrokenPipeFinishThePageInWorkAndExit130) {

@@ -164,6 +164,17 @@ TEST_F(Win32WindowTest, StartUpOnAnEmptyConfigurationDirectory) {
   EXPECT_EQ(client.right, design.width);
   EXPECT_EQ(client.bottom, design.height + ::MulDiv(30, window_->Dpi(), 96) +
                                window_->status_bar().Height());  // the preview and undo row
+  // Block set 0's fields show two whole lines, as drawn; the edit control shows only whole ones.
+  for (Control field : {Control::Text4, Control::Text5, Control::Text6}) {
+    RECT shown{};
+    ::SendMessageW(Find(field), EM_GETRECT, 0, reinterpret_cast<LPARAM>(&shown));
+    HDC dc = ::GetDC(Find(field));
+    ::SelectObject(dc, reinterpret_cast<HGDIOBJ>(::SendMessageW(Find(field), WM_GETFONT, 0, 0)));
+    TEXTMETRICW metrics{};
+    ::GetTextMetricsW(dc, &metrics);
+    ::ReleaseDC(Find(field), dc);
+    EXPECT_GE(shown.bottom - shown.top, 2 * metrics.tmHeight) << ControlName(field);
+  }
 }
 
 TEST_F(Win32WindowTest, AWholeRunFromCommand1RewritesThePagesAndSumsItUp) {
