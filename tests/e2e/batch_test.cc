@@ -214,7 +214,7 @@ TEST_F(BatchTest, OwnConsoleWaitsForEnterAPromptsConsoleDoesNot) {
                                                 : "\"" + program + "\"");
     for (int i = 0; i < 400 && Read("p.htm") != "b"; ++i) ::Sleep(50);
     if (!started.HasWindow()) GTEST_SKIP() << "no console window here (no display)";
-    ASSERT_TRUE(started.WaitForScreen("1 pages processed, 1 changed, 0 skipped"));
+    ASSERT_TRUE(started.WaitForScreen("1 page processed, 1 changed, 0 skipped"));
     if (from_prompt) {
       ASSERT_TRUE(started.WaitForAttached(2));  // cmd and this test: the program has ended
       EXPECT_EQ(started.Screen().find(prompt), std::string::npos);
