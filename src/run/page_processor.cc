@@ -40,8 +40,8 @@ void PageProcessor::TakeNextPage() {
       panel_.SetText(kPendingPages, u"");
     }
     panel_.SetProgressValue(panel_.ProgressBar().value + 1);
-    scheduler_.Arm(panel_.Ticked(field::autoDetectCharset) ? Step::Timer3 : Step::Timer2,
-                   kNextPass);
+    in_work_ = panel_.Ticked(field::autoDetectCharset) ? Step::Timer3 : Step::Timer2;
+    scheduler_.Arm(*in_work_, kNextPass);
   } else if (pending_.ContainsDot()) {
     panel_.SetText(kStatusLine, u"去空行处理完毕了");
     scheduler_.Arm(Step::quyi, 10);
@@ -75,6 +75,7 @@ void PageProcessor::DetectCharset() {
     detected_ = DetectedPage{std::u16string(entry), std::move(*read)};
   }
   panel_.SetText(kStatusLine, u"工作中");
+  if (in_work_) in_work_ = Step::Timer2;
   scheduler_.Disarm(Step::Timer3);
   scheduler_.Arm(Step::Timer2, kNextPass);
 }
@@ -90,6 +91,7 @@ void PageProcessor::TransformPage() {
     if (panel_.Ticked(field::writeUtf8)) panel_.SetText(kStatusLine, u"生成UTF-8格式完毕");
     panel_.SetText(kStatusLine, u"工作中");
   }
+  in_work_.reset();
   scheduler_.Disarm(Step::Timer2);
   scheduler_.Arm(Step::Timer1, kNextPass);
 }
@@ -175,12 +177,14 @@ std::optional<std::u16string> PageProcessor::WritePage(std::u16string_view entry
   if (auto staged = batch_.Stage(entry, page, new_bytes); !staged) {
     return SkipReason(staged.error());
   }
+  report_.PageStaged();
   if (batch_.Full()) FinishWrites();
   return std::nullopt;
 }
 
 void PageProcessor::FinishWrites() {
   if (batch_.empty()) return;
+  report_.StagedPagesSettled();
   const bool journaled = journal_ != nullptr && journal_->active();
   if (journaled) {
     if (auto recorded = journal_->RecordKeptPages(); !recorded) {
@@ -205,6 +209,14 @@ void PageProcessor::FinishWrites() {
 void PageProcessor::Stopped() {
   detected_.reset();
   FinishWrites();
+}
+
+void PageProcessor::RunEnded() {
+  Stopped();
+  in_work_.reset();
+  panel_.SetText(kCurrentPage, u"");
+  panel_.SetText(kPendingPages, u"");
+  panel_.SetProgressValue(0);
 }
 
 Result<SiteRoot::PageRead> PageProcessor::ReadPage(std::u16string_view entry) {

@@ -45,12 +45,20 @@ void RunController::ToggleRun() {
   if (panel_.Text(Control::Command4) == u"继续") {
     panel_.SetText(Control::Command4, u"停止");
     for (Step step : kToggledSteps) scheduler_.Enable(step);
-    scheduler_.Arm(Step::Timer1, kNextPass);
+    const std::optional<Step> in_work = page_in_work_ ? page_in_work_() : std::nullopt;
+    scheduler_.Arm(in_work.value_or(Step::Timer1), kNextPass);
   } else {
     panel_.SetText(Control::Command4, u"继续");
     for (Step step : kToggledSteps) scheduler_.Disable(step);
     for (Step step : kToggledSteps) scheduler_.Disarm(step);
   }
+}
+
+void RunController::EndRun() {
+  panel_.SetText(Control::Command4, u"停止");
+  for (Step step : kToggledSteps) scheduler_.Enable(step);
+  for (Step step : kToggledSteps) scheduler_.Disarm(step);
+  scheduler_.Disarm(Step::Timer5);
 }
 
 void RunController::RerunCurrentPage() { scheduler_.Arm(Step::Timer2, kNextPass); }

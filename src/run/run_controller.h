@@ -1,5 +1,8 @@
 #pragma once
 
+#include <functional>
+#include <optional>
+
 #include "panel/control_panel.h"
 #include "run/run_report.h"
 #include "run/step_scheduler.h"
@@ -20,8 +23,17 @@ class RunController {
   bool StartRun(bool save = true);
 
   // Continue/Stop by Command4's caption: "继续" re-enables the seven steps and arms
-  // TakeNextPage; anything else disables and disarms them. NextDirectory is never touched.
+  // TakeNextPage, or the step that finishes the page in work (see SetPageInWork); anything
+  // else disables and disarms them. NextDirectory is never touched.
   void ToggleRun();
+
+  // Asked by Continue: the step that carries on with the page a Stop caught between its
+  // steps (taken, not yet written). Continue arms that step rather than TakeNextPage, which
+  // would take the next entry and leave the page in work unprocessed.
+  void SetPageInWork(std::function<std::optional<Step>()> step) { page_in_work_ = std::move(step); }
+
+  // Ends a stopped run: no step stays armed, and Command4 reads "停止" as in a fresh window.
+  void EndRun();
 
   // Processes the entry in the current-page field again.
   void RerunCurrentPage();
@@ -31,6 +43,7 @@ class RunController {
   StepScheduler& scheduler_;
   const ConfigStore& store_;
   RunReport& report_;
+  std::function<std::optional<Step>()> page_in_work_;
 };
 
 }  // namespace quelbo

@@ -124,6 +124,21 @@ TEST_F(PageProcessorTest, Utf8PagesKeepEveryByteAndUnchangedPagesAreNotRewritten
   EXPECT_EQ(report_.changed(), 0u);
 }
 
+TEST_F(PageProcessorTest, AChangedPageCountsAsStagedUntilItsBatchIsWritten) {
+  Encodings(false, true, true);
+  panel_.SetText(field::pair1Find, u"a");
+  panel_.SetText(field::pair1Replace, u"b");
+  for (const char* name : {"p.htm", "q.htm"}) WriteBytes(Page(name), "a");
+  panel_.SetText(kPendingPages, u"p.htm\r\nq.htm\r\n###");
+  scheduler_.Arm(Step::Timer1, kNextPass);
+  for (int pass = 0; pass < 2; ++pass) scheduler_.RunDue();  // p.htm taken and staged
+  EXPECT_EQ(report_.staged(), 1u);
+  EXPECT_EQ(report_.processed() + report_.changed(), 0u);
+  ASSERT_EQ(loop_.Run(), HeadlessLoop::Outcome::kIdle);
+  EXPECT_EQ(report_.staged(), 0u);
+  EXPECT_EQ(report_.changed(), 2u);
+}
+
 TEST_F(PageProcessorTest, GbkToUtf8RewritesTheCharsetAndAddsNothing) {
   Encodings(false, false, true);
   // <meta charset=gb2312>中文 gbk, in code page 936

@@ -296,7 +296,6 @@ TEST_F(JournalSessionTest, OnePieceOfWorkAtATimeAndTheLockOnlyWhileWorking) {
   session_->Click(Control::Command4);  // stopped
   EXPECT_EQ(session_->work(), Session::Work::kRun);
   EXPECT_FALSE(site_free());
-  EXPECT_FALSE(session_->StartUndo());
   EXPECT_FALSE(session_->StartRun(/*preview=*/true));
   session_->Click(Control::Command4);  // going on
   RunUntilIdle();
