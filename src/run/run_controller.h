@@ -2,6 +2,8 @@
 
 #include <functional>
 #include <optional>
+#include <string>
+#include <vector>
 
 #include "panel/control_panel.h"
 #include "run/run_report.h"
@@ -19,8 +21,11 @@ class RunController {
   // Start: saves every setting as typed, then cleans the excluded-directory list and the six
   // single-line pair texts, then arms the listing. When the settings cannot be saved the
   // status line says why and nothing is started; returns whether the run was started.
-  // A preview (`save` false) saves nothing and works with the fields as they are.
+  // A preview (`save` false) saves nothing; its cleaned texts are given back as typed by
+  // RestoreTypedTexts when it ends, so that the Start after it does what it showed.
   bool StartRun(bool save = true);
+  // Puts back the texts a preview cleaned, each still as the preview left it.
+  void RestoreTypedTexts();
 
   // Continue/Stop by Command4's caption: "继续" re-enables the seven steps and arms
   // TakeNextPage, or the step that finishes the page in work (see SetPageInWork); anything
@@ -44,6 +49,11 @@ class RunController {
   const ConfigStore& store_;
   RunReport& report_;
   std::function<std::optional<Step>()> page_in_work_;
+  struct TypedText {
+    Control field;
+    std::u16string typed, cleaned;
+  };
+  std::vector<TypedText> typed_;  // of the preview in work
 };
 
 }  // namespace quelbo

@@ -129,6 +129,7 @@ bool Session::BeginRun() {
 }
 
 void Session::WorkEnded() {
+  if (work_ == Work::kPreview) controller_.RestoreTypedTexts();
   journal_.End();
   site_lock_.Release();
   work_ = Work::kNone;
