@@ -242,7 +242,7 @@ void Session::Click(Control command) {
       break;
     case Control::Command6:
       if (auto saved = SaveExtraBlockSets(panel_, store_); !saved) {
-        panel_.SetText(kStatusLine, u"配置保存失败：" + FromUtf8(saved.error().Message()));
+        panel_.SetText(kStatusLine, SaveFailure(saved.error()));
       } else {
         substituted_ = FieldsSavedWithSubstitutes(panel_, SaveKind::kExtraBlockSets);
       }
