@@ -9,6 +9,7 @@
 #include "run/content_digest.h"
 #include "run/run_undo.h"
 #include "support/session_fixture.h"
+#include "support/test_file_system.h"
 
 namespace quelbo {
 namespace {
@@ -93,6 +94,35 @@ TEST(RunJournalTest, KeepsTheNewestRunsThatReplacedPages) {
     EXPECT_EQ(runs.back().id, ids.back());
     EXPECT_EQ(runs.back().replaced, c.pages.back());
   }
+}
+
+// A run folder past the limits that cannot be removed is said, and the next End removes it.
+TEST(RunJournalTest, ARunThatCannotBeRemovedIsSaidAndTriedAgain) {
+  TempDir dir;
+  testing::TestFileSystem fs;
+  WriteBytes(dir / "page.htm", "x");
+  const FileInfo info = fs.Stat(dir / "page.htm").value();
+  RunJournal journal(fs, dir / "runs/");
+  std::string oldest;
+  for (size_t i = 0; i <= kJournalKeptRuns + 1; ++i) {
+    if (i == kJournalKeptRuns) fs.Fail(testing::TestFileSystem::Operation::kRemove, oldest, EBUSY);
+    if (i == kJournalKeptRuns + 1) fs.ClearFaults();
+    ASSERT_TRUE(journal.Begin(dir.path(), "run", "", "",
+                              Clock::from_time_t(static_cast<std::time_t>(1000 + 60 * i))));
+    if (i == 0) oldest = journal.run_id();
+    ASSERT_TRUE(journal.KeepPage(u"page.htm", dir / "page.htm", info, IdentifyContent("x"),
+                                 IdentifyContent("y")));
+    ASSERT_TRUE(journal.RecordKeptPages());
+    journal.NotePagesReplaced(1);
+    journal.End();
+    if (i == kJournalKeptRuns) {
+      EXPECT_EQ(journal.unremoved().runs, 1u);
+      EXPECT_NE(journal.unremoved().first.find(oldest), std::string::npos);
+    }
+  }
+  EXPECT_EQ(journal.unremoved().runs, 0u);
+  EXPECT_EQ(journal.ListRuns().size(), kJournalKeptRuns);
+  EXPECT_FALSE(testing::Exists(dir / "runs/" + oldest));
 }
 
 // The old bytes are a second name of the old file only on the same file system and when the

@@ -14,7 +14,7 @@ namespace quelbo::testing {
 // chosen paths fail as a disk, a permission or a read-only mount would make them fail.
 class TestFileSystem final : public ForwardingFileSystem {
  public:
-  enum class Operation { kRead, kReplace, kList, kKeepCopy, kAppend };
+  enum class Operation { kRead, kReplace, kList, kKeepCopy, kAppend, kRemove };
 
   TestFileSystem() : ForwardingFileSystem(NewMachineFileSystem()) {}
 
@@ -31,6 +31,10 @@ class TestFileSystem final : public ForwardingFileSystem {
   Status AppendToFile(const std::string& path, std::string_view bytes) override {
     if (const int e = FaultFor(Operation::kAppend, path)) return Failure("write", path, e);
     return ForwardingFileSystem::AppendToFile(path, bytes);
+  }
+  Status RemoveFile(const std::string& path) override {
+    if (const int e = FaultFor(Operation::kRemove, path)) return Failure("remove", path, e);
+    return ForwardingFileSystem::RemoveFile(path);
   }
   Result<std::string> ReadFile(const std::string& path) override {
     if (const int e = FaultFor(Operation::kRead, path)) return Failure("open", path, e);
