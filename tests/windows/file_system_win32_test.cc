@@ -7,6 +7,7 @@
 #undef ReplaceFile
 
 #include <filesystem>
+#include <optional>
 
 #include "platform/file_system.h"
 #include "platform/text_win32.h"
@@ -118,6 +119,35 @@ TEST_F(Win32FileSystemTest, JournalKeepsCopiesRemovesFoldersAndDigestsAlike) {
   EXPECT_EQ(fs_->ListDirectory(dir_.path())->size(), 1u);
   EXPECT_EQ(IdentifyContent("").digest, "99aa06d3014798d86001c324468d497f");
   EXPECT_EQ(IdentifyContent("abc").digest, "06b05ab6733a618578af5f94892f3950");
+}
+
+TEST_F(Win32FileSystemTest, AnchoredCallsNeverLeaveTheSite) {
+  const std::string outside = dir_ / "outside";
+  ASSERT_TRUE(fs_->MakeDirectories(dir_ / "site/real") && fs_->MakeDirectories(outside));
+  testing::WriteBytes(dir_ / "site/real/p.htm", "in");
+  testing::WriteBytes(outside + "/o.htm", "out");
+  ASSERT_TRUE(testing::MakeLink(outside, dir_ / "site/away"));
+  ASSERT_TRUE(testing::MakeLink(dir_ / "site/real", dir_ / "site/alias"));
+  const std::string site = fs_->RealPath(dir_ / "site").value();
+  fs_->AnchorAt(site);
+  const auto kind = [](const auto& result) {
+    return result ? std::optional<ErrorKind>() : result.error().kind();
+  };
+  // Through a folder link out of the site: reads, listings, temporary files and renames.
+  const std::string away = site + "/away/o.htm";
+  EXPECT_EQ(kind(fs_->ReadFile(away)), ErrorKind::kOutsideRoot);
+  EXPECT_EQ(kind(fs_->ContentEquals(away, "out")), ErrorKind::kOutsideRoot);
+  EXPECT_EQ(kind(fs_->ListDirectory(site + "/away")), ErrorKind::kOutsideRoot);
+  EXPECT_EQ(kind(fs_->ReplaceFile(away, "new")), ErrorKind::kOutsideRoot);
+  EXPECT_EQ(kind(fs_->ReplaceFile(site + "/away/new.htm", "new")), ErrorKind::kOutsideRoot);
+  EXPECT_FALSE(fs_->ReadUnlinkedFile(away, 100));
+  EXPECT_EQ(testing::ReadBytes(outside + "/o.htm"), "out");
+  EXPECT_EQ(fs_->ListDirectory(outside).value().size(), 1u);
+  // A link that stays inside is followed, by the longer way only; a plain page in one opening.
+  EXPECT_EQ(fs_->ReadFile(site + "/alias/p.htm").value_or(""), "in");
+  EXPECT_FALSE(fs_->ReadUnlinkedFile(site + "/alias/p.htm", 100));
+  EXPECT_EQ(fs_->ReadUnlinkedFile(site + "/real/p.htm", 100).value().bytes, "in");
+  EXPECT_FALSE(fs_->ReadUnlinkedFile(site + "/real/p.htm", 1));
 }
 
 }  // namespace
