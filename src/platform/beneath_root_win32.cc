@@ -1,6 +1,7 @@
 #include "platform/beneath_root_win32.h"
 
 #include <algorithm>
+#include <vector>
 
 #include "platform/text_win32.h"
 
@@ -29,6 +30,25 @@ Result<std::wstring> FinalPathOf(HANDLE opened, const std::string& path) {
   }
 }
 
+Result<std::wstring> PlaceOf(HANDLE opened, const std::string& path) {
+  BY_HANDLE_FILE_INFORMATION data;
+  if (!::GetFileInformationByHandle(opened, &data))
+    return std::unexpected(LastError("resolve", path));
+  // A name on the volume is at most 32767 characters; most fit the first buffer.
+  for (size_t characters = MAX_PATH;; characters = 32768) {
+    std::vector<char> buffer(sizeof(FILE_NAME_INFO) + characters * sizeof(wchar_t));
+    auto* name = reinterpret_cast<FILE_NAME_INFO*>(buffer.data());
+    if (::GetFileInformationByHandleEx(opened, FileNameInfo, name,
+                                       static_cast<DWORD>(buffer.size()))) {
+      return std::to_wstring(data.dwVolumeSerialNumber) + L":" +
+             std::wstring(name->FileName, name->FileNameLength / sizeof(wchar_t));
+    }
+    if (::GetLastError() != ERROR_MORE_DATA || characters > MAX_PATH) {
+      return std::unexpected(LastError("resolve", path));
+    }
+  }
+}
+
 bool LiesBeneath(std::wstring_view final, std::wstring_view top) {
   while (top.size() > 1 && top.back() == L'\\') top.remove_suffix(1);  // a drive's root
   if (!final.starts_with(top)) return false;
@@ -44,7 +64,7 @@ void Anchor::Set(const std::string& directory) {
                              FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                              OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
   if (raw == INVALID_HANDLE_VALUE) return;
-  auto final = FinalPathOf(raw, path);
+  auto final = PlaceOf(raw, path);
   ::CloseHandle(raw);
   if (!final) return;
   path_ = std::move(path);
@@ -60,7 +80,7 @@ bool Anchor::Covers(const std::string& path) const {
 
 Status Anchor::Check(HANDLE opened, const std::string& path, const std::string& operation) const {
   if (!Covers(path)) return Ok();
-  auto final = FinalPathOf(opened, path);
+  auto final = PlaceOf(opened, path);
   if (!final) return std::unexpected(final.error());
   if (!LiesBeneath(*final, final_)) {
     return std::unexpected(
@@ -71,7 +91,7 @@ Status Anchor::Check(HANDLE opened, const std::string& path, const std::string& 
 
 bool Anchor::ReachedWithoutLinks(HANDLE opened, const std::string& path) const {
   if (!Covers(path) || path.size() == path_.size()) return false;
-  auto final = FinalPathOf(opened, path);
+  auto final = PlaceOf(opened, path);
   // Any link or junction on the way makes the system name another place.
   return final && *final == final_ + WidePath(path.substr(path_.size()));
 }

@@ -13,6 +13,12 @@ namespace quelbo::win32 {
 // junction resolved, "\\?\" before a drive letter).
 [[nodiscard]] Result<std::wstring> FinalPathOf(HANDLE opened, const std::string& path);
 
+// Where an open handle lies: the serial number of its volume, ":", and its path on the volume
+// with every link and junction resolved ("\\" for the volume's root). Unlike
+// GetFinalPathNameByHandleW, which Wine answers only for paths shorter than MAX_PATH, it holds
+// for names of any length.
+[[nodiscard]] Result<std::wstring> PlaceOf(HANDLE opened, const std::string& path);
+
 // Whether the resolved path `final` is the directory `top` (resolved too) or lies beneath it.
 bool LiesBeneath(std::wstring_view final, std::wstring_view top);
 
@@ -33,7 +39,7 @@ class Anchor {
 
  private:
   std::string path_;    // "/" separators, none at the end; empty when there is no anchor
-  std::wstring final_;  // as FinalPathOf gives it
+  std::wstring final_;  // as PlaceOf gives it
 };
 
 }  // namespace quelbo::win32

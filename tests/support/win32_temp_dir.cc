@@ -23,33 +23,6 @@ std::string Utf8Path(const std::filesystem::path& path) {
   return std::string(text.begin(), text.end());
 }
 
-// Wine answers that a link was made and makes none, but shows a Unix link as Windows shows a
-// symbolic link: there the link is made by the Unix ln. False where the system is not Wine.
-bool MakeUnixLink(const std::string& target, const std::string& link) {
-  using UnixName = char*(__cdecl*)(const wchar_t*);
-  const auto unix_name = reinterpret_cast<UnixName>(reinterpret_cast<void*>(
-      ::GetProcAddress(::GetModuleHandleW(L"kernel32"), "wine_get_unix_file_name")));
-  if (unix_name == nullptr) return false;
-  std::wstring command = L"ln -s";
-  for (const std::string& path : {target, link}) {
-    char* name = unix_name(NativePath(path).c_str());
-    if (name == nullptr) return false;
-    command += L" \"" + win32::Wide(name) + L"\"";
-    ::HeapFree(::GetProcessHeap(), 0, name);
-  }
-  STARTUPINFOW startup{.cb = sizeof(STARTUPINFOW)};
-  PROCESS_INFORMATION process;
-  if (!::CreateProcessW(L"Z:\\bin\\ln", command.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                        nullptr, &startup, &process)) {
-    return false;
-  }
-  ::CloseHandle(process.hThread);
-  ::CloseHandle(process.hProcess);
-  // Wine does not wait for a Unix program to end: the link is looked for until it shows.
-  for (int tries = 0; tries < 500 && !Exists(link); ++tries) ::Sleep(10);
-  return Exists(link);
-}
-
 }  // namespace
 
 TempDir::TempDir() {
@@ -111,7 +84,8 @@ bool MakeLink(const std::string& target, const std::string& link) {
   } else {
     std::filesystem::create_symlink(NativePath(target), NativePath(link), error);
   }
-  return (!error && Exists(link)) || MakeUnixLink(target, link);
+  // Wine answers that the link was made and makes none.
+  return !error && Exists(link);
 }
 
 HeldFile::HeldFile(const std::string& path)

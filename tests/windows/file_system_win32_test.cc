@@ -9,6 +9,7 @@
 #include <filesystem>
 #include <optional>
 
+#include "platform/beneath_root_win32.h"
 #include "platform/file_system.h"
 #include "platform/text_win32.h"
 #include "run/content_digest.h"
@@ -126,7 +127,9 @@ TEST_F(Win32FileSystemTest, AnchoredCallsNeverLeaveTheSite) {
   ASSERT_TRUE(fs_->MakeDirectories(dir_ / "site/real") && fs_->MakeDirectories(outside));
   testing::WriteBytes(dir_ / "site/real/p.htm", "in");
   testing::WriteBytes(outside + "/o.htm", "out");
-  ASSERT_TRUE(testing::MakeLink(outside, dir_ / "site/away"));
+  // Wine answers that a link was made and makes none; where the links are missing, the check
+  // itself is still judged by AResolvedPathLiesBeneathOnlyItsOwnFolders.
+  if (!testing::MakeLink(outside, dir_ / "site/away")) GTEST_SKIP() << "no folder links here";
   ASSERT_TRUE(testing::MakeLink(dir_ / "site/real", dir_ / "site/alias"));
   const std::string site = fs_->RealPath(dir_ / "site").value();
   fs_->AnchorAt(site);
@@ -148,6 +151,27 @@ TEST_F(Win32FileSystemTest, AnchoredCallsNeverLeaveTheSite) {
   EXPECT_FALSE(fs_->ReadUnlinkedFile(site + "/alias/p.htm", 100));
   EXPECT_EQ(fs_->ReadUnlinkedFile(site + "/real/p.htm", 100).value().bytes, "in");
   EXPECT_FALSE(fs_->ReadUnlinkedFile(site + "/real/p.htm", 1));
+}
+
+TEST(BeneathRootTest, AResolvedPathLiesBeneathOnlyItsOwnFolders) {
+  const struct {
+    const wchar_t* final;
+    const wchar_t* top;
+    bool beneath;
+  } cases[] = {
+      {L"\\\\?\\C:\\site", L"\\\\?\\C:\\site", true},
+      {L"\\\\?\\C:\\site\\a\\p.htm", L"\\\\?\\C:\\site", true},
+      {L"\\\\?\\C:\\site\\p.htm", L"\\\\?\\C:\\site\\", true},
+      {L"\\\\?\\C:\\p.htm", L"\\\\?\\C:\\", true},  // a drive's root
+      {L"\\\\?\\C:\\sites\\p.htm", L"\\\\?\\C:\\site", false},
+      {L"\\\\?\\C:\\sit", L"\\\\?\\C:\\site", false},
+      {L"\\\\?\\C:\\outside\\o.htm", L"\\\\?\\C:\\site", false},
+      {L"\\\\?\\D:\\site\\p.htm", L"\\\\?\\C:\\site", false},
+      {L"7:\\site\\p.htm", L"8:\\site", false},  // another volume
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(win32::LiesBeneath(c.final, c.top), c.beneath) << win32::Utf8(c.final);
+  }
 }
 
 }  // namespace
