@@ -7,6 +7,7 @@
 #include <string_view>
 
 #include "app/batch_output.h"
+#include "base/paths.h"
 #include "base/text_codec.h"
 #include "run/headless_loop.h"
 #include "settings/journal_switch.h"
@@ -62,7 +63,8 @@ std::string OneLine(std::string text) {
 }  // namespace
 
 bool ParseBatchModeOption(int argc, const char* const* argv, int& i, BatchMode& mode,
-                          const std::function<bool(const std::string&)>& is_folder) {
+                          const std::function<bool(const std::string&)>& is_folder,
+                          const Texts& texts) {
   const std::string_view arg = argv[i];
   if (arg == "--dry-run") {
     mode.dry_run = true;
@@ -76,12 +78,12 @@ bool ParseBatchModeOption(int argc, const char* const* argv, int& i, BatchMode& 
     if (IsRunId(next)) {
       mode.undo_id = argv[++i];
     } else if (!next.empty() && next.front() != '-' && !is_folder(next) && mode.fault.empty()) {
-      mode.fault = next + " is neither a run id (such as 20261207-194232-00) nor a site folder";
+      mode.fault = Filled(texts.not_a_run_id, {next});
       ++i;
     }
   } else if (arg == "--journal=on" || arg == "--journal=off") {
     if (mode.journal_on && *mode.journal_on != (arg == "--journal=on") && mode.fault.empty()) {
-      mode.fault = "--journal=on and --journal=off contradict each other";
+      mode.fault = std::string(texts.journal_on_and_off);
     }
     mode.journal_on = arg == "--journal=on";
   } else {
@@ -91,7 +93,7 @@ bool ParseBatchModeOption(int argc, const char* const* argv, int& i, BatchMode& 
   return true;
 }
 
-std::optional<std::string> ContradictionIn(const BatchMode& mode, bool trace) {
+std::optional<std::string> ContradictionIn(const BatchMode& mode, bool trace, const Texts& texts) {
   if (!mode.fault.empty()) return mode.fault;
   // Each of these is a whole task of its own; two at once cannot both be done.
   std::vector<std::string> tasks;
@@ -100,10 +102,10 @@ std::optional<std::string> ContradictionIn(const BatchMode& mode, bool trace) {
       tasks.push_back(option);
     }
   }
-  if (tasks.size() > 1) return tasks[0] + " and " + tasks[1] + " cannot be given together";
-  if (mode.diff && !mode.dry_run) return "--diff shows what --dry-run finds: give both or neither";
+  if (tasks.size() > 1) return Filled(texts.not_together, {tasks[0], tasks[1]});
+  if (mode.diff && !mode.dry_run) return std::string(texts.diff_without_dry_run);
   if (trace && (mode.list_runs || mode.journal_on)) {
-    return tasks[0] + " and --trace cannot be given together";
+    return Filled(texts.not_together, {tasks[0], "--trace"});
   }
   return std::nullopt;
 }
@@ -131,7 +133,7 @@ void PrintPreviewTotal(std::FILE* out, const PreviewReport& preview) {
 }
 
 int ListRuns(std::FILE* out, FileSystem& fs, const ConfigStore& store,
-             const std::optional<std::string>& site) {
+             const std::optional<std::string>& site, const Texts& texts) {
   std::uint64_t total = 0;
   size_t listed = 0;
   const RunJournal journal(fs, RunsDirectory(store));
@@ -141,24 +143,26 @@ int ListRuns(std::FILE* out, FileSystem& fs, const ConfigStore& store,
     const std::string kind = run.undoes.empty() ? run.kind : run.kind + " of " + run.undoes;
     std::fprintf(out, "%s\t%s\t%s\t%s\t%s\t%s\n", run.id.c_str(), LocalTime(run.started).c_str(),
                  kind.c_str(), CountOf(run.replaced, "page").c_str(),
-                 ReadableSize(run.bytes).c_str(), OneLine(run.site).c_str());
+                 ReadableSize(run.bytes).c_str(), OneLine(ShownPath(run.site)).c_str());
     total += run.bytes;
     ++listed;
   }
   std::fprintf(out, "total\t%s\t%s\t%s%s\n", CountOf(listed, "run").c_str(),
-               ReadableSize(total).c_str(), RunsDirectory(store).c_str(),
+               ReadableSize(total).c_str(), ShownPath(RunsDirectory(store)).c_str(),
                JournalOn(store) ? "" : "\t(journal off)");
   if (std::fflush(out) != 0 || std::ferror(out) != 0) {
-    std::fprintf(stderr, "quelbo-batch: cannot write to stdout: %s\n", std::strerror(errno));
+    std::fprintf(stderr, "quelbo-batch: %s\n",
+                 Filled(texts.stdout_failed, {std::strerror(errno)}).c_str());
     return kExitInterrupted;
   }
   return kExitClean;
 }
 
-int UndoRunFromCommandLine(Session& session, const std::string& id, Console& console,
-                           Clock& clock) {
+int UndoRunFromCommandLine(Session& session, const std::string& id, Console& console, Clock& clock,
+                           const Texts& texts) {
   if (auto started = session.StartUndo(id); !started) {
-    std::fprintf(stderr, "quelbo-batch: cannot undo: %s\n", started.error().Message().c_str());
+    std::fprintf(stderr, "quelbo-batch: %s\n",
+                 Filled(texts.cannot_undo, {started.error().Message()}).c_str());
     return kExitNotStarted;
   }
   console.CatchStopRequests();
@@ -168,7 +172,8 @@ int UndoRunFromCommandLine(Session& session, const std::string& id, Console& con
   const auto ended = loop.Run([&] {
     if (console.ShowsProgress() && undo.done() >= drawn + 64) {
       drawn = undo.done();
-      console.DrawProgress("undo " + std::to_string(drawn) + "/" + std::to_string(undo.total()));
+      console.DrawProgress(
+          Filled(texts.undo_progress, {std::to_string(drawn), std::to_string(undo.total())}));
     }
     return console.StopRequested();
   });
@@ -176,49 +181,42 @@ int UndoRunFromCommandLine(Session& session, const std::string& id, Console& con
   if (console.ShowsProgress()) console.ClearProgress();
 
   const UndoOutcome& outcome = undo.outcome();
+  auto say = [](const std::string& line) { std::fprintf(stderr, "%s\n", line.c_str()); };
   for (const std::u16string& entry : outcome.changed_since) {
-    std::fprintf(stderr, "changed since the run, left alone: %s\n", ToUtf8(entry).c_str());
+    say(Filled(texts.changed_since, {ToUtf8(entry)}));
   }
-  for (const SkippedPage& page : outcome.failed) {
-    PrintSkipped(stderr, page, "not restored");
-  }
+  for (const SkippedPage& page : outcome.failed) PrintSkipped(stderr, page, texts.not_restored);
+  const std::string& run = outcome.undone;
   if (outcome.damaged_lines > 0) {
-    std::fprintf(stderr, "the journal of run %s has %s that cannot be read: not restored\n",
-                 outcome.undone.c_str(), CountOf(outcome.damaged_lines, "damaged line").c_str());
+    say(Filled(texts.damaged_lines, {run, Counted(outcome.damaged_lines, texts.damaged_line)}));
   }
   if (outcome.missing_lines > 0) {
-    std::fprintf(stderr, "the journal of run %s lacks %s that its run.txt counts: not restored\n",
-                 outcome.undone.c_str(), CountOf(outcome.missing_lines, "line").c_str());
+    say(Filled(texts.missing_lines, {run, Counted(outcome.missing_lines, texts.line)}));
   }
-  if (!outcome.unjournaled.empty()) {
-    std::fprintf(stderr, "this undo could not be journaled (%s): it cannot itself be undone\n",
-                 outcome.unjournaled.c_str());
-  }
+  if (!outcome.unjournaled.empty()) say(Filled(texts.unjournaled, {outcome.unjournaled}));
+  const std::string restored = Counted(outcome.restored, texts.page);
   if (outcome.stopped) {
-    std::fprintf(stderr, "undo of run %s stopped: %s restored, %zu of %zu looked at\n",
-                 outcome.undone.c_str(), CountOf(outcome.restored, "page").c_str(), undo.done(),
-                 undo.total());
+    say(Filled(texts.undo_stopped,
+               {run, restored, std::to_string(undo.done()), std::to_string(undo.total())}));
   } else if (outcome.restored > 0) {
-    std::fprintf(stderr, "run %s undone: %s restored%s%s\n", outcome.undone.c_str(),
-                 CountOf(outcome.restored, "page").c_str(),
-                 outcome.journal.empty() ? "" : ", as run ", outcome.journal.c_str());
+    say(outcome.journal.empty() ? Filled(texts.undone, {run, restored})
+                                : Filled(texts.undone_as, {run, restored, outcome.journal}));
   } else {
-    std::fprintf(stderr, "run %s: no page restored%s\n", outcome.undone.c_str(),
-                 outcome.Complete() && outcome.unchanged > 0
-                     ? " (every page already holds its bytes from before the run)"
-                     : "");
+    say(Filled(outcome.Complete() && outcome.unchanged > 0 ? texts.nothing_to_restore
+                                                           : texts.nothing_restored,
+               {run}));
   }
   if (outcome.stopped) return kExitInterrupted;
   return outcome.Complete() ? kExitClean : kExitIncomplete;
 }
 
-int SwitchJournal(const ConfigStore& store, bool on) {
+int SwitchJournal(const ConfigStore& store, bool on, const Texts& texts) {
   store.MakeDirectory();
   if (auto saved = SetJournalOn(store, on); !saved) {
     std::fprintf(stderr, "quelbo-batch: %s\n", saved.error().Message().c_str());
     return kExitNotStarted;
   }
-  std::fprintf(stderr, "run journal %s\n", on ? "on" : "off");
+  std::fprintf(stderr, "%s\n", std::string(on ? texts.journal_on : texts.journal_off).c_str());
   return kExitClean;
 }
 

@@ -10,12 +10,14 @@
 
 #include "app/batch_journal.h"
 #include "app/batch_output.h"
+#include "base/paths.h"
 #include "base/text_codec.h"
 #include "panel/settings_fields.h"
 #include "platform/console.h"
 #include "platform/locations.h"
 #include "platform/program_arguments.h"
 #include "platform/site_places.h"
+#include "platform/user_language.h"
 #include "run/command_line.h"
 #include "run/headless_loop.h"
 #include "run/session.h"
@@ -31,46 +33,18 @@ constexpr int kExitPagesSkipped = 1;
 constexpr int kExitNotStarted = 2;
 constexpr int kExitInterrupted = 130;
 
-void PrintUsage(std::FILE* out, const std::string& config_directory) {
-  std::fprintf(out,
-               "Usage: quelbo-batch [--trace] [--dry-run [--diff]] [SITE_FOLDER]\n"
-               "       quelbo-batch --undo [RUN] [SITE_FOLDER]\n"
-               "       quelbo-batch --list-runs [SITE_FOLDER] | --journal=on|off\n"
-               "\n"
-               "Rewrites the pages of the site in SITE_FOLDER (and, when the stored settings say\n"
-               "so, in its immediate subfolders) with the stored rules, exactly as pressing Start\n"
-               "in the window does, then exits. Without SITE_FOLDER the site is the folder that\n"
-               "holds this program, which must then not be a system folder or a folder of\n"
-               "programs such as %s.\n"
-               "\n"
-               "Settings come from %s\n"
-               "(the INI file htm批处理配置.ini and its list files, in GBK), the same directory\n"
-               "the window uses; %s. Nothing is saved after the run.\n"
-               "\n"
-               "  --trace      print every status-line text, one per line, on stdout\n"
-               "  --dry-run    change nothing: print each page that would change, with how often\n"
-               "               each rule applied, then the total, on stdout\n"
-               "  --diff       with --dry-run, also print each page's changes as a unified diff\n"
-               "  --list-runs  list the journaled runs that can be undone (of every site, or of\n"
-               "               SITE_FOLDER), with the pages each replaced and its disk use\n"
-               "  --undo [RUN] restore the pages of the last run on this site (or of RUN)\n"
-               "               that nobody changed since, when the journal proves their old\n"
-               "               bytes; an undo can itself be undone\n"
-               "  --journal=on|off  keep (the default) or stop keeping the run journal\n"
-               "  --help       print this text\n"
-               "  --version    print the version\n"
-               "\n"
-               "Exit status: 0 finished, 1 finished but pages were skipped or not restored\n"
-               "(listed on stderr), 2 the run could not start (options that contradict each\n"
-               "other, another run on the site), 130 stopped (after the page in work) by %s"
-               " or because stdout could not be written.\n",
-               kProgramFolderExamples, config_directory.c_str(), kConfigDirectoryChoice,
-               kStopRequestNames);
+void PrintUsage(std::FILE* out, const std::string& config_directory, Language language) {
+  const size_t in = Index(language);
+  const std::string usage =
+      Filled(TextsIn(language).usage, {kProgramFolderExamples[in], ShownPath(config_directory),
+                                       kConfigDirectoryChoice[in], kStopRequestNames[in]});
+  std::fwrite(usage.data(), 1, usage.size(), out);
 }
 
-}  // namespace
-
-int main(int argc, char** argv) {
+int RunBatch(int argc, char** argv, Console& console) {
+  UseUserLanguageForSystemMessages();
+  const Language language = UserLanguage();
+  const Texts& texts = TextsIn(language);
   const ConfigPlace config_place = ConfigDirectoryPlace();
   const std::string& config_directory = config_place.directory;
   const std::vector<std::string> arguments = ProgramArguments(argc, argv);
@@ -91,19 +65,19 @@ int main(int argc, char** argv) {
       rest.insert(rest.end(), utf8_argv.begin() + i, utf8_argv.end());
       break;
     }
-    if (!ParseBatchModeOption(count, utf8_argv.data(), i, mode, is_folder)) {
+    if (!ParseBatchModeOption(count, utf8_argv.data(), i, mode, is_folder, texts)) {
       rest.push_back(utf8_argv[static_cast<size_t>(i)]);
     }
   }
   const auto line = ParseCommandLine(static_cast<int>(rest.size()), rest.data(),
-                                     CommandLineOptions{.trace = true});
+                                     CommandLineOptions{.trace = true}, texts);
   if (!line) {
     std::fprintf(stderr, "quelbo-batch: %s\n", line.error().c_str());
-    PrintUsage(stderr, config_directory);
+    PrintUsage(stderr, config_directory, language);
     return kExitNotStarted;
   }
   if (line->help) {
-    PrintUsage(stdout, config_directory);
+    PrintUsage(stdout, config_directory, language);
     return kExitClean;
   }
   if (line->version) {
@@ -111,7 +85,7 @@ int main(int argc, char** argv) {
     return kExitClean;
   }
   // Refused before anything is touched: half of two tasks is neither.
-  if (const auto contradiction = ContradictionIn(mode, line->trace)) {
+  if (const auto contradiction = ContradictionIn(mode, line->trace, texts)) {
     std::fprintf(stderr, "quelbo-batch: %s\n", contradiction->c_str());
     return kExitNotStarted;
   }
@@ -120,7 +94,7 @@ int main(int argc, char** argv) {
   // The journal's listing and switch need no site: only the configuration directory.
   if (mode.list_runs || mode.journal_on) {
     const ConfigStore store(fs, config_directory, /*read_only=*/mode.list_runs);
-    if (mode.journal_on) return SwitchJournal(store, *mode.journal_on);
+    if (mode.journal_on) return SwitchJournal(store, *mode.journal_on, texts);
     std::optional<std::string> site;
     if (line->site_folder) {
       const auto folder = SiteFolderFor(fs, line->site_folder);
@@ -132,7 +106,7 @@ int main(int argc, char** argv) {
       }
       site = *resolved;
     }
-    return ListRuns(stdout, fs, store, site);
+    return ListRuns(stdout, fs, store, site, texts);
   }
 
   const auto root = SiteFolderFor(fs, line->site_folder);
@@ -142,8 +116,9 @@ int main(int argc, char** argv) {
   }
   // An installed copy started without a folder would otherwise work on /usr/bin.
   if (!root->given && IsSystemFolder(root->path)) {
-    std::fprintf(stderr, "quelbo-batch: %s holds programs, not pages; name the site folder: %s\n",
-                 root->path.c_str(), "quelbo-batch [--trace] SITE_FOLDER");
+    const std::string refusal =
+        Filled(texts.system_folder, {ShownPath(root->path), "quelbo-batch [--trace] SITE_FOLDER"});
+    std::fprintf(stderr, "quelbo-batch: %s\n", refusal.c_str());
     return kExitNotStarted;
   }
   SteadyClock clock;
@@ -155,23 +130,21 @@ int main(int argc, char** argv) {
     return kExitNotStarted;
   }
   Session& session = **created;
-  const std::unique_ptr<Console> console = MakeConsole();
-  if (mode.undo) return UndoRunFromCommandLine(session, mode.undo_id, *console, clock);
+  if (mode.undo) return UndoRunFromCommandLine(session, mode.undo_id, console, clock, texts);
   ControlPanel& panel = session.panel();
   HeadlessLoop loop(session.scheduler(), clock);
 
-  const bool show_progress = console->ShowsProgress();
+  const bool show_progress = console.ShowsProgress();
   // A trace that cannot be written (a reader that went away, a full device) ends the run as a
   // stop request does: said once on stderr, and nothing more is written to stdout.
   bool trace_failed = false;
   auto trace_write_failed = [&](int errno_value) {
     if (trace_failed) return;
     trace_failed = true;
-    if (show_progress) console->ClearProgress();
-    std::fprintf(stderr,
-                 "quelbo-batch: cannot write to stdout: %s; stopping after the page in work\n",
-                 std::strerror(errno_value));
-    console->RequestStop();
+    if (show_progress) console.ClearProgress();
+    std::fprintf(stderr, "quelbo-batch: %s\n",
+                 Filled(texts.stdout_failed_stopping, {std::strerror(errno_value)}).c_str());
+    console.RequestStop();
   };
   if (mode.dry_run) ShowPreviewPages(stdout, session.preview(), mode.diff, trace_write_failed);
 
@@ -184,16 +157,16 @@ int main(int argc, char** argv) {
     }
     if (control == kCurrentPage && show_progress) {
       const RunReport& report = session.report();
-      console->DrawProgress(ProgressLine(report.processed() + report.skipped().size(),
-                                         panel.ProgressBar().max, panel.Text(kCurrentPage)));
+      console.DrawProgress(ProgressLine(report.processed() + report.skipped().size(),
+                                        panel.ProgressBar().max, panel.Text(kCurrentPage)));
     }
   });
   session.report().AddSkipListener([&](const SkippedPage& page) {
-    if (show_progress) console->ClearProgress();
-    PrintSkipped(stderr, page);
+    if (show_progress) console.ClearProgress();
+    PrintSkipped(stderr, page, texts.skipped);
   });
 
-  console->CatchStopRequests();
+  console.CatchStopRequests();
 
   session.LoadSettings();
   if (config_place.instead_of_usual) {
@@ -204,17 +177,26 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "quelbo-batch: %s\n", ToUtf8(panel.Text(kStatusLine)).c_str());
     return kExitNotStarted;
   }
-  const auto outcome = loop.Run([&console] { return console->StopRequested(); });
+  const auto outcome = loop.Run([&console] { return console.StopRequested(); });
   session.FinishWrites();
   errno = 0;
   if (!trace_failed && std::fflush(stdout) != 0) trace_write_failed(errno);
-  if (show_progress) console->ClearProgress();
+  if (show_progress) console.ClearProgress();
   if (mode.dry_run && !trace_failed) {
     PrintPreviewTotal(stdout, session.preview());
     errno = 0;
     if (std::fflush(stdout) != 0) trace_write_failed(errno);
   }
-  PrintSummary(stderr, session.report(), trace, mode.dry_run);
+  PrintSummary(stderr, texts, session.report(), trace, mode.dry_run);
   if (outcome == HeadlessLoop::Outcome::kStopRequested || trace_failed) return kExitInterrupted;
   return session.report().skipped().empty() ? kExitClean : kExitPagesSkipped;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  const std::unique_ptr<Console> console = MakeConsole();
+  const int status = RunBatch(argc, argv, *console);
+  console->KeepOwnWindowOpen();
+  return status;
 }

@@ -13,8 +13,8 @@ std::string CountOf(size_t count, std::string_view noun) {
   return std::to_string(count) + " " + std::string(noun) + (count == 1 ? "" : "s");
 }
 
-void PrintSkipped(std::FILE* err, const SkippedPage& page, const char* label) {
-  std::fprintf(err, "%s: %s: %s\n", label, ToUtf8(page.entry).c_str(), ToUtf8(page.reason).c_str());
+void PrintSkipped(std::FILE* err, const SkippedPage& page, std::string_view pattern) {
+  std::fprintf(err, "%s\n", Filled(pattern, {ToUtf8(page.entry), ToUtf8(page.reason)}).c_str());
 }
 
 std::string ProgressLine(size_t done, double found, std::u16string_view entry) {
@@ -25,13 +25,16 @@ std::string ProgressLine(size_t done, double found, std::u16string_view entry) {
   return count + shown;
 }
 
-void PrintSummary(std::FILE* err, const RunReport& report, bool trace, bool preview) {
-  std::fprintf(err, "quelbo-batch: %s processed, %zu %s, %zu skipped\n",
-               CountOf(report.processed(), "page").c_str(), report.changed(),
-               preview ? "would change" : "changed", report.skipped().size());
+void PrintSummary(std::FILE* err, const Texts& texts, const RunReport& report, bool trace,
+                  bool preview) {
+  const std::string summary =
+      Filled(preview ? texts.preview_summary : texts.summary,
+             {Counted(report.processed(), texts.page), std::to_string(report.changed()),
+              std::to_string(report.skipped().size())});
+  std::fprintf(err, "quelbo-batch: %s\n", summary.c_str());
   if (trace) {
-    std::fprintf(err, "quelbo-batch: %s rewritten on their own bytes\n",
-                 CountOf(report.rewritten_on_bytes(), "page").c_str());
+    const std::string pages = Counted(report.rewritten_on_bytes(), texts.page);
+    std::fprintf(err, "quelbo-batch: %s\n", Filled(texts.rewritten_on_bytes, {pages}).c_str());
   }
 }
 

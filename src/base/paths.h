@@ -12,11 +12,24 @@
 namespace quelbo {
 
 inline constexpr char kPathSeparator = '/';
+// What separates the components of a path shown to the user: what the system's own programs
+// show, "\" on Windows.
+#ifdef _WIN32
+inline constexpr char kShownSeparator = '\\';
+#else
+inline constexpr char kShownSeparator = '/';
+#endif
 // What joins a subdirectory's name and a page's name in an entry.
 inline constexpr char16_t kEntrySeparator = u'/';
 
 inline std::string JoinPath(std::string_view directory, std::string_view name) {
   return std::string(directory).append(1, kPathSeparator).append(name);
+}
+
+// A path as the user is shown it.
+inline std::string ShownPath(std::string path) {
+  std::replace(path.begin(), path.end(), kPathSeparator, kShownSeparator);
+  return path;
 }
 
 // Trailing separators removed; the root "/" stays as it is.

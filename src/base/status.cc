@@ -2,6 +2,8 @@
 
 #include <utility>
 
+#include "base/paths.h"
+
 namespace quelbo {
 
 Error::Error(ErrorKind kind, std::string operation, std::string path, std::string reason)
@@ -10,6 +12,6 @@ Error::Error(ErrorKind kind, std::string operation, std::string path, std::strin
       path_(std::move(path)),
       reason_(std::move(reason)) {}
 
-std::string Error::Message() const { return operation_ + " " + path_ + ": " + reason_; }
+std::string Error::Message() const { return operation_ + " " + ShownPath(path_) + ": " + reason_; }
 
 }  // namespace quelbo

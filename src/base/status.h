@@ -30,7 +30,7 @@ class Error {
   const std::string& path() const { return path_; }
   const std::string& reason() const { return reason_; }
 
-  // "operation path: reason"
+  // "operation path: reason", the path as the user is shown it (see ShownPath)
   std::string Message() const;
 
  private:

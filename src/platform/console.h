@@ -3,6 +3,8 @@
 #include <memory>
 #include <string_view>
 
+#include "base/texts.h"
+
 namespace quelbo {
 
 // The terminal side of the headless front end: whether a progress line can be drawn, drawing
@@ -25,12 +27,18 @@ class Console {
   virtual bool StopRequested() const = 0;
   // Asks the run to stop as such a request does (a failed write to the output, say).
   virtual void RequestStop() = 0;
+
+  // Where the program has a console window of its own that closes when it ends (started from
+  // Explorer rather than from a prompt or a script), says so in the user's language and waits
+  // for Enter, so that what the program wrote last can be read. Nothing happens elsewhere.
+  virtual void KeepOwnWindowOpen() = 0;
 };
 
-// How a user asks the program to stop on this system, for the help text.
-extern const char* const kStopRequestNames;
+// How a user asks the program to stop on this system, for the help text, per language.
+extern const char* const kStopRequestNames[kLanguageCount];
 
-// The console of the system the program was built for.
+// The console of the system the program was built for. Made first and dropped last: whatever
+// it changes in the console (its code page on Windows) is put back when it goes.
 std::unique_ptr<Console> MakeConsole();
 
 }  // namespace quelbo

@@ -42,6 +42,8 @@ class PosixConsole final : public Console {
   }
   bool StopRequested() const override { return g_stop_requested != 0; }
   void RequestStop() override { g_stop_requested = 1; }
+  // A terminal's window belongs to its shell, never to the program.
+  void KeepOwnWindowOpen() override {}
 
  private:
   const bool shows_progress_ = ::isatty(STDERR_FILENO) != 0;
@@ -49,7 +51,8 @@ class PosixConsole final : public Console {
 
 }  // namespace
 
-const char* const kStopRequestNames = "SIGINT,\nSIGTERM, SIGHUP or SIGPIPE,";
+const char* const kStopRequestNames[kLanguageCount] = {"SIGINT,\nSIGTERM, SIGHUP or SIGPIPE,",
+                                                        "SIGINT、SIGTERM、SIGHUP 或 SIGPIPE"};
 
 std::unique_ptr<Console> MakeConsole() { return std::make_unique<PosixConsole>(); }
 

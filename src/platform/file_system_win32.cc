@@ -10,36 +10,18 @@
 #include <vector>
 
 #include "platform/beneath_root_win32.h"
+#include "platform/file_details_win32.h"
 #include "platform/file_system.h"
+#include "platform/flush_pool_win32.h"
+#include "platform/handle_win32.h"
 #include "platform/text_win32.h"
 
 namespace quelbo {
 namespace {
 
+using win32::Handle;
 using win32::LastError;
 using win32::WidePath;
-
-// Closes a handle on every path out of a function.
-class Handle {
- public:
-  explicit Handle(HANDLE handle) : handle_(handle) {}
-  Handle(const Handle&) = delete;
-  Handle& operator=(const Handle&) = delete;
-  ~Handle() {
-    if (valid()) ::CloseHandle(handle_);
-  }
-  bool valid() const { return handle_ != INVALID_HANDLE_VALUE && handle_ != nullptr; }
-  HANDLE get() const { return handle_; }
-  // Closes now and reports the outcome.
-  bool Close() {
-    const bool closed = ::CloseHandle(handle_) != 0;
-    handle_ = INVALID_HANDLE_VALUE;
-    return closed;
-  }
-
- private:
-  HANDLE handle_;
-};
 
 // Others may read, write, rename and delete while a file is open here, as on POSIX.
 constexpr DWORD kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
@@ -93,12 +75,18 @@ std::string DirectoryOf(const std::string& path) {
 // A page with the read-only attribute is one its owner asked to be left alone, as a file
 // without write bits is on POSIX systems: kReadOnly, as there. Windows itself refuses to move
 // a file over it, but not every implementation of its calls does, so it is asked first.
-[[nodiscard]] Status CheckWritable(const std::string& path) {
-  const DWORD attributes = ::GetFileAttributesW(WidePath(path).c_str());
-  if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY) != 0) {
+[[nodiscard]] Status CheckWritable(std::optional<DWORD> attributes, const std::string& path) {
+  if (attributes && (*attributes & FILE_ATTRIBUTE_READONLY) != 0) {
     return std::unexpected(Error(ErrorKind::kReadOnly, "replace", path, "read-only file"));
   }
   return Ok();
+}
+
+// The attributes of the file at `path`; nothing when there is none.
+std::optional<DWORD> AttributesAt(const std::string& path) {
+  const DWORD attributes = ::GetFileAttributesW(WidePath(path).c_str());
+  if (attributes == INVALID_FILE_ATTRIBUTES) return std::nullopt;
+  return attributes;
 }
 
 [[nodiscard]] Status WriteAll(HANDLE file, std::string_view bytes, const std::string& path) {
@@ -138,7 +126,8 @@ std::string DirectoryOf(const std::string& path) {
 }
 
 // The file system through the wide-character Win32 calls. Paths at the seam are UTF-8 with "/"
-// (or "\") separators. Replacement writes a temporary file beside the page, flushes it and
+// (or "\") separators. Replacement writes a hidden temporary file beside the page, gives it the
+// page's details (see file_details_win32.h), flushes it (a batch's files all at once) and
 // moves it over the page with MoveFileExW (replace, write-through). A page with the read-only
 // attribute is not replaced.
 class Win32FileSystem final : public FileSystem {
@@ -159,7 +148,7 @@ class Win32FileSystem final : public FileSystem {
                           const FileInfo& replaced) override;
   std::vector<Status> CommitStaged() override;
   void DiscardStaged() override {
-    for (const StagedFile& staged : staged_) ::DeleteFileW(staged.wide_temp.c_str());
+    for (StagedFile& staged : staged_) Remove(staged);
     staged_.clear();
   }
   Status KeepCopy(const std::string& from, const std::string& to) override;
@@ -182,19 +171,26 @@ class Win32FileSystem final : public FileSystem {
   void AnchorAt(const std::string& directory) override { anchor_.Set(directory); }
 
  private:
-  // A new content written and flushed beside its page, not yet moved over it.
+  // A new content written beside its page, still open for its flush, not yet moved over it.
   struct StagedFile {
     std::string path;
     std::string temp;
     std::wstring wide_temp;
     std::optional<FileInfo> replaced;
+    Handle file;
+    std::vector<Handle> streams;  // the page's other data streams, copied
   };
 
-  Result<FileInfo> InfoAt(const std::string& path, bool follow);
+  // With `attributes`, also the file's attributes as the system gives them.
+  Result<FileInfo> InfoAt(const std::string& path, bool follow, DWORD* attributes = nullptr);
   Status WriteAndMove(const std::string& path, std::string_view bytes,
                       std::optional<FileInfo> replaced);
   Result<StagedFile> WriteTemporary(const std::string& path, std::string_view bytes);
-  Status MoveIntoPlace(const StagedFile& staged);
+  // Flushes the files of `staged` together; the outcome of each.
+  static std::vector<Status> Flush(std::vector<StagedFile>& staged);
+  Status MoveIntoPlace(StagedFile& staged);
+  // Closes a staged file and removes it.
+  static void Remove(StagedFile& staged);
 
   // Opens the directory at `path` and checks it lies beneath the anchor.
   Status CheckDirectory(const std::string& path, const std::string& operation) const;
@@ -208,13 +204,14 @@ class Win32FileSystem final : public FileSystem {
 
 std::unique_ptr<FileSystem> NewMachineFileSystem() { return std::make_unique<Win32FileSystem>(); }
 
-Result<FileInfo> Win32FileSystem::InfoAt(const std::string& path, bool follow) {
+Result<FileInfo> Win32FileSystem::InfoAt(const std::string& path, bool follow, DWORD* attributes) {
   Handle file(OpenExisting(WidePath(path), FILE_READ_ATTRIBUTES, follow));
   if (!file.valid()) return std::unexpected(LastError("stat", path));
   BY_HANDLE_FILE_INFORMATION data;
   if (!::GetFileInformationByHandle(file.get(), &data)) {
     return std::unexpected(LastError("stat", path));
   }
+  if (attributes != nullptr) *attributes = data.dwFileAttributes;
   FileInfo info = InfoOf(data, follow);
   // A device (CON, NUL) opens like a file but is none.
   if (follow && info.type == FileType::kRegular && ::GetFileType(file.get()) != FILE_TYPE_DISK) {
@@ -264,7 +261,10 @@ Status Win32FileSystem::WriteAndMove(const std::string& path, std::string_view b
   auto staged = WriteTemporary(path, bytes);
   if (!staged) return std::unexpected(staged.error());
   staged->replaced = std::move(replaced);
-  return MoveIntoPlace(*staged);
+  std::vector<StagedFile> one;
+  one.push_back(std::move(*staged));
+  if (auto flushed = Flush(one).front(); !flushed) return flushed;
+  return MoveIntoPlace(one.front());
 }
 
 Status Win32FileSystem::StageReplacement(const std::string& path, std::string_view bytes,
@@ -277,18 +277,51 @@ Status Win32FileSystem::StageReplacement(const std::string& path, std::string_vi
 }
 
 std::vector<Status> Win32FileSystem::CommitStaged() {
-  // Each file was flushed when staged: Windows has no flush of many files at once.
-  std::vector<Status> outcomes;
-  outcomes.reserve(staged_.size());
-  for (const StagedFile& staged : staged_) outcomes.push_back(MoveIntoPlace(staged));
-  staged_.clear();
+  std::vector<StagedFile> staged = std::exchange(staged_, {});
+  std::vector<Status> outcomes = Flush(staged);
+  for (size_t i = 0; i < staged.size(); ++i) {
+    if (outcomes[i]) outcomes[i] = MoveIntoPlace(staged[i]);
+  }
   return outcomes;
+}
+
+std::vector<Status> Win32FileSystem::Flush(std::vector<StagedFile>& staged) {
+  std::vector<HANDLE> files;
+  for (const StagedFile& file : staged) {
+    files.push_back(file.file.get());
+    for (const Handle& stream : file.streams) files.push_back(stream.get());
+  }
+  const std::vector<DWORD> errors = win32::FlushFiles(files);
+  std::vector<Status> outcomes(staged.size(), Ok());
+  size_t next = 0;
+  for (size_t i = 0; i < staged.size(); ++i) {
+    DWORD error = errors[next++];
+    for (Handle& stream : staged[i].streams) {
+      if (error == 0) error = errors[next];
+      if (!stream.Close() && error == 0) error = ::GetLastError();
+      ++next;
+    }
+    staged[i].streams.clear();
+    if (!staged[i].file.Close() && error == 0) error = ::GetLastError();
+    if (error != 0) {
+      outcomes[i] = std::unexpected(win32::ErrorFrom(error, "flush", staged[i].temp));
+      Remove(staged[i]);
+    }
+  }
+  return outcomes;
+}
+
+void Win32FileSystem::Remove(StagedFile& staged) {
+  staged.streams.clear();
+  if (staged.file.valid()) staged.file.Close();
+  ::DeleteFileW(staged.wide_temp.c_str());
 }
 
 Result<Win32FileSystem::StagedFile> Win32FileSystem::WriteTemporary(const std::string& path,
                                                                     std::string_view bytes) {
   static const std::string process = std::to_string(::GetCurrentProcessId());
-  if (auto writable = CheckWritable(path); !writable) return std::unexpected(writable.error());
+  const auto details = win32::ReadFileDetails(path);
+  if (!details) return std::unexpected(details.error());
   StagedFile staged;
   staged.path = path;
   HANDLE raw = INVALID_HANDLE_VALUE;
@@ -296,44 +329,52 @@ Result<Win32FileSystem::StagedFile> Win32FileSystem::WriteTemporary(const std::s
     staged.temp = DirectoryOf(path) + "/" + std::string(kTempFilePrefix) + process + "-" +
                   std::to_string(++temp_counter_);
     staged.wide_temp = WidePath(staged.temp);
-    raw = ::CreateFileW(staged.wide_temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
-                        FILE_ATTRIBUTE_NORMAL, nullptr);
+    // Hidden while it exists: a run killed before the rename leaves nothing in sight.
+    raw = ::CreateFileW(staged.wide_temp.c_str(), GENERIC_WRITE | WRITE_DAC, 0, nullptr, CREATE_NEW,
+                        FILE_ATTRIBUTE_HIDDEN, nullptr);
     // A leftover of a killed run may hold the name; any other failure is final.
     const DWORD code = raw == INVALID_HANDLE_VALUE ? ::GetLastError() : 0;
     if (raw == INVALID_HANDLE_VALUE && (code != ERROR_FILE_EXISTS || attempt == 100)) {
       return std::unexpected(win32::ErrorFrom(code, "create temporary file", staged.temp));
     }
   }
-  Handle file(raw);
-  auto fail = [&](Error error) -> Result<StagedFile> {
-    if (file.valid()) file.Close();
-    ::DeleteFileW(staged.wide_temp.c_str());
-    return std::unexpected(std::move(error));
-  };
-  if (auto inside = anchor_.Check(file.get(), staged.temp, "create temporary file"); !inside) {
-    return fail(inside.error());
+  staged.file = Handle(raw);
+  Status written = anchor_.Check(raw, staged.temp, "create temporary file");
+  if (written) written = WriteAll(raw, bytes, staged.temp);
+  if (written && *details) {
+    written = win32::CopyFileDetails(**details, path, raw, staged.temp, staged.streams);
   }
-  if (auto written = WriteAll(file.get(), bytes, staged.temp); !written) {
-    return fail(written.error());
+  if (!written) {
+    Remove(staged);
+    return std::unexpected(written.error());
   }
-  if (!::FlushFileBuffers(file.get())) return fail(LastError("flush", staged.temp));
-  if (!file.Close()) return fail(LastError("write", staged.temp));
   return staged;
 }
 
-Status Win32FileSystem::MoveIntoPlace(const StagedFile& staged) {
+Status Win32FileSystem::MoveIntoPlace(StagedFile& staged) {
   auto fail = [&](Error error) -> Status {
-    ::DeleteFileW(staged.wide_temp.c_str());
+    Remove(staged);
     return std::unexpected(std::move(error));
   };
+  std::optional<DWORD> attributes;
   if (staged.replaced) {
     // The page must still be the one read: same file, size and modification time.
-    const auto now = InfoAt(staged.path, true);
+    DWORD now_attributes = 0;
+    const auto now = InfoAt(staged.path, true, &now_attributes);
     if (!now || !now->SameFileAs(*staged.replaced)) {
       return fail(Error(ErrorKind::kChanged, "replace", staged.path, "changed during the run"));
     }
+    attributes = now_attributes;
+  } else {
+    attributes = AttributesAt(staged.path);
   }
-  if (auto writable = CheckWritable(staged.path); !writable) return fail(writable.error());
+  if (auto writable = CheckWritable(attributes, staged.path); !writable) {
+    return fail(writable.error());
+  }
+  // The page's attributes as they are now, which also shows the file it becomes.
+  if (!::SetFileAttributesW(staged.wide_temp.c_str(), win32::AttributesReplacing(attributes))) {
+    return fail(LastError("keep the attributes of", staged.path));
+  }
   if (auto inside = CheckDirectory(DirectoryOf(staged.path), "rename"); !inside) {
     return fail(inside.error());
   }
@@ -341,7 +382,9 @@ Status Win32FileSystem::MoveIntoPlace(const StagedFile& staged) {
                      MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
     const Error moved = LastError("rename", staged.path);
     // Made read-only in the meantime: the same answer as when it was so from the start.
-    if (auto writable = CheckWritable(staged.path); !writable) return fail(writable.error());
+    if (auto writable = CheckWritable(AttributesAt(staged.path), staged.path); !writable) {
+      return fail(writable.error());
+    }
     return fail(moved);
   }
   return Ok();

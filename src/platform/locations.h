@@ -3,6 +3,7 @@
 #include <string>
 
 #include "base/status.h"
+#include "base/texts.h"
 
 namespace quelbo {
 
@@ -21,8 +22,8 @@ struct ConfigPlace {
   bool instead_of_usual;  // the usual place could not hold it, so this one is used
 };
 ConfigPlace ConfigDirectoryPlace();
-// How the configuration directory is chosen, for the help text.
-extern const char* const kConfigDirectoryChoice;
+// How the configuration directory is chosen, for the help text, per language.
+extern const char* const kConfigDirectoryChoice[kLanguageCount];
 std::string ConfigDirectory();
 
 // The directory that holds the running executable, without a trailing "/".

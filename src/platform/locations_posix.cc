@@ -23,8 +23,9 @@ std::string ConfigDirectoryFor(const char* xdg_config_home, const char* home) {
   return base + kConfigDirectoryName + "/";
 }
 
-const char* const kConfigDirectoryChoice =
-    "$XDG_CONFIG_HOME, when set to an absolute path, replaces\n~/.config";
+const char* const kConfigDirectoryChoice[kLanguageCount] = {
+    "$XDG_CONFIG_HOME, when set to an absolute path, replaces\n~/.config",
+    "$XDG_CONFIG_HOME 设为绝对路径时代替 ~/.config"};
 
 ConfigPlace ConfigDirectoryPlace() { return ConfigPlace{ConfigDirectory(), false}; }
 

@@ -36,8 +36,9 @@ std::string LocalAppData() {
 
 }  // namespace
 
-const char* const kConfigDirectoryChoice =
-    "when drive D: is missing, a CD drive or read-only,\nthe one in %LOCALAPPDATA% instead";
+const char* const kConfigDirectoryChoice[kLanguageCount] = {
+    "when drive D: is missing, a CD drive or read-only,\nthe one in %LOCALAPPDATA% instead",
+    "D: 盘不存在、是光驱或只读时，改用 %LOCALAPPDATA% 中的同名目录"};
 
 ConfigPlace ConfigDirectoryPlace() {
   const std::string usual = std::string(kUsualDrive) + kConfigDirectoryName + "/";

@@ -25,7 +25,8 @@ bool IsInTree(std::string_view directory, std::string_view tree) {
 
 }  // namespace
 
-const char* const kProgramFolderExamples = "/usr/bin or ~/.local/bin";
+const char* const kProgramFolderExamples[kLanguageCount] = {"/usr/bin or ~/.local/bin",
+                                                             "/usr/bin 或 ~/.local/bin"};
 
 bool IsSystemFolder(std::string_view directory) {
   while (directory.size() > 1 && directory.back() == '/') directory.remove_suffix(1);

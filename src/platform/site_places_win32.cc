@@ -34,7 +34,8 @@ std::string Environment(const wchar_t* name) {
 
 // The folders that hold Windows itself and its installed programs. A drive's root may hold a
 // site (sites are often kept at the top of a drive of their own).
-const char* const kProgramFolderExamples = "C:\\Program Files or C:\\Windows";
+const char* const kProgramFolderExamples[kLanguageCount] = {
+    "C:\\Program Files or C:\\Windows", "C:\\Program Files 或 C:\\Windows"};
 
 bool IsSystemFolder(std::string_view directory) {
   while (directory.size() > 3 && (directory.back() == '/' || directory.back() == '\\')) {

@@ -5,7 +5,8 @@
 namespace quelbo {
 
 std::expected<CommandLine, std::string> ParseCommandLine(std::span<const std::string_view> args,
-                                                         CommandLineOptions accepted) {
+                                                         CommandLineOptions accepted,
+                                                         const Texts& texts) {
   CommandLine line;
   std::string fault;
   bool options_ended = false;
@@ -20,9 +21,9 @@ std::expected<CommandLine, std::string> ParseCommandLine(std::span<const std::st
     } else if (is_option && accepted.trace && arg == "--trace") {
       line.trace = true;
     } else if (is_option) {
-      if (fault.empty()) fault = "unknown option " + std::string(arg);
+      if (fault.empty()) fault = Filled(texts.unknown_option, {arg});
     } else if (line.site_folder) {
-      if (fault.empty()) fault = "more than one site folder given: " + std::string(arg);
+      if (fault.empty()) fault = Filled(texts.second_site_folder, {arg});
     } else {
       line.site_folder = std::string(arg);
     }
@@ -32,10 +33,11 @@ std::expected<CommandLine, std::string> ParseCommandLine(std::span<const std::st
 }
 
 std::expected<CommandLine, std::string> ParseCommandLine(int argc, const char* const* argv,
-                                                         CommandLineOptions accepted) {
+                                                         CommandLineOptions accepted,
+                                                         const Texts& texts) {
   std::vector<std::string_view> args;
   for (int i = 1; i < argc; ++i) args.emplace_back(argv[i]);
-  return ParseCommandLine(args, accepted);
+  return ParseCommandLine(args, accepted, texts);
 }
 
 std::string VersionLine(std::string_view program) {

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "base/paths.h"
 #include "base/text_codec.h"
 #include "run/content_digest.h"
 
@@ -41,7 +42,8 @@ Status RunUndo::Start(const std::string& id, bool keep_journal,
             ? Error(ErrorKind::kBusy, "undo", id, "another program is still writing this run")
             : Error(ErrorKind::kNotFound, "undo", id, "no such run"));
   } else if (run->site != root_.path()) {
-    checked = std::unexpected(Error(ErrorKind::kOutsideRoot, "undo", id, "ran on " + run->site));
+    checked = std::unexpected(
+        Error(ErrorKind::kOutsideRoot, "undo", id, "ran on " + ShownPath(run->site)));
   } else if (auto held = journal_.Hold(id, held_); !held) {
     // Listed a moment ago, so not held then: another program took it up since.
     checked = std::unexpected(

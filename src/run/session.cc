@@ -1,5 +1,6 @@
 #include "run/session.h"
 
+#include "base/paths.h"
 #include "base/text_codec.h"
 #include "panel/panel_reactions.h"
 #include "run/excluded_dir_filter.h"
@@ -56,10 +57,11 @@ Session::~Session() { journal_.End(); }
 bool Session::LockSite(bool preview) {
   const Status locked = site_lock_.Acquire(lock_directory_, root_.path(), !preview);
   if (locked || (preview && locked.error().kind() == ErrorKind::kNotFound)) return true;
-  panel_.SetText(kStatusLine,
-                 locked.error().kind() == ErrorKind::kBusy
-                     ? u"另一个运行正在处理这个网站，没有开始：" + FromUtf8(locked.error().path())
-                     : u"无法锁定网站，没有开始：" + FromUtf8(locked.error().Message()));
+  panel_.SetText(
+      kStatusLine,
+      locked.error().kind() == ErrorKind::kBusy
+          ? u"另一个运行正在处理这个网站，没有开始：" + FromUtf8(ShownPath(locked.error().path()))
+          : u"无法锁定网站，没有开始：" + FromUtf8(locked.error().Message()));
   return false;
 }
 

@@ -1,8 +1,9 @@
 #include <array>
 #include <optional>
 
-#include "panel/panel_reactions.h"
+#include "base/paths.h"
 #include "base/text_codec.h"
+#include "panel/panel_reactions.h"
 #include "settings/settings_io.h"
 #include "settings/stored_values.h"
 
@@ -33,7 +34,8 @@ void ShowUnreadableFiles(ControlPanel& panel, const ConfigStore& store) {
   std::u16string named;
   for (const ConfigStore::UnreadableFile& file : store.unreadable()) {
     if (!named.empty()) named += u"、";
-    named += FromUtf8(store.PathOf(file.file_name)) + u"（" + FromUtf8(file.reason) + u"）";
+    named +=
+        FromUtf8(ShownPath(store.PathOf(file.file_name))) + u"（" + FromUtf8(file.reason) + u"）";
   }
   if (named.empty()) return;
   panel.SetText(kStatusLine,
@@ -47,8 +49,10 @@ void ReloadExtraBlockSets(ControlPanel& panel, const ConfigStore& store) {
   for (size_t i = 0; i < kExtraBlockSetFiles.size(); ++i) {
     auto text = store.ReadList(kExtraBlockSetFiles[i].file_name);
     if (!text) {
-      panel.SetText(kStatusLine, u"无法读取配置文件" + FromUtf8(store.PathOf(
-                                     kExtraBlockSetFiles[i].file_name)) + u"，更多版块未重新载入");
+      panel.SetText(kStatusLine,
+                    u"无法读取配置文件" +
+                        FromUtf8(ShownPath(store.PathOf(kExtraBlockSetFiles[i].file_name))) +
+                        u"，更多版块未重新载入");
       return;
     }
     texts[i] = std::move(*text);

@@ -11,6 +11,7 @@
 #include "platform/ini_profile.h"
 #include "platform/locations.h"
 #include "platform/text_file.h"
+#include "platform/user_language.h"
 #include "support/child_process.h"
 #include "support/temp_dir.h"
 
@@ -113,6 +114,8 @@ class BatchTest : public ::testing::Test {
   }
 
   testing::TempDir dir_;
+  // The program speaks the language of the environment it inherits, which is this one's.
+  const Texts& says_ = TextsIn(UserLanguage());
   std::unique_ptr<FileSystem> machine_fs_ = NewMachineFileSystem();
   FileSystem& fs_ = *machine_fs_;
   std::string site_ = dir_ / "site";

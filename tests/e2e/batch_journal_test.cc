@@ -103,7 +103,7 @@ TEST_F(BatchTest, UndoRestoresTheRunsPagesAndCanBeUndone) {
 
     const auto undo = Run({"--undo"});
     EXPECT_EQ(undo.status, edited.empty() ? 0 : 1) << undo.err;
-    EXPECT_EQ(undo.err.find("changed since the run, left alone: " + edited) != std::string::npos,
+    EXPECT_EQ(undo.err.find(Filled(says_.changed_since, {edited})) != std::string::npos,
               !edited.empty());
     for (const auto& [path, file] : Snapshot(site_)) {
       EXPECT_EQ(file.bytes, path == edited ? "edited by hand" : original.at(path).bytes) << path;

@@ -2,7 +2,13 @@
 
 #include <gtest/gtest.h>
 #include <signal.h>
+#ifdef _WIN32
+#include <windows.h>
 
+#include <cstdio>
+#endif
+
+#include "base/paths.h"
 #include "e2e/batch_fixture.h"
 #include "platform/ini_profile.h"
 
@@ -39,7 +45,8 @@ TEST_F(BatchTest, SubdirectoriesFoundCountsAndRules) {
   }
   EXPECT_EQ(Read("A/deeper/d.htm"), "old");
   EXPECT_TRUE(Read(testing::kProgramName).starts_with(testing::kProgramMagic));  // not a page
-  EXPECT_NE(result.err.find("5 pages processed, 5 changed, 0 skipped"), std::string::npos);
+  EXPECT_NE(result.err.find(Filled(says_.summary, {Counted(5, says_.page), "5", "0"})),
+            std::string::npos);
 }
 
 TEST_F(BatchTest, RootOnlyFoundCountAndSettingsSavedAsTyped) {
@@ -101,13 +108,13 @@ TEST_F(BatchTest, SkippedPagesGiveExitStatusOneAndAreListed) {
   const auto result = Run();
   EXPECT_EQ(result.status, 1);
   for (const std::string& entry : reported) {
-    EXPECT_NE(result.err.find("skipped: " + entry + ":"), std::string::npos) << result.err;
+    EXPECT_NE(result.err.find(Filled(says_.skipped, {entry, ""})), std::string::npos) << result.err;
   }
   EXPECT_EQ(Read("bad.htm"), "<meta charset=gbk>\xD6\xD0\x81<");
   for (const char* page : {"sub#1/p.htm", "x##y/p.htm"}) EXPECT_EQ(Read(page), "x");
   EXPECT_EQ(ReadBytes(dir_ / "elsewhere/e.htm"), "e");
-  EXPECT_NE(result.err.find("1 page processed, 0 changed, " + std::to_string(reported.size()) +
-                            " skipped"),
+  EXPECT_NE(result.err.find(Filled(says_.summary,
+                                   {Counted(1, says_.page), "0", std::to_string(reported.size())})),
             std::string::npos)
       << result.err;
 }
@@ -121,7 +128,9 @@ TEST_F(BatchTest, ReadOnlyPageIsLeftAloneAndSaidSo) {
   ASSERT_TRUE(testing::MakeReadOnly(site_ + "/ro.htm"));
   const auto result = Run({});
   EXPECT_EQ(result.status, 1);
-  EXPECT_NE(result.err.find("skipped: ro.htm: 只读文件，未改动"), std::string::npos) << result.err;
+  EXPECT_NE(result.err.find(Filled(says_.skipped, {"ro.htm", "只读文件，未改动"})),
+            std::string::npos)
+      << result.err;
   EXPECT_EQ(Read("ro.htm"), "a");
   EXPECT_EQ(Read("rw.htm"), "b");
 }
@@ -145,15 +154,13 @@ TEST_F(BatchTest, CommandLineAnswersAndFaults) {
     std::string shown;  // on stdout when the status is 0, else on stderr
   };
   const Case cases[] = {
-      {{"--help"}, 0, config_},
-      {{"--bogus", "--help"},
-       0,
-       "Usage: quelbo-batch [--trace] [--dry-run [--diff]] [SITE_FOLDER]"},
+      {{"--help"}, 0, ShownPath(config_)},
+      {{"--bogus", "--help"}, 0, std::string(says_.usage.substr(0, says_.usage.find('\n')))},
       {{"--version"}, 0, "quelbo-batch " QUELBO_VERSION "\n"},
-      {{"--bogus"}, 2, "unknown option --bogus"},
+      {{"--bogus"}, 2, Filled(says_.unknown_option, {"--bogus"})},
       {{site_, site_}, 2, "more than one site folder"},
-      {{dir_ / "missing"}, 2, "site folder " + (dir_ / "missing") + ": no such folder"},
-      {{dir_ / "file"}, 2, "site folder " + (dir_ / "file") + ": not a folder"},
+      {{dir_ / "missing"}, 2, "site folder " + ShownPath(dir_ / "missing") + ": no such folder"},
+      {{dir_ / "file"}, 2, "site folder " + ShownPath(dir_ / "file") + ": not a folder"},
   };
   for (const Case& c : cases) {
     const auto result = Run(c.args);
@@ -161,6 +168,16 @@ TEST_F(BatchTest, CommandLineAnswersAndFaults) {
     EXPECT_NE((c.status == 0 ? result.out : result.err).find(c.shown), std::string::npos)
         << result.out << result.err;
   }
+#ifndef _WIN32
+  // A user whose language is Chinese reads Chinese, whichever locales the machine has.
+  std::vector<std::string> chinese = Environment();
+  chinese.push_back("LC_ALL=zh_CN.UTF-8");
+  Page("p.htm", "a");
+  const auto help = testing::RunProcess({InstallProgram(), "--help"}, chinese);
+  EXPECT_TRUE(help.out.starts_with("用法：quelbo-batch")) << help.out;
+  const auto run = testing::RunProcess({InstallProgram(), site_}, chinese);
+  EXPECT_NE(run.err.find("已处理 1 个页面，改动 0 个，跳过 0 个"), std::string::npos) << run.err;
+#endif
 }
 
 // The program where it was built, the site named through a link: links in the site are judged
@@ -178,7 +195,8 @@ TEST_F(BatchTest, GivenSiteFolderIsTheRoot) {
   const auto result =
       testing::RunProcess({testing::BatchProgramPath(), dir_ / "named"}, Environment());
   EXPECT_EQ(result.status, 1);
-  EXPECT_NE(result.err.find("skipped: out.htm:"), std::string::npos) << result.err;
+  EXPECT_NE(result.err.find(Filled(says_.skipped, {"out.htm", ""})), std::string::npos)
+      << result.err;
   EXPECT_EQ(Read("p.htm"), "b");
   EXPECT_EQ(Read("A/q.htm"), "b");
   EXPECT_TRUE(std::filesystem::is_symlink(testing::PathOf(site_ + "/in.htm")));
@@ -191,6 +209,41 @@ TEST_F(BatchTest, WithoutTraceStdoutStaysEmpty) {
   EXPECT_EQ(result.status, 0);
   EXPECT_EQ(result.out, "");
 }
+
+#ifdef _WIN32
+// Started from Explorer, the program's console is its own and goes with it: it waits for Enter
+// after the summary. Started from a prompt or a script, it shares their console, never waits,
+// and leaves the console's code page as it found it.
+TEST_F(BatchTest, OwnConsoleWaitsForEnterAPromptsConsoleDoesNot) {
+  Key(u"替换前1", u"a");
+  Key(u"替换后1", u"b");
+  const std::string program = InstallProgram();
+  const std::string prompt =
+      UserLanguage() == Language::kChinese ? "按回车键关闭" : "Press Enter to close";
+  for (const bool from_prompt : {false, true}) {
+    Page("p.htm", "a");
+    testing::ConsoleProcess started(from_prompt ? "cmd /c \"\"" + program + "\" & pause\""
+                                                : "\"" + program + "\"");
+    for (int i = 0; i < 400 && Read("p.htm") != "b"; ++i) ::Sleep(50);
+    if (!started.HasWindow()) GTEST_SKIP() << "no console window here (no display)";
+    ASSERT_TRUE(started.WaitForScreen(Filled(says_.summary, {Counted(1, says_.page), "1", "0"})));
+    if (from_prompt) {
+      ASSERT_TRUE(started.WaitForAttached(2));  // cmd and this test: the program has ended
+      EXPECT_EQ(started.Screen().find(prompt), std::string::npos);
+      EXPECT_EQ(started.OutputCodePage(), ::GetOEMCP());
+      std::printf("console: from a prompt: the summary, no wait; code page %u again\n",
+                  started.OutputCodePage());
+    } else {
+      ASSERT_TRUE(started.WaitForScreen(prompt)) << started.Screen();
+      EXPECT_EQ(started.Wait(1000), -1);  // still waiting
+      std::printf("console: its own: the summary, then \"%s\"; running a second later\n",
+                  prompt.c_str());
+    }
+    started.PressEnter();
+    EXPECT_EQ(started.Wait(), 0) << from_prompt;
+  }
+}
+#endif
 
 #ifndef _WIN32  // signals and shared libraries
 TEST_F(BatchTest, TerminationHangUpAndBrokenPipeFinishThePageInWorkAndExit130) {

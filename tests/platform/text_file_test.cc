@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "base/paths.h"
 #include "support/temp_dir.h"
 
 namespace quelbo {
@@ -59,11 +60,11 @@ TEST_F(TextFileTest, FailuresNameTheOperationAndThePath) {
   const std::string in_missing_dir = dir_ / "no/such/list.txt";
   const auto read = ReadTextFile(fs_, in_missing_dir);
   ASSERT_FALSE(read.has_value());
-  EXPECT_NE(read.error().Message().find(in_missing_dir), std::string::npos);
+  EXPECT_NE(read.error().Message().find(ShownPath(in_missing_dir)), std::string::npos);
 
   const auto written = WriteTextFile(fs_, u"x", in_missing_dir);
   ASSERT_FALSE(written.has_value());
-  EXPECT_NE(written.error().Message().find("no/such"), std::string::npos);
+  EXPECT_NE(written.error().Message().find(ShownPath("no/such")), std::string::npos);
 
   // A directory where the list file should be: reading and writing both fail.
   ASSERT_TRUE(testing::MakeDirectory(dir_ / "dir.txt"));

@@ -8,8 +8,9 @@
 #include <algorithm>
 #include <optional>
 
-#include "platform/ini_profile.h"
+#include "base/paths.h"
 #include "base/text_codec.h"
+#include "platform/ini_profile.h"
 #include "support/temp_dir.h"
 
 namespace quelbo {
@@ -274,10 +275,10 @@ TEST_F(SettingsTest, ConfigurationFileThatCannotBeReadIsNamedAndNeverWrittenOver
     ASSERT_EQ(::mkfifo(path.c_str(), 0644), 0);
 #endif
     LoadSettings(panel, store);
-    EXPECT_NE(ToUtf8(panel.Text(kStatusLine)).find(path), std::string::npos) << c.file;
+    EXPECT_NE(ToUtf8(panel.Text(kStatusLine)).find(ShownPath(path)), std::string::npos) << c.file;
     const Status saved = SaveSettings(panel, store);
     ASSERT_FALSE(saved.has_value()) << c.file;
-    EXPECT_NE(saved.error().Message().find(path), std::string::npos);
+    EXPECT_NE(saved.error().Message().find(ShownPath(path)), std::string::npos);
     // Command6 writes the INI file and, with the switch on, block sets 1 and 2.
     EXPECT_EQ(SaveExtraBlockSets(panel, store).has_value(), c.file == "tihuanqian.txt") << c.file;
 #ifdef _WIN32

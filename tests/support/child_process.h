@@ -42,6 +42,38 @@ class ChildProcess {
   int status_ = -1;
 };
 
+#ifdef _WIN32
+// A program started as Explorer starts one, in a new console of its own, whose screen the test
+// reads and into which it types. The test process attaches itself to that console at the first
+// of these calls; it should wait until the program is under way, so that the program finds
+// itself alone in its console at its start.
+class ConsoleProcess {
+ public:
+  explicit ConsoleProcess(const std::string& command_line);
+  ConsoleProcess(const ConsoleProcess&) = delete;
+  ConsoleProcess& operator=(const ConsoleProcess&) = delete;
+  ~ConsoleProcess();  // ends the program if it still runs
+
+  // Whether the console has a window (none under Wine without a display).
+  bool HasWindow();
+  // Waits (up to 20 s) until the screen shows `text`, or until `count` processes (this one
+  // included) are attached to the console; false when that did not come.
+  bool WaitForScreen(const std::string& text);
+  bool WaitForAttached(unsigned count);
+  std::string Screen();  // the console's text, UTF-8
+  unsigned OutputCodePage();
+  void PressEnter();
+  // The exit status once the program ended (waiting up to `ms`), -1 if it did not.
+  int Wait(unsigned ms = 20000);
+
+ private:
+  bool Attach();
+  std::intptr_t process_ = -1;
+  unsigned long id_ = 0;
+  bool attached_ = false;
+};
+#endif
+
 // Runs a program to its end.
 struct ProcessResult {
   int status;

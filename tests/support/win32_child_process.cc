@@ -160,4 +160,87 @@ int ChildProcess::Wait() {
   return status_;
 }
 
+ConsoleProcess::ConsoleProcess(const std::string& command_line) {
+  std::wstring line = win32::Wide(command_line);
+  STARTUPINFOW startup{};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION started{};
+  if (!::CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, CREATE_NEW_CONSOLE, nullptr,
+                        nullptr, &startup, &started)) {
+    std::abort();
+  }
+  ::CloseHandle(started.hThread);
+  process_ = AsValue(started.hProcess);
+  id_ = started.dwProcessId;
+}
+
+ConsoleProcess::~ConsoleProcess() {
+  if (Wait() < 0) ::TerminateProcess(AsHandle(process_), 137);
+  ::CloseHandle(AsHandle(process_));
+  if (attached_) ::FreeConsole();
+}
+
+bool ConsoleProcess::Attach() {
+  if (!attached_) {
+    ::FreeConsole();
+    attached_ = ::AttachConsole(id_) != 0;
+  }
+  return attached_;
+}
+
+bool ConsoleProcess::HasWindow() { return Attach() && ::GetConsoleWindow() != nullptr; }
+
+bool ConsoleProcess::WaitForScreen(const std::string& text) {
+  for (int i = 0; i < 400; ++i, ::Sleep(50)) {
+    if (Screen().find(text) != std::string::npos) return true;
+  }
+  return false;
+}
+
+bool ConsoleProcess::WaitForAttached(unsigned count) {
+  DWORD processes[8];
+  for (int i = 0; i < 400; ++i, ::Sleep(50)) {
+    if (Attach() && ::GetConsoleProcessList(processes, 8) == count) return true;
+  }
+  return false;
+}
+
+std::string ConsoleProcess::Screen() {
+  if (!Attach()) return "";
+  HANDLE screen = ::CreateFileW(L"CONOUT$", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ |
+                                FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
+  CONSOLE_SCREEN_BUFFER_INFO info{};
+  ::GetConsoleScreenBufferInfo(screen, &info);
+  std::wstring text(static_cast<size_t>(info.dwSize.X) * static_cast<size_t>(info.dwSize.Y), L' ');
+  DWORD read = 0;
+  ::ReadConsoleOutputCharacterW(screen, text.data(), static_cast<DWORD>(text.size()), {0, 0},
+                                &read);
+  ::CloseHandle(screen);
+  text.resize(read);
+  return win32::Utf8(text);
+}
+
+unsigned ConsoleProcess::OutputCodePage() { return Attach() ? ::GetConsoleOutputCP() : 0; }
+
+void ConsoleProcess::PressEnter() {
+  if (!Attach()) return;
+  HANDLE keyboard = ::CreateFileW(L"CONIN$", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ |
+                                  FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
+  INPUT_RECORD keys[2] = {};
+  for (int i = 0; i < 2; ++i) {
+    keys[i].EventType = KEY_EVENT;
+    keys[i].Event.KeyEvent = {i == 0, 1, VK_RETURN, 0, {L'\r'}, 0};
+  }
+  DWORD written = 0;
+  ::WriteConsoleInputW(keyboard, keys, 2, &written);
+  ::CloseHandle(keyboard);
+}
+
+int ConsoleProcess::Wait(unsigned ms) {
+  if (::WaitForSingleObject(AsHandle(process_), ms) != WAIT_OBJECT_0) return -1;
+  DWORD code = 0;
+  ::GetExitCodeProcess(AsHandle(process_), &code);
+  return static_cast<int>(code);
+}
+
 }  // namespace quelbo::testing

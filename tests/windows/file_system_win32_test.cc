@@ -3,9 +3,13 @@
 
 #include <gtest/gtest.h>
 #include <windows.h>
+// After <windows.h>, which it needs.
+#include <sddl.h>
 // <windows.h> names ReplaceFile as a macro, which would rename the method.
 #undef ReplaceFile
 
+#include <cstdint>
+#include <cstdio>
 #include <filesystem>
 #include <optional>
 
@@ -103,6 +107,129 @@ TEST_F(Win32FileSystemTest, StagedReplacementsTakeEffectTogetherAtTheCommit) {
   EXPECT_EQ(testing::ReadBytes(dir_ / "b.htm"), "theirs");
   EXPECT_EQ(testing::ReadBytes(dir_ / "c.htm"), "new");
   EXPECT_EQ(fs_->ListDirectory(dir_.path())->size(), 3u);
+}
+
+// The details a page keeps through each way of replacing it, shown as a table: its attributes
+// (the archive bit set, as for any changed file), and its creation time, permissions and named
+// stream where the system lets a program set them. Wine keeps no creation time (a new file's is
+// the time it was made) and no streams (a name with ":" is a file of its own); its permissions
+// are the Unix mode. The temporary file is hidden for as long as it exists.
+TEST_F(Win32FileSystemTest, RewrittenPageKeepsItsFileDetails) {
+  auto wide = [](const std::string& path) { return testing::PathOf(path).wstring(); };
+  auto creation = [&](const std::string& path) {
+    WIN32_FILE_ATTRIBUTE_DATA data{};
+    ::GetFileAttributesExW(wide(path).c_str(), GetFileExInfoStandard, &data);
+    return (std::uint64_t{data.ftCreationTime.dwHighDateTime} << 32) |
+           data.ftCreationTime.dwLowDateTime;
+  };
+  const std::uint64_t year_2001 = 126227808000000000;
+  // The page's permissions, in the form that shows them whole.
+  auto permissions = [&](const std::string& path) {
+    std::wstring shown;
+    alignas(SECURITY_DESCRIPTOR) BYTE descriptor[4096];
+    DWORD size = 0;
+    wchar_t* text = nullptr;
+    if (::GetFileSecurityW(wide(path).c_str(), DACL_SECURITY_INFORMATION, descriptor,
+                           sizeof descriptor, &size) &&
+        ::ConvertSecurityDescriptorToStringSecurityDescriptorW(
+            descriptor, SDDL_REVISION_1, DACL_SECURITY_INFORMATION, &text, nullptr)) {
+      shown = text;
+    }
+    ::LocalFree(text);
+    return shown;
+  };
+  const std::wstring granted = L"D:P(A;;FA;;;WD)(A;;FR;;;BU)";
+  // The named stream, when the file's list of streams has one besides its content.
+  auto stream_of = [&](const std::string& path) -> std::string {
+    HANDLE file = ::CreateFileW(wide(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                OPEN_EXISTING, 0, nullptr);
+    alignas(FILE_STREAM_INFO) BYTE listed[4096];
+    const bool has = ::GetFileInformationByHandleEx(file, FileStreamInfo, listed, sizeof listed) &&
+                     reinterpret_cast<FILE_STREAM_INFO*>(listed)->NextEntryOffset != 0;
+    ::CloseHandle(file);
+    return has ? testing::ReadBytes(path + ":note") : "";
+  };
+  auto make_page = [&](const std::string& path, DWORD attributes) {
+    testing::WriteBytes(path, "old");
+    HANDLE file = ::CreateFileW(wide(path).c_str(), FILE_WRITE_ATTRIBUTES, 0, nullptr,
+                                OPEN_EXISTING, 0, nullptr);
+    const FILETIME time{static_cast<DWORD>(year_2001), static_cast<DWORD>(year_2001 >> 32)};
+    ::SetFileTime(file, &time, nullptr, nullptr);
+    ::CloseHandle(file);
+    PSECURITY_DESCRIPTOR descriptor = nullptr;
+    ::ConvertStringSecurityDescriptorToSecurityDescriptorW(granted.c_str(), SDDL_REVISION_1,
+                                                           &descriptor, nullptr);
+    ::SetFileSecurityW(wide(path).c_str(), DACL_SECURITY_INFORMATION, descriptor);
+    ::LocalFree(descriptor);
+    // Where the file system keeps no streams this fails, or makes a file of its own.
+    file = ::CreateFileW(wide(path + ":note").c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0,
+                         nullptr);
+    ::WriteFile(file, "kept", 4, nullptr, nullptr);
+    ::CloseHandle(file);
+    ::SetFileAttributesW(wide(path).c_str(), attributes);
+  };
+  make_page(dir_ / "probe", FILE_ATTRIBUTE_NORMAL);
+  const bool keeps_creation = creation(dir_ / "probe") == year_2001;
+  // Wine shows permissions as the Unix mode they map to: those of the probe, against a new
+  // file's.
+  const std::wstring shown = permissions(dir_ / "probe");
+  testing::WriteBytes(dir_ / "new", "");
+  const bool keeps_permissions = shown != permissions(dir_ / "new");
+  ASSERT_TRUE(testing::Remove(dir_ / "new"));
+  const bool keeps_streams = stream_of(dir_ / "probe") == "kept";
+  if (!keeps_streams) ::DeleteFileW(wide(dir_ / "probe:note").c_str());  // a file of its own
+  enum class Way { kReplace, kKnown, kBatch };
+  struct Case {
+    DWORD before;
+    Way way;
+    DWORD after;
+  };
+  const Case cases[] = {
+      {FILE_ATTRIBUTE_ARCHIVE, Way::kBatch, FILE_ATTRIBUTE_ARCHIVE},
+      {FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_ARCHIVE, Way::kBatch, 0x22},
+      {FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM, Way::kKnown, 0x26},
+      {FILE_ATTRIBUTE_SYSTEM, Way::kReplace, 0x24},
+      {FILE_ATTRIBUTE_NORMAL, Way::kReplace, FILE_ATTRIBUTE_ARCHIVE},
+  };
+  auto kept = [](bool compared, bool same) { return !compared ? "-" : same ? "kept" : "LOST"; };
+  std::printf(
+      "attributes before -> after, creation time, permissions, stream (\"-\": this system"
+      " cannot set it, not compared)\n");
+  for (const Case& c : cases) {
+    const std::string page = dir_ / "页.htm";
+    make_page(page, c.before);
+    const DWORD before = ::GetFileAttributesW(wide(page).c_str());
+    const std::unique_ptr<FileSystem> fs = NewMachineFileSystem();
+    Status replaced = Ok();
+    if (c.way == Way::kReplace) replaced = fs->ReplaceFile(page, "new");
+    if (c.way == Way::kKnown) replaced = fs->ReplaceKnownFile(page, "new", fs->Stat(page).value());
+    if (c.way == Way::kBatch) {
+      ASSERT_TRUE(fs->StageReplacement(page, "new", fs->Stat(page).value()));
+      WIN32_FIND_DATAW found;
+      HANDLE find = ::FindFirstFileW(wide(dir_ / ".quelbo-tmp-*").c_str(), &found);
+      ASSERT_NE(find, INVALID_HANDLE_VALUE);
+      EXPECT_NE(found.dwFileAttributes & FILE_ATTRIBUTE_HIDDEN, 0u);
+      ::FindClose(find);
+      replaced = fs->CommitStaged().at(0);
+    }
+    ASSERT_TRUE(replaced) << replaced.error().Message();
+    const DWORD after = ::GetFileAttributesW(wide(page).c_str());
+    const bool same_creation = creation(page) == year_2001;
+    const bool same_permissions = permissions(page) == shown;
+    const bool same_stream = stream_of(page) == "kept";
+    std::printf("  0x%04lx -> 0x%04lx  %s  %s  %s\n", before, after,
+                kept(keeps_creation, same_creation), kept(keeps_permissions, same_permissions),
+                kept(keeps_streams, same_stream));
+    EXPECT_EQ(testing::ReadBytes(page), "new");
+    EXPECT_EQ(after, c.after) << before;
+    EXPECT_TRUE(!keeps_creation || same_creation) << before;
+    EXPECT_TRUE(!keeps_permissions || same_permissions) << before;
+    EXPECT_TRUE(!keeps_streams || same_stream) << before;
+    ::SetFileAttributesW(wide(page).c_str(), FILE_ATTRIBUTE_NORMAL);
+    ::DeleteFileW(wide(page + ":note").c_str());
+    ASSERT_TRUE(testing::Remove(page));
+  }
+  EXPECT_EQ(fs_->ListDirectory(dir_.path())->size(), 1u);  // the probe alone
 }
 
 // What the run journal needs: a kept copy that survives the page's replacement, an empty

@@ -162,6 +162,17 @@ TEST_F(Win32WindowTest, StartUpOnAnEmptyConfigurationDirectory) {
   const PixelRect design = TwipsToPixels({0, 0, 8280, 6750}, window_->Dpi());
   EXPECT_EQ(client.right, design.width);
   EXPECT_EQ(client.bottom, design.height + window_->status_bar().Height());
+  // Block set 0's fields show two whole lines, as drawn; the edit control shows only whole ones.
+  for (Control field : {Control::Text4, Control::Text5, Control::Text6}) {
+    RECT shown{};
+    ::SendMessageW(Find(field), EM_GETRECT, 0, reinterpret_cast<LPARAM>(&shown));
+    HDC dc = ::GetDC(Find(field));
+    ::SelectObject(dc, reinterpret_cast<HGDIOBJ>(::SendMessageW(Find(field), WM_GETFONT, 0, 0)));
+    TEXTMETRICW metrics{};
+    ::GetTextMetricsW(dc, &metrics);
+    ::ReleaseDC(Find(field), dc);
+    EXPECT_GE(shown.bottom - shown.top, 2 * metrics.tmHeight) << ControlName(field);
+  }
 }
 
 TEST_F(Win32WindowTest, AWholeRunFromCommand1RewritesThePagesAndSumsItUp) {

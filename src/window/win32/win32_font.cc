@@ -27,8 +27,6 @@ int LineHeight(HWND window, HFONT font) {
 }  // namespace
 
 HFONT FontFittingLines(HWND field, int lines, int dpi) {
-  RECT client;
-  ::GetClientRect(field, &client);
   HFONT font = nullptr;
   for (int pixels = kLargestFontPixels; pixels >= kSmallestFontPixels; --pixels) {
     if (font != nullptr) ::DeleteObject(font);
@@ -49,7 +47,12 @@ HFONT FontFittingLines(HWND field, int lines, int dpi) {
       if (wcscmp(chosen, face) == 0 || face == kFontFaces[std::size(kFontFaces) - 1]) break;
       ::DeleteObject(font);
     }
-    if (lines * LineHeight(field, font) <= client.bottom - client.top) break;
+    // The edit control shows whole lines only, inside a margin: the room is what it says it
+    // shows with this font, not its client area.
+    ::SendMessageW(field, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+    RECT shown{};
+    ::SendMessageW(field, EM_GETRECT, 0, reinterpret_cast<LPARAM>(&shown));
+    if (lines * LineHeight(field, font) <= shown.bottom - shown.top) break;
   }
   return font;
 }

@@ -5,7 +5,7 @@
 namespace quelbo {
 
 // The system's Chinese UI font (Microsoft YaHei, else SimSun) at the largest size, from 12
-// pixels at 96 DPI down to 10, at which `lines` lines fit in the client area of `field`.
+// pixels at 96 DPI down to 10, at which the edit control `field` shows `lines` whole lines.
 // The caller owns the font.
 HFONT FontFittingLines(HWND field, int lines, int dpi);
 

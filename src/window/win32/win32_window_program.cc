@@ -45,7 +45,8 @@ void PrintUsage(std::FILE* out) {
                "\n"
                "  --help      print this text\n"
                "  --version   print the version\n",
-               kProgramFolderExamples, ConfigDirectory().c_str(), kConfigDirectoryChoice);
+               kProgramFolderExamples[Index(Language::kEnglish)], ConfigDirectory().c_str(),
+               kConfigDirectoryChoice[Index(Language::kEnglish)]);
 }
 
 // A window program has no console of its own: what it prints (--help, a wrong command line)

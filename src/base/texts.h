@@ -1,0 +1,74 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <initializer_list>
+#include <string>
+#include <string_view>
+
+// The system's own texts beyond the form's, one table per language (texts_en.cc,
+// texts_zh.cc). The form's own status-line texts stay with the steps that write them. Patterns
+// name their values {0}, {1}, … so that each language may order them as it needs.
+
+namespace quelbo {
+
+enum class Language : std::uint8_t { kEnglish, kChinese };
+inline constexpr size_t kLanguageCount = 2;
+inline constexpr size_t Index(Language language) { return static_cast<size_t>(language); }
+
+// A noun as counted: "1 page", "2 pages"; Chinese counts with one form.
+struct Noun {
+  std::string_view one;
+  std::string_view many;
+};
+
+struct Texts {
+  Noun page, line, damaged_line;
+
+  // Help: {0} folders of programs, {1} the configuration directory, {2} how it is chosen,
+  // {3} how a stop is asked for.
+  std::string_view usage;
+
+  // The command line.
+  std::string_view unknown_option;      // {0} the option
+  std::string_view second_site_folder;  // {0} the second folder
+  std::string_view not_a_run_id;        // {0} the argument
+  std::string_view journal_on_and_off;
+  std::string_view not_together;  // {0}, {1} the options
+  std::string_view diff_without_dry_run;
+  std::string_view system_folder;  // {0} the folder, {1} the usage line
+
+  // The run and its end.
+  std::string_view stdout_failed_stopping;  // {0} the system's reason
+  std::string_view stdout_failed;           // {0} the system's reason
+  std::string_view summary;                 // {0} pages processed, {1} changed, {2} skipped
+  std::string_view preview_summary;         // the same for a dry run
+  std::string_view rewritten_on_bytes;      // {0} pages
+  std::string_view skipped;                 // {0} entry, {1} reason
+  std::string_view not_restored;            // {0} entry, {1} reason
+
+  // The journal.
+  std::string_view cannot_undo;         // {0} why
+  std::string_view undo_progress;       // {0} pages looked at, {1} of all
+  std::string_view changed_since;       // {0} entry
+  std::string_view damaged_lines;       // {0} run, {1} lines
+  std::string_view missing_lines;       // {0} run, {1} lines
+  std::string_view unjournaled;         // {0} why
+  std::string_view undo_stopped;        // {0} run, {1} pages, {2} looked at, {3} of all
+  std::string_view undone;              // {0} run, {1} pages
+  std::string_view undone_as;           // {0} run, {1} pages, {2} the undo's own run
+  std::string_view nothing_restored;    // {0} run
+  std::string_view nothing_to_restore;  // {0} run: every page holds its old bytes already
+  std::string_view journal_on;
+  std::string_view journal_off;
+};
+
+const Texts& TextsIn(Language language);
+
+// `pattern` with {0}, {1}, … replaced by `values` in that order of numbers.
+std::string Filled(std::string_view pattern, std::initializer_list<std::string_view> values);
+
+// "1 page", "3 pages", "3 个页面".
+std::string Counted(size_t count, const Noun& noun);
+
+}  // namespace quelbo

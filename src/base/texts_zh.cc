@@ -1,0 +1,71 @@
+#include "base/texts.h"
+
+namespace quelbo {
+
+extern const Texts kChineseTexts;
+const Texts kChineseTexts = {
+    .page = {"个页面", "个页面"},
+    .line = {"行", "行"},
+    .damaged_line = {"行已损坏的记录", "行已损坏的记录"},
+
+    .usage =
+        "用法：quelbo-batch [--trace] [--dry-run [--diff]] [网站目录]\n"
+        "      quelbo-batch --undo [运行] [网站目录]\n"
+        "      quelbo-batch --list-runs [网站目录] | --journal=on|off\n"
+        "\n"
+        "用保存的规则改写网站目录（保存的设置要求时，也包括它的直接子目录）中的页面，\n"
+        "与在窗口中按“开始”完全一样，然后退出。不给网站目录时，网站就是本程序所在的目录；\n"
+        "它不能是系统目录或程序目录（例如 {0}）。\n"
+        "\n"
+        "设置来自 {1}\n"
+        "（INI 文件 htm批处理配置.ini 及其列表文件，GBK 编码），与窗口用的是同一个目录；\n"
+        "{2}。运行后不保存任何设置。\n"
+        "\n"
+        "  --trace      在标准输出上逐行打印每一条状态栏文字\n"
+        "  --dry-run    不做任何改动：在标准输出上列出会改动的每个页面及各规则的次数，\n"
+        "               最后是合计\n"
+        "  --diff       与 --dry-run 一起用，再以统一差异格式列出每个页面的改动\n"
+        "  --list-runs  列出可以撤销的运行（所有网站的，或网站目录的），\n"
+        "               以及每次替换的页面数和所占磁盘空间\n"
+        "  --undo [运行] 恢复本网站上一次运行（或指定运行）改过、之后没人改动过的页面，\n"
+        "               前提是撤销记录能证明原内容无误；撤销本身也可以再撤销\n"
+        "  --journal=on|off  保留（默认）或不再保留撤销记录\n"
+        "  --help       打印本说明\n"
+        "  --version    打印版本\n"
+        "\n"
+        "退出状态：0 完成；1 完成，但有页面被跳过或未恢复（列在标准错误上）；\n"
+        "2 没有开始（选项互相矛盾，或另一个运行正在处理这个网站）；\n"
+        "130 被 {3} 或因标准输出无法写入而停止（在处理完当前页面之后）。\n",
+
+    .unknown_option = "未知选项 {0}",
+    .second_site_folder = "给了不止一个网站目录：{0}",
+    .not_a_run_id = "{0} 既不是运行编号（例如 20261207-194232-00），也不是网站目录",
+    .journal_on_and_off = "--journal=on 与 --journal=off 互相矛盾",
+    .not_together = "{0} 与 {1} 不能同时使用",
+    .diff_without_dry_run = "--diff 显示 --dry-run 找到的改动：两个都给，或都不给",
+    .system_folder = "{0} 存放的是程序，不是页面；请指定网站目录：{1}",
+
+    .stdout_failed_stopping = "无法写入标准输出：{0}；处理完当前页面后停止",
+    .stdout_failed = "无法写入标准输出：{0}",
+    .summary = "已处理 {0}，改动 {1} 个，跳过 {2} 个",
+    .preview_summary = "已处理 {0}，将改动 {1} 个，跳过 {2} 个",
+    .rewritten_on_bytes = "{0}按原字节改写",
+    .skipped = "跳过：{0}：{1}",
+    .not_restored = "未恢复：{0}：{1}",
+
+    .cannot_undo = "无法撤销：{0}",
+    .undo_progress = "撤销 {0}/{1}",
+    .changed_since = "运行后已被改动，未恢复：{0}",
+    .damaged_lines = "运行 {0} 的撤销记录有 {1}，无法读取：未恢复",
+    .missing_lines = "运行 {0} 的撤销记录比 run.txt 记的少 {1}：未恢复",
+    .unjournaled = "这次撤销无法记录（{0}）：它本身不能再撤销",
+    .undo_stopped = "运行 {0} 的撤销已停止：恢复 {1}，已查看 {2} / {3} 个",
+    .undone = "运行 {0} 已撤销：恢复 {1}",
+    .undone_as = "运行 {0} 已撤销：恢复 {1}，记为运行 {2}",
+    .nothing_restored = "运行 {0}：没有恢复页面",
+    .nothing_to_restore = "运行 {0}：没有恢复页面（每个页面都已是运行前的内容）",
+    .journal_on = "撤销记录：开",
+    .journal_off = "撤销记录：关",
+};
+
+}  // namespace quelbo
