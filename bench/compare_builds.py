@@ -1,10 +1,10 @@
 #!/usr/bin/env python3
-"""Times two builds of quelbo-batch against each other, the I/O floor and sed -i.
+"""Times two builds of quelbo-batch against each other, the two I/O floors and sed -i.
 
 For a change whose effect is smaller than the wandering of a shared machine: the tools run
 back to back on fresh copies, round after round (each round starting one tool further along),
-and every figure is the median of the rounds, in wall and CPU time, beside its ratio to the
-floor's median. With --journal-off, the run journal is turned off in each fresh copy of the
+and every figure is the median of the rounds, in wall and CPU time, beside the medians of its
+ratios to the floor and to the safe floor within each round. With --journal-off, the run journal is turned off in each fresh copy of the
 configuration. With --window, the window (window_run of each build) is timed in pairs with
 that build's quelbo-batch on the first site, as measure.py does.
 
@@ -90,22 +90,24 @@ def main():
         print(bench.machine())
     except FileNotFoundError:  # measure.py also names sd's version
         pass
-    tools = ["io_floor", "quelbo-batch before", "quelbo-batch after", "sed -i"]
+    tools = measure.FLOORS + ["quelbo-batch before", "quelbo-batch after", "sed -i"]
     plan = [(name, tool) for name in args.names for tool in tools]
     started = time.time()
     bench.time_all(plan, args.runs)
     print(f"{args.runs} rounds, medians, {(time.time() - started) / 60:.1f} min")
-    print("| site | tool | median s | × floor | CPU s | CPU × floor | user CPU s |")
-    print("|---|---|---:|---:|---:|---:|---:|")
+    print("| site | tool | median s | × floor | × safe floor | CPU s | CPU × floor | "
+          "CPU × safe floor | user CPU s |")
+    print("|---|---|---:|---:|---:|---:|---:|---:|---:|")
     for name in args.names:
-        floor = bench.median(name, "io_floor")
-        floor_cpu = bench.median(name, "io_floor", "cpu_seconds")
         for tool in tools:
             wall = bench.median(name, tool)
             cpu = bench.median(name, tool, "cpu_seconds")
             user = bench.median(name, tool, "user_seconds")
-            print(f"| {name} | {tool} | {wall:.3f} | {wall / floor:.2f} | {cpu:.2f} | "
-                  f"{cpu / floor_cpu:.2f} | {user:.3f} |")
+            ratios = " | ".join(f"{bench.ratio(name, tool, base):.2f}" for base in measure.FLOORS)
+            cpu_ratios = " | ".join(f"{bench.ratio(name, tool, base, 'cpu_seconds'):.2f}"
+                                    for base in measure.FLOORS)
+            print(f"| {name} | {tool} | {wall:.3f} | {ratios} | {cpu:.2f} | {cpu_ratios} | "
+                  f"{user:.3f} |")
     for run in range(args.window):
         name = args.names[0]
         for build in bench.builds:

@@ -15,7 +15,8 @@ Kinds:
   site          many pages: realistic HTML, a share in GBK declaring charset=gb2312, the rest
                 in UTF-8 declaring charset=utf-8, CR LF line ends except the "</li>" + LF lines
                 of the navigation lists; every rule and every block set has work to do
-  single        one page of the given size, written in pieces (for the peak-memory check)
+  single        one page of the given size, written in pieces (for the peak-memory check), in
+                UTF-8 or (--encoding gbk) in GBK declaring charset=gb2312
   charsets      pages in the shapes old Chinese sites really have, for charset detection: GBK
                 declaring gb2312, gbk, GB2312, gb18030, gb_2312-80 or x-gbk or nothing, GBK
                 XHTML opening with an XML declaration, GBK .shtml whose head comes from a
@@ -356,14 +357,16 @@ def generate_single(args, site):
     writer = PageWriter(Random(args.seed))
     target = args.page_mb * 1_000_000
     size = 0
+    charset = "gb2312" if args.encoding == "gbk" else "utf-8"
     with open(os.path.join(site, "huge.htm"), "wb") as f:
-        for piece in writer.pieces(target, "utf-8", "utf-8", "大页面"):
-            data = piece.encode("utf-8")
+        for piece in writer.pieces(target, args.encoding, charset, "大页面"):
+            data = piece.encode(args.encoding)
             f.write(data)
             size += len(data)
     write_config(os.path.join(args.out, "config"))
     write_rules(args.out, site_rules())
-    return {"pages": 1, "subdirs": 0, "gbk_pages": 0, "bytes": size, "largest_page": size}
+    return {"pages": 1, "subdirs": 0, "gbk_pages": int(args.encoding == "gbk"), "bytes": size,
+            "largest_page": size}
 
 
 def generate_pathological(args, site):
@@ -393,6 +396,7 @@ def main():
     parser.add_argument("--page-bytes", type=int, default=50_000, help="average page size")
     parser.add_argument("--gbk-share", type=float, default=0.3)
     parser.add_argument("--page-mb", type=int, default=10, help="single and pathological")
+    parser.add_argument("--encoding", choices=["utf-8", "gbk"], default="utf-8", help="single")
     parser.add_argument("--find", choices=["pathological", "filter-defeated", "never"],
                         default="pathological")
     args = parser.parse_args()

@@ -10,7 +10,7 @@
 
 #include "panel/control_panel.h"
 #include "panel/settings_fields.h"
-#include "window/main_window.h"
+#include "window/qt/main_window.h"
 
 namespace quelbo {
 namespace {

@@ -7,7 +7,7 @@
 #include <QAbstractEventDispatcher>
 #include <QApplication>
 
-#include "window/window_program.h"
+#include "window/qt/window_program.h"
 
 int main(int argc, char** argv) {
   using namespace quelbo;

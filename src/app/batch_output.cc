@@ -34,7 +34,9 @@ void PrintSummary(std::FILE* err, const Texts& texts, const RunReport& report, b
   std::fprintf(err, "quelbo-batch: %s\n", summary.c_str());
   if (trace) {
     const std::string pages = Counted(report.rewritten_on_bytes(), texts.page);
-    std::fprintf(err, "quelbo-batch: %s\n", Filled(texts.rewritten_on_bytes, {pages}).c_str());
+    const std::string line = Filled(texts.rewritten_on_bytes,
+                                    {pages, std::to_string(report.rewritten_in_one_pass())});
+    std::fprintf(err, "quelbo-batch: %s\n", line.c_str());
   }
 }
 

@@ -2,6 +2,6 @@
 // directory that holds the program, like quelbo-batch, and keeps its settings in the same
 // configuration directory.
 
-#include "window/window_program.h"
+#include "window/qt/window_program.h"
 
 int main(int argc, char** argv) { return quelbo::RunWindowProgram(argc, argv, "quelbo"); }

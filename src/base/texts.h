@@ -43,7 +43,7 @@ struct Texts {
   std::string_view stdout_failed;           // {0} the system's reason
   std::string_view summary;                 // {0} pages processed, {1} changed, {2} skipped
   std::string_view preview_summary;         // the same for a dry run
-  std::string_view rewritten_on_bytes;      // {0} pages
+  std::string_view rewritten_on_bytes;      // {0} pages, {1} of them in one pass
   std::string_view skipped;                 // {0} entry, {1} reason
   std::string_view not_restored;            // {0} entry, {1} reason
 

@@ -53,7 +53,7 @@ const Texts kEnglishTexts = {
     .stdout_failed = "cannot write to stdout: {0}",
     .summary = "{0} processed, {1} changed, {2} skipped",
     .preview_summary = "{0} processed, {1} would change, {2} skipped",
-    .rewritten_on_bytes = "{0} rewritten on their own bytes",
+    .rewritten_on_bytes = "{0} rewritten on their own bytes, {1} of them in one pass",
     .skipped = "skipped: {0}: {1}",
     .not_restored = "not restored: {0}: {1}",
 

@@ -49,7 +49,7 @@ const Texts kChineseTexts = {
     .stdout_failed = "无法写入标准输出：{0}",
     .summary = "已处理 {0}，改动 {1} 个，跳过 {2} 个",
     .preview_summary = "已处理 {0}，将改动 {1} 个，跳过 {2} 个",
-    .rewritten_on_bytes = "{0}按原字节改写",
+    .rewritten_on_bytes = "{0}按原字节改写，其中 {1} 个一遍完成",
     .skipped = "跳过：{0}：{1}",
     .not_restored = "未恢复：{0}：{1}",
 

@@ -3,66 +3,29 @@
 #include <string>
 #include <vector>
 
+#include "base/text_codec.h"
 #include "page/block_replacer.h"
 #include "page/byte_search.h"
+#include "page/character_starts.h"
+#include "page/one_pass_rules.h"
 #include "page/spliced_text.h"
 #include "panel/settings_fields.h"
-#include "base/ascii_runs.h"
-#include "base/text_codec.h"
 
 namespace quelbo {
 namespace {
 
 constexpr size_t npos = std::string_view::npos;
 
-// Where the characters of a valid page start, asked in increasing order so that each byte is
-// looked at no more than twice in all: in code page 936 a trail byte (0x40-0xFE) can look like
-// ASCII or like a lead byte, so an occurrence counts only where a character starts. Valid
-// bytes leave no doubt about widths: 0x81-0xFE leads two bytes, any other byte is one
-// character.
-class CharacterStarts {
- public:
-  CharacterStarts(std::string_view bytes, bool utf8) : bytes_(bytes), utf8_(utf8) {}
-
-  // Whether a character starts at `at` (the end counts). REQUIRES: `at` never less than the
-  // last position asked about with a true answer, nor than one past a false one.
-  bool At(size_t at) {
-    // UTF-8 is self-synchronising: valid text matches valid text only at whole characters.
-    if (utf8_) return true;
-    const auto* bytes = reinterpret_cast<const unsigned char*>(bytes_.data());
-    if (next_ < at) {
-      // A byte below 0x40 is neither a lead nor a trail byte: a character starts right after
-      // the last one before `at`, so the walk need not cover the whole page.
-      size_t after_single = at;
-      while (after_single > next_ && bytes[after_single - 1] >= 0x40) --after_single;
-      next_ = after_single;
-    }
-    while (next_ < at) {
-      if (bytes[next_] < 0x80) {
-        next_ += ascii::Count(bytes + next_, at - next_);
-      } else {
-        next_ += bytes[next_] >= 0x81 && bytes[next_] <= 0xFE ? 2 : 1;
-      }
-    }
-    return next_ == at;
-  }
-
- private:
-  std::string_view bytes_;
-  bool utf8_;
-  size_t next_ = 0;
-};
-
-// Whether an occurrence of `pattern` in a valid page can only start at a character: in UTF-8
-// always; in code page 936 when its first byte is below the trail bytes (0x40), as "<" is.
-bool StartsOnlyAtCharacters(std::string_view pattern, bool utf8) {
-  return utf8 || static_cast<unsigned char>(pattern.front()) < 0x40;
-}
-
 // The page as the rules leave it: the input's bytes until a rule changes them.
 class BytePage {
  public:
   BytePage(std::string_view input, bool utf8) : input_(input), utf8_(utf8) {}
+
+  // The page is now `bytes`.
+  void SetBytes(std::string bytes) {
+    page_ = std::move(bytes);
+    owned_ = true;
+  }
 
   std::string_view view() const { return owned_ ? std::string_view(page_) : input_; }
   bool sure() const { return sure_; }
@@ -112,7 +75,25 @@ class BytePage {
       page_.resize(written + page_.size() - read);
       return;
     }
-    page_ = Spliced<char>(text, matches_, find.size(), replacement);
+    const size_t grown = text.size() + matches_.size() * (replacement.size() - find.size());
+    if (owned_ && grown <= page_.capacity()) {
+      // Grown within the room left: written over itself from the end backwards.
+      const size_t old_size = page_.size();
+      page_.resize(grown);
+      char* data = page_.data();
+      size_t read_end = old_size;
+      size_t written_from = grown;
+      for (auto match = matches_.rbegin(); match != matches_.rend(); ++match) {
+        const size_t after = *match + find.size();
+        written_from -= read_end - after;
+        std::char_traits<char>::move(data + written_from, data + after, read_end - after);
+        written_from -= replacement.size();
+        std::char_traits<char>::copy(data + written_from, replacement.data(), replacement.size());
+        read_end = *match;
+      }
+      return;
+    }
+    page_ = Spliced<char>(text, matches_, find.size(), replacement, GrowthRoom(grown));
     owned_ = true;
   }
 
@@ -225,7 +206,13 @@ std::optional<RewrittenPage> RewriteOnOwnBytes(std::string_view bytes, PageEncod
 
   RewriteCounts applied;
   BytePage page(bytes, utf8);
-  for (size_t i = 0; i < rules.rules.size() && page.sure(); ++i) {
+  bool in_one_pass = false;
+  if (rules.one_pass.independent) {
+    OnePass pass = ApplyRulesInOnePass(bytes, utf8, rules, applied);
+    in_one_pass = pass.outcome != OnePass::Outcome::kDeclined;
+    if (pass.outcome == OnePass::Outcome::kRewritten) page.SetBytes(std::move(pass.bytes));
+  }
+  for (size_t i = 0; i < rules.rules.size() && page.sure() && !in_one_pass; ++i) {
     const EncodedRule& rule = rules.rules[i];
     if (rule.never_matches) continue;
     page.ReplaceAll(
@@ -237,7 +224,7 @@ std::optional<RewrittenPage> RewriteOnOwnBytes(std::string_view bytes, PageEncod
   if (counts != nullptr) *counts += applied;
   // A code page 936 page cannot start with a byte-order mark: the encoding has none, and a
   // replacement that would bring one makes the rules unusable here.
-  return RewrittenPage{page.Take(), utf8, utf8};
+  return RewrittenPage{page.Take(), utf8, utf8, in_one_pass};
 }
 
 }  // namespace quelbo

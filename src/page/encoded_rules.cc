@@ -2,10 +2,10 @@
 
 #include <string_view>
 
+#include "base/text_codec.h"
 #include "page/block_replacer.h"
 #include "page/replacement_rules.h"
 #include "panel/settings_fields.h"
-#include "base/text_codec.h"
 
 namespace quelbo {
 namespace {
@@ -66,6 +66,13 @@ EncodedRules EncodeRules(const ControlPanel& panel, bool utf8) {
       rule.replacement = replacement(panel.Text(*kTextRules[i].replacement));
     }
   }
+
+  std::array<LiteralRule, 6> literal;
+  for (size_t i = 0; i < literal.size(); ++i) {
+    const EncodedRule& rule = encoded.rules[i];
+    if (!rule.never_matches) literal[i] = {rule.find, rule.replacement};
+  }
+  encoded.one_pass = PlanOnePass(literal);
 
   for (size_t i = 0; i < kBlockSets.size(); ++i) {
     EncodedBlockSet& set = encoded.block_sets[i];

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <string>
 
+#include "page/rule_independence.h"
 #include "panel/control_panel.h"
 
 // The rule texts of the panel in the bytes of one encoding, so that a page read and written in
@@ -35,6 +36,8 @@ struct EncodedRules {
   // The rules of ApplyReplacementRules in their order: "</li>" + LF, pairs 1 to 3, the
   // deletion text, pair 4.
   std::array<EncodedRule, 6> rules;
+  // Whether those rules may be applied in one pass (rule_independence.h).
+  OnePassPlan one_pass;
   std::array<EncodedBlockSet, 3> block_sets;
 };
 

@@ -19,6 +19,7 @@ struct RewrittenPage {
   bool read_utf8 = false;  // the encoding the page was read in; with detection, what its bytes
                            // are valid in, and also the encoding it was written in
   bool write_utf8 = false;
+  bool in_one_pass = false;  // the replacement rules were applied in one pass (one_pass_rules.h)
 };
 
 // A page's new bytes: decoded (page_decoding.h), its charset names made to match the output

@@ -1,7 +1,7 @@
 #include "run/directory_walker.h"
 
-#include "panel/settings_fields.h"
 #include "base/paths.h"
+#include "panel/settings_fields.h"
 #include "run/excluded_dir_filter.h"
 #include "run/list_texts.h"
 
@@ -50,6 +50,11 @@ void DirectoryWalker::SetUpProgress(long long found) {
   panel_.SetProgressValue(0);
 }
 
+bool DirectoryWalker::Listing() const {
+  return scheduler_.IsArmed(Step::du) || scheduler_.IsArmed(Step::Timer4) ||
+         scheduler_.IsArmed(Step::Timer5) || scheduler_.IsArmed(Step::Timer6);
+}
+
 void DirectoryWalker::ListRootFiles() {
   panel_.SetText(kPendingPages, std::u16string(kListMarker));
   const auto names = listing_.PageNames(u"", SuffixOf(panel_.SuffixChoice()), u"");
@@ -80,7 +85,8 @@ void DirectoryWalker::CollectSubdirectories() {
   panel_.SetText(kStatusLine, u"过滤提取子目录名字");
   ListSubdirectories();
   scheduler_.Disarm(Step::Timer4);
-  panel_.SetText(kDirectoryQueue, CollapseBlankLinePairs(std::u16string(panel_.Text(kDirectoryQueue))));
+  panel_.SetText(kDirectoryQueue,
+                 CollapseBlankLinePairs(std::u16string(panel_.Text(kDirectoryQueue))));
   if (!panel_.Text(field::excludedDirs).empty()) FilterExcludedDirectories(panel_, scheduler_);
   panel_.SetText(kDirectoryQueue,
                  std::u16string(panel_.Text(kDirectoryQueue)) + std::u16string(kQueueEndMarkers));

@@ -29,6 +29,9 @@ class DirectoryWalker {
   // Appends the root's subdirectories to the directory queue, one per line.
   void ListSubdirectories();
 
+  // Whether a listing step is armed or running: the pending-page list is not complete yet.
+  bool Listing() const;
+
   // A preview's listing removes nothing: leftover temporary files stay for the next run.
   void SetPreview(bool preview) { listing_.SetRemovesLeftovers(!preview); }
 

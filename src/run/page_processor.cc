@@ -40,8 +40,8 @@ void PageProcessor::TakeNextPage() {
       panel_.SetText(kPendingPages, u"");
     }
     panel_.SetProgressValue(panel_.ProgressBar().value + 1);
-    scheduler_.Arm(panel_.Ticked(field::autoDetectCharset) ? Step::Timer3 : Step::Timer2,
-                   kNextPass);
+    in_work_ = panel_.Ticked(field::autoDetectCharset) ? Step::Timer3 : Step::Timer2;
+    scheduler_.Arm(*in_work_, kNextPass);
   } else if (pending_.ContainsDot()) {
     panel_.SetText(kStatusLine, u"去空行处理完毕了");
     scheduler_.Arm(Step::quyi, 10);
@@ -75,6 +75,7 @@ void PageProcessor::DetectCharset() {
     detected_ = DetectedPage{std::u16string(entry), std::move(*read)};
   }
   panel_.SetText(kStatusLine, u"工作中");
+  if (in_work_) in_work_ = Step::Timer2;
   scheduler_.Disarm(Step::Timer3);
   scheduler_.Arm(Step::Timer2, kNextPass);
 }
@@ -90,6 +91,7 @@ void PageProcessor::TransformPage() {
     if (panel_.Ticked(field::writeUtf8)) panel_.SetText(kStatusLine, u"生成UTF-8格式完毕");
     panel_.SetText(kStatusLine, u"工作中");
   }
+  in_work_.reset();
   scheduler_.Disarm(Step::Timer2);
   scheduler_.Arm(Step::Timer1, kNextPass);
 }
@@ -108,24 +110,25 @@ std::optional<std::u16string> PageProcessor::RewritePage(std::u16string_view ent
   const bool journaled = preview_ == nullptr && journal_ != nullptr && journal_->active();
   const ContentId old_content = journaled ? IdentifyContent(old_bytes) : ContentId{};
 
-  // A preview keeps the old bytes whatever their size: its diff shows them.
-  const bool compare_with_file = old_bytes.size() > kKeptBytesLimit && preview_ == nullptr;
+  // A large page is held no more than twice, old and new bytes (a preview keeps the old bytes
+  // whatever their size: its diff shows them).
+  const bool large = old_bytes.size() > kKeptBytesLimit && preview_ == nullptr;
   const bool read_utf8 = panel_.Ticked(field::readUtf8);
   const bool write_utf8 = panel_.Ticked(field::writeUtf8);
   const bool detect = panel_.Ticked(field::autoDetectCharset) && read_utf8 == write_utf8;
   const PageEncodings encodings{read_utf8, write_utf8, detect};
   RewriteCounts counts;
   // Pages kept in their encoding are rewritten on their own bytes when that gives the same
-  // result for sure; the others go the UTF-16 way. So do pages too large to be held twice: the
-  // byte path keeps the old bytes beside a changing copy, where the UTF-16 way lets them go.
+  // result for sure; the others go the UTF-16 way, which lets a large page's bytes go once
+  // decoded and compares the new bytes with the file instead.
   std::expected<RewrittenPage, std::u16string> rewritten;
-  std::optional<RewrittenPage> on_bytes;
-  if (!compare_with_file) {
-    on_bytes = RewriteOnOwnBytes(old_bytes, encodings, panel_, encoded_rules_, &counts);
-  }
+  std::optional<RewrittenPage> on_bytes =
+      RewriteOnOwnBytes(old_bytes, encodings, panel_, encoded_rules_, &counts);
+  const bool compare_with_file = large && !on_bytes;
   if (on_bytes) {
-    rewritten = std::move(*on_bytes);
     report_.PageRewrittenOnBytes();
+    if (on_bytes->in_one_pass) report_.PageRewrittenInOnePass();
+    rewritten = std::move(*on_bytes);
   } else {
     rewritten = RewritePageBytes(compare_with_file ? std::move(old_bytes) : old_bytes, encodings,
                                  panel_, &counts);
@@ -145,6 +148,7 @@ std::optional<std::u16string> PageProcessor::RewritePage(std::u16string_view ent
     if (!same) return SkipReason(same.error());
     unchanged = *same;
   }
+  if (large) std::string().swap(old_bytes);  // written from the new bytes alone
   if (unchanged) {
     report_.PageDone(false);
     return std::nullopt;
@@ -173,12 +177,14 @@ std::optional<std::u16string> PageProcessor::WritePage(std::u16string_view entry
   if (auto staged = batch_.Stage(entry, page, new_bytes); !staged) {
     return SkipReason(staged.error());
   }
+  report_.PageStaged();
   if (batch_.Full()) FinishWrites();
   return std::nullopt;
 }
 
 void PageProcessor::FinishWrites() {
   if (batch_.empty()) return;
+  report_.StagedPagesSettled();
   const bool journaled = journal_ != nullptr && journal_->active();
   if (journaled) {
     if (auto recorded = journal_->RecordKeptPages(); !recorded) {
@@ -203,6 +209,14 @@ void PageProcessor::FinishWrites() {
 void PageProcessor::Stopped() {
   detected_.reset();
   FinishWrites();
+}
+
+void PageProcessor::RunEnded() {
+  Stopped();
+  in_work_.reset();
+  panel_.SetText(kCurrentPage, u"");
+  panel_.SetText(kPendingPages, u"");
+  panel_.SetProgressValue(0);
 }
 
 Result<SiteRoot::PageRead> PageProcessor::ReadPage(std::u16string_view entry) {

@@ -55,6 +55,12 @@ class PageProcessor {
   // The run was stopped: FinishWrites, and the page DetectCharset read ahead is read again
   // when the run goes on, since it may change while the run waits.
   void Stopped();
+  // The step the page in the current-page field waits for (DetectCharset or TransformPage)
+  // when TakeNextPage took it and TransformPage has not yet finished it.
+  std::optional<Step> StepInWork() const { return in_work_; }
+  // A stopped run is ended without going on: its waiting pages are finished, and the page in
+  // work and the pending ones are dropped, so that nothing is left to continue.
+  void RunEnded();
 
  private:
   // Reads, transforms and writes one page; the reason it was left untouched, if it was.
@@ -85,6 +91,7 @@ class PageProcessor {
     SiteRoot::PageRead read;
   };
   std::optional<DetectedPage> detected_;
+  std::optional<Step> in_work_;
   PreviewReport* preview_ = nullptr;
   RunJournal* journal_ = nullptr;
   ReplacementBatch batch_;

@@ -31,12 +31,20 @@ bool RunController::StartRun(bool save) {
   }
   report_.Reset();
   panel_.SetText(kSkippedPages, u"");
+  typed_.clear();
+  if (!save) {
+    typed_.push_back({field::excludedDirs, std::u16string(panel_.Text(field::excludedDirs)), {}});
+    for (Control text : kSingleLinePairTexts) {
+      typed_.push_back({text, std::u16string(panel_.Text(text)), {}});
+    }
+  }
   std::u16string excluded = StripLineBreaks(panel_.Text(field::excludedDirs));
   if (!excluded.empty()) excluded = ReplaceAll(excluded + u"|#", u"||", u"|");
   panel_.SetText(field::excludedDirs, std::move(excluded));
   for (Control text : kSingleLinePairTexts) {
     panel_.SetText(text, StripLineBreaks(panel_.Text(text)));
   }
+  for (TypedText& text : typed_) text.cleaned = panel_.Text(text.field);
   scheduler_.Arm(Step::du, kNextPass);
   return true;
 }
@@ -45,12 +53,28 @@ void RunController::ToggleRun() {
   if (panel_.Text(Control::Command4) == u"继续") {
     panel_.SetText(Control::Command4, u"停止");
     for (Step step : kToggledSteps) scheduler_.Enable(step);
-    scheduler_.Arm(Step::Timer1, kNextPass);
+    const std::optional<Step> in_work = page_in_work_ ? page_in_work_() : std::nullopt;
+    scheduler_.Arm(in_work.value_or(Step::Timer1), kNextPass);
   } else {
     panel_.SetText(Control::Command4, u"继续");
     for (Step step : kToggledSteps) scheduler_.Disable(step);
     for (Step step : kToggledSteps) scheduler_.Disarm(step);
   }
+}
+
+void RunController::RestoreTypedTexts() {
+  // A text the user changed meanwhile is the user's.
+  for (const TypedText& text : typed_) {
+    if (panel_.Text(text.field) == text.cleaned) panel_.SetText(text.field, text.typed);
+  }
+  typed_.clear();
+}
+
+void RunController::EndRun() {
+  panel_.SetText(Control::Command4, u"停止");
+  for (Step step : kToggledSteps) scheduler_.Enable(step);
+  for (Step step : kToggledSteps) scheduler_.Disarm(step);
+  scheduler_.Disarm(Step::Timer5);
 }
 
 void RunController::RerunCurrentPage() { scheduler_.Arm(Step::Timer2, kNextPass); }

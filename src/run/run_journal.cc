@@ -207,6 +207,8 @@ Status RunJournal::RecordKeptPages() {
   if (unrecorded_numbers_.empty()) return Ok();
   const std::string folder = RunFolder(run_);
   Status recorded = fs_.AppendToFile(folder + kPagesFile, unrecorded_lines_);
+  // The counts in run.txt below are hints only (a count too low checks less, none makes an undo
+  // trust pages.txt alone), so a failed addition to them costs nothing of what an undo proves.
   if (recorded) {
     recorded_ += unrecorded_numbers_.size();
     // The count lets an undo tell a pages.txt cut short; a count too low only checks less.
@@ -334,6 +336,8 @@ Status RunJournal::Hold(const std::string& id, FileLock& lock) const {
   return lock.Acquire(RunFolder(id) + kLockFile, true);
 }
 
+// Removal is best effort: what stays (a file another program holds open, a disk that refuses)
+// is an orphan folder or a run still over the limits, which the next End's Prune removes again.
 void RunJournal::RemoveRun(const std::string& id, FileLock* held) const {
   const std::string folder = RunFolder(id);
   if (auto kept = fs_.ListDirectory(folder + kOldFolder)) {

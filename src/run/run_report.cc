@@ -32,7 +32,9 @@ void RunReport::Reset() {
   ++runs_;
   processed_ = 0;
   changed_ = 0;
+  staged_ = 0;
   rewritten_on_bytes_ = 0;
+  rewritten_in_one_pass_ = 0;
   skipped_.clear();
 }
 

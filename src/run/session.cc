@@ -20,15 +20,16 @@ Result<std::unique_ptr<Session>> Session::Create(FileSystem& fs, const Clock& cl
                                                  SessionPaths paths) {
   auto root = SiteRoot::Open(fs, paths.root);
   if (!root) return std::unexpected(root.error());
-  return std::unique_ptr<Session>(
-      new Session(fs, clock, std::move(*root), std::move(paths.config_directory), paths.read_only));
+  return std::unique_ptr<Session>(new Session(fs, clock, std::move(*root), std::move(paths.root),
+                                              std::move(paths.config_directory), paths.read_only));
 }
 
-Session::Session(FileSystem& fs, const Clock& clock, SiteRoot root, std::string config_directory,
-                 bool read_only)
+Session::Session(FileSystem& fs, const Clock& clock, SiteRoot root, std::string given_root,
+                 std::string config_directory, bool read_only)
     : store_(fs, config_directory, read_only),
       scheduler_(clock),
       root_(std::move(root)),
+      given_root_(std::move(given_root)),
       walker_(panel_, scheduler_, fs, root_, report_),
       pages_(panel_, scheduler_, fs, root_, report_),
       controller_(panel_, scheduler_, store_, report_),
@@ -44,7 +45,12 @@ Session::Session(FileSystem& fs, const Clock& clock, SiteRoot root, std::string 
   });
   walker_.InstallSteps();
   pages_.InstallSteps();
-  pages_.SetEndListener([this] { WorkEnded(); });
+  controller_.SetPageInWork([this] { return pages_.StepInWork(); });
+  pages_.SetEndListener([this] {
+    // A Start during the run lists the pages again, and TakeNextPage finds none meanwhile: the
+    // run goes on once they are listed.
+    if (!walker_.Listing()) WorkEnded();
+  });
   undo_.InstallStep();
   undo_.SetEndListener([this] {
     WorkEnded();
@@ -53,6 +59,16 @@ Session::Session(FileSystem& fs, const Clock& clock, SiteRoot root, std::string 
 }
 
 Session::~Session() { journal_.End(); }
+
+bool Session::ReopenSite() {
+  auto root = SiteRoot::Open(fs_, given_root_);
+  if (!root) {
+    panel_.SetText(kStatusLine, u"网站目录已不存在，没有开始：" + FromUtf8(root.error().Message()));
+    return false;
+  }
+  root_ = std::move(*root);
+  return true;
+}
 
 bool Session::LockSite(bool preview) {
   const Status locked = site_lock_.Acquire(lock_directory_, root_.path(), !preview);
@@ -71,14 +87,20 @@ bool Session::StartRun(bool preview) {
                    work_ == Work::kUndo ? u"撤销进行中，没有开始" : u"运行中，不能预览");
     return false;
   }
-  journal_.End();  // a run started anew while stopped ends here
+  // A Start during a run, going or stopped, goes on in the folder, the lock and the journal of
+  // the run, so that one undo takes the whole run back.
+  const bool going_on = work_ == Work::kRun;
+  if (!going_on) {
+    journal_.End();
+    if (!ReopenSite()) return false;
+  }
   preview_.Reset();
   pages_.SetPreview(preview ? &preview_ : nullptr);
   walker_.SetPreview(preview);
   const bool started =
       LockSite(preview) && (preview || OpenJournal()) && controller_.StartRun(/*save=*/!preview);
   if (!started) {
-    WorkEnded();
+    if (!going_on) WorkEnded();
     return false;
   }
   work_ = preview ? Work::kPreview : Work::kRun;
@@ -96,16 +118,44 @@ bool Session::OpenJournal() {
   return begun.has_value();
 }
 
+bool Session::BeginRun() {
+  pages_.SetPreview(nullptr);
+  if (!LockSite(false) || !OpenJournal()) {
+    WorkEnded();
+    return false;
+  }
+  work_ = Work::kRun;
+  return true;
+}
+
 void Session::WorkEnded() {
+  if (work_ == Work::kPreview) controller_.RestoreTypedTexts();
   journal_.End();
   site_lock_.Release();
   work_ = Work::kNone;
 }
 
+bool Session::stopped() const {
+  return (work_ == Work::kRun || work_ == Work::kPreview) &&
+         panel_.Text(Control::Command4) == u"继续";
+}
+
+void Session::EndStoppedRun() {
+  controller_.EndRun();
+  pages_.RunEnded();
+  WorkEnded();
+}
+
 Status Session::StartUndo(const std::string& id) {
+  // An undo takes back what a stopped run did so far: the run ends first, so that it cannot go
+  // on afterwards, unjournaled, over the pages just restored.
+  if (stopped()) EndStoppedRun();
   if (work_ != Work::kNone) {
     panel_.SetText(kStatusLine, work_ == Work::kUndo ? u"撤销进行中" : u"运行中，不能撤销");
     return std::unexpected(Error(ErrorKind::kBusy, "undo", root_.path(), "work is going on"));
+  }
+  if (!ReopenSite()) {
+    return std::unexpected(Error(ErrorKind::kNotFound, "undo", given_root_, "no such folder"));
   }
   if (!LockSite(false)) {
     return std::unexpected(
@@ -178,6 +228,12 @@ void Session::Click(Control command) {
       TestExcludedDirectoryFilter(panel_, scheduler_);
       break;
     case Control::Command4:
+      if (work_ == Work::kUndo) {
+        undo_.Stop();
+        break;
+      }
+      // Continue with no run going on takes pages from the list as a run does, so it is one.
+      if (work_ == Work::kNone && panel_.Text(Control::Command4) == u"继续" && !BeginRun()) break;
       controller_.ToggleRun();
       pages_.Stopped();  // a stopped run leaves no page waiting, nor one read ahead
       break;
@@ -194,13 +250,7 @@ void Session::Click(Control command) {
     case Control::Command7:
       // The page in the current-page field again, as a run: it goes on with the pages left.
       if (work_ == Work::kUndo || work_ == Work::kPreview) break;
-      if (work_ == Work::kNone && !LockSite(false)) break;
-      pages_.SetPreview(nullptr);
-      if (!OpenJournal()) {
-        WorkEnded();
-        break;
-      }
-      work_ = Work::kRun;
+      if (work_ == Work::kNone && !BeginRun()) break;
       controller_.RerunCurrentPage();
       break;
     default:

@@ -57,18 +57,27 @@ class Session {
   enum class Work { kNone, kRun, kPreview, kUndo };
   // What is going on now.
   Work work() const { return work_; }
+  // A run or preview that Command4 stopped: it still counts as working until it ends.
+  bool stopped() const;
+  // Ends a stopped run or preview where it stands: the pages it wrote stay written and
+  // journaled, the rest of its list is dropped, Command4 reads "停止", the lock goes.
+  // REQUIRES: stopped().
+  void EndStoppedRun();
 
   // Start, or a preview: the same walk and page steps, but a page that would change is only
   // reported in preview() and never written, and nothing is saved. A run opens a journal
-  // first when the journal is on. When anything keeps it from starting (another piece of work,
-  // the site's lock, the journal, the save) the status line says why and nothing starts.
-  // Returns whether it started.
+  // first when the journal is on. Unless a run is going on (working or stopped: then the Start
+  // stays in its folder and journal), the site folder is looked up again first (see
+  // ReopenSite). When anything keeps it from starting (another piece of work, the site's lock,
+  // the journal, the save, the folder) the status line says why and nothing starts. Returns
+  // whether it started.
   bool StartRun(bool preview = false);
 
   // Starts taking back run `id`, or the newest run on this site when `id` is empty, in steps
-  // on the scheduler (undo() shows the progress); its outcome is summed up on the status line
-  // when it ends. Refused while other work goes on or another process holds the site (kBusy);
-  // the status line says why.
+  // on the scheduler (undo() shows the progress), in the site folder looked up again; its
+  // outcome is summed up on the status line when it ends. A stopped run or preview is ended
+  // first (see EndStoppedRun). Refused while other work goes on or another process holds the
+  // site (kBusy); the status line says why.
   [[nodiscard]] Status StartUndo(const std::string& id = {});
   // Stops the undo after the page in work.
   void StopUndo() { undo_.Stop(); }
@@ -83,6 +92,10 @@ class Session {
   const StepScheduler& scheduler() const { return scheduler_; }
   RunReport& report() { return report_; }
   const RunReport& report() const { return report_; }
+  // Looks the site folder up again by the path it was given, so that a folder renamed away and
+  // replaced by another at that path is not worked on in its new place; false (the status line
+  // says why) when there is no folder there any more.
+  bool ReopenSite();
   // The site folder the run works on, absolute.
   const std::string& root_path() const { return root_.path(); }
   // The settings fields that the last successful save stored with "?" in place of characters
@@ -94,11 +107,14 @@ class Session {
   const ConfigStore& store() const { return store_; }
 
  private:
-  Session(FileSystem& fs, const Clock& clock, SiteRoot root, std::string config_directory,
-          bool read_only);
+  Session(FileSystem& fs, const Clock& clock, SiteRoot root, std::string given_root,
+          std::string config_directory, bool read_only);
   // Takes the site's lock for a piece of work; false (the status line says why) when another
   // process holds it. A preview makes no lock file: where there is none, nobody holds the site.
   bool LockSite(bool preview);
+  // Continue or the re-run command with no run going on: a run begins (lock, journal); false
+  // (the status line says why) when it cannot.
+  bool BeginRun();
   // Opens a journal for the pages about to be written, unless one is open or the journal is
   // off; false (the status line says why) when it cannot be opened.
   bool OpenJournal();
@@ -111,6 +127,7 @@ class Session {
   StepScheduler scheduler_;
   RunReport report_;
   SiteRoot root_;
+  std::string given_root_;  // the path the site folder was given by
   DirectoryWalker walker_;
   PageProcessor pages_;
   RunController controller_;

@@ -10,6 +10,10 @@
 
 namespace quelbo {
 
+namespace testing {
+struct StepSchedulerProbe;  // what the tests may read of a step's state
+}
+
 // The eight steps of a run, named after the timers that drive them, and the step of an undo.
 enum class Step : std::uint8_t {
   du,
@@ -56,8 +60,6 @@ class StepScheduler {
   void Disable(Step step);
 
   bool IsArmed(Step step) const { return StateOf(step).interval > 0; }
-  bool IsEnabled(Step step) const { return StateOf(step).enabled; }
-  int Interval(Step step) const { return StateOf(step).interval; }
 
   // Lets the event loop handle what is pending, then returns (used inside long steps).
   void Yield();
@@ -77,6 +79,8 @@ class StepScheduler {
   bool Idle() const;
 
  private:
+  friend struct testing::StepSchedulerProbe;
+
   // How long, and how many, passes may follow each other in a slice.
   static constexpr Milliseconds kSlice{4};
   static constexpr int kSlicePasses = 64;

@@ -1,6 +1,11 @@
-// The two ways a page is rewritten, against each other: RewriteOnOwnBytes (the rules run on the
-// page's bytes) must give exactly RewritePageBytes's bytes, encodings and counts, or decline
-// and count nothing, whatever the page and the rules.
+// The ways a page is rewritten, against each other: RewriteOnOwnBytes (the rules run on the
+// page's bytes, in one pass where the rules cannot meet) must give exactly RewritePageBytes's
+// bytes, encodings and counts, or decline and count nothing, whatever the page and the rules;
+// and on a valid page the one pass alone (ApplyRulesInOnePass, when the rule set is taken as
+// independent) must give exactly the bytes and counts of ApplyReplacementRules, the rules one
+// by one through UTF-16, or decline. Rule texts made of pieces of earlier ones make rule sets
+// that do meet: a replacement that holds or completes a later find text, find texts that
+// overlap, a deletion that joins the halves of a later one.
 //
 // Input, fields separated by the byte 0xFF:
 //   switches  bit 0 UTF-8 (else code page 936), bit 1 detection, bit 2 block set 0 ticked,
@@ -13,23 +18,28 @@
 //             and replacement, then start, end and replacement of block sets 0, 1 and 2. A
 //             text whose field is 0x01, a, b is a piece of the page's own text: b % 32 code
 //             units from a / 256 of the way in (possibly half a character or a surrogate pair).
+//             A text whose field is 0x02, a, b is a piece of an earlier rule text: of the
+//             (a % earlier texts)-th, b % 16 units from its start when b < 128, else its last
+//             b % 16 units.
 
 #include <algorithm>
 #include <array>
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <vector>
 
+#include "base/text_codec.h"
 #include "fuzz_support.h"
 #include "page/block_replacer.h"
 #include "page/byte_rewrite.h"
 #include "page/charset_declarations.h"
+#include "page/one_pass_rules.h"
 #include "page/page_rewrite.h"
 #include "page/replacement_rules.h"
 #include "page/text_search.h"
 #include "panel/control_panel.h"
 #include "panel/settings_fields.h"
-#include "base/text_codec.h"
 
 namespace quelbo::fuzz {
 namespace {
@@ -54,10 +64,17 @@ std::u16string WithCrLf(std::u16string_view text) {
   return out;
 }
 
-std::u16string RuleText(std::string_view field, std::u16string_view page_text) {
+std::u16string RuleText(std::string_view field, std::u16string_view page_text,
+                        const std::vector<std::u16string>& earlier) {
   if (field.size() == 3 && field[0] == '\x01') {
     const size_t from = page_text.size() * static_cast<unsigned char>(field[1]) / 256;
     return std::u16string(page_text.substr(from, static_cast<unsigned char>(field[2]) % 32));
+  }
+  if (field.size() == 3 && field[0] == '\x02' && !earlier.empty()) {
+    const std::u16string_view text = earlier[static_cast<unsigned char>(field[1]) % earlier.size()];
+    const auto b = static_cast<unsigned char>(field[2]);
+    const size_t units = std::min<size_t>(b % 16, text.size());
+    return std::u16string(b < 128 ? text.substr(0, units) : text.substr(text.size() - units));
   }
   return TextFromBytes(field, kMaxRuleUnits);
 }
@@ -101,6 +118,36 @@ std::string DescribeCounts(const RewriteCounts& counts) {
   return out;
 }
 
+// The one pass against the rules one by one through UTF-16, on a page valid in its encoding.
+void CheckOnePass(std::string_view page, bool utf8, const std::u16string& page_text,
+                  const ControlPanel& panel, EncodedRuleCache& cache, const std::string& inputs) {
+  const DecodedText decoded = utf8 ? DecodeUtf8(page) : DecodeGbk(page);
+  if (!decoded.round_trips) return;
+  const EncodedRules& rules = cache.For(panel, utf8);
+  if (!rules.usable || !rules.one_pass.independent) return;
+  RewriteCounts actual_counts;
+  const OnePass pass = ApplyRulesInOnePass(page, utf8, rules, actual_counts);
+  if (pass.outcome == OnePass::Outcome::kDeclined) {
+    if (actual_counts != RewriteCounts{}) {
+      Mismatch("counts of a page the one pass declined, " + inputs, "none",
+               DescribeCounts(actual_counts));
+    }
+    return;
+  }
+  RewriteCounts expected_counts;
+  const std::u16string expected_text = ApplyReplacementRules(page_text, panel, &expected_counts);
+  const EncodedBytes expected = utf8 ? EncodeUtf8(expected_text) : EncodeGbk(expected_text);
+  const std::string_view actual =
+      pass.outcome == OnePass::Outcome::kUnchanged ? page : std::string_view(pass.bytes);
+  if (!expected.complete || expected.bytes != actual) {
+    Mismatch("one pass, " + inputs, DescribeBytes(expected.bytes), DescribeBytes(actual));
+  }
+  if (expected_counts != actual_counts) {
+    Mismatch("one pass counts, " + inputs, DescribeCounts(expected_counts),
+             DescribeCounts(actual_counts));
+  }
+}
+
 void RunBytePath(const std::uint8_t* data, size_t size) {
   FieldReader reader(data, size);
   const std::string_view switches = reader.Next();
@@ -127,9 +174,11 @@ void RunBytePath(const std::uint8_t* data, size_t size) {
   panel.SetTicked(field::block0Enabled, (bits & 0x04) != 0);
   panel.SetTicked(field::moreBlocksEnabled, (bits & 0x08) != 0);
   std::string rules_described;
+  std::vector<std::u16string> earlier;
   for (const Control control : kRuleControls) {
-    std::u16string text = RuleText(reader.Next(), page_text);
+    std::u16string text = RuleText(reader.Next(), page_text, earlier);
     rules_described += Describe(text) + " | ";
+    earlier.push_back(text);
     panel.SetText(control, std::move(text));
   }
 
@@ -142,6 +191,7 @@ void RunBytePath(const std::uint8_t* data, size_t size) {
 
   const std::string inputs = "page " + DescribeBytes(page) + " (" + (utf8 ? "UTF-8" : "GBK") +
                              (encodings.detect ? ", detect" : "") + ") rules " + rules_described;
+  CheckOnePass(page, utf8, page_text, panel, cache, inputs);
   if (!actual) {
     if (actual_counts != RewriteCounts{}) {
       Mismatch("counts of a declined page, " + inputs, "none", DescribeCounts(actual_counts));

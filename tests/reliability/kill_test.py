@@ -152,11 +152,16 @@ class Checker:
 def main():
     parser = argparse.ArgumentParser(description=__doc__)
     parser.add_argument("program", help="path of quelbo-batch")
-    parser.add_argument("--kills", type=int, default=200)
-    parser.add_argument("--pages", type=int, default=400)
-    parser.add_argument("--undo-kills", type=int, default=20)
+    # Sized for the test command by default; --long gives the full counts of the record.
+    parser.add_argument("--long", action="store_true", help="200 kills of runs, 40 of undos, 400 pages")
+    parser.add_argument("--kills", type=int)
+    parser.add_argument("--pages", type=int)
+    parser.add_argument("--undo-kills", type=int)
     parser.add_argument("--seed", type=int, default=1)
     args = parser.parse_args()
+    for name, short, full in (("kills", 30, 200), ("pages", 200, 400), ("undo_kills", 10, 40)):
+        if getattr(args, name) is None:
+            setattr(args, name, full if args.long else short)
     rng = random.Random(args.seed)
 
     work = tempfile.mkdtemp(prefix="quelbo-kill-")

@@ -53,10 +53,14 @@ class Swapper(threading.Thread):
 def main():
     parser = argparse.ArgumentParser(description=__doc__.split("\n")[0])
     parser.add_argument("program")
-    parser.add_argument("--rounds", type=int, default=20)
+    # Sized for the test command by default; --long gives the full count of the record.
+    parser.add_argument("--long", action="store_true", help="100 rounds")
+    parser.add_argument("--rounds", type=int)
     parser.add_argument("--pages", type=int, default=200)
     parser.add_argument("--seed", type=int, default=1)
     args = parser.parse_args()
+    if args.rounds is None:
+        args.rounds = 100 if args.long else 10
 
     work = tempfile.mkdtemp(prefix="quelbo-race-")
     original, outside = os.path.join(work, "original"), os.path.join(work, "outside")

@@ -8,6 +8,7 @@
 #include "panel/settings_fields.h"
 #include "run/headless_loop.h"
 #include "support/manual_clock.h"
+#include "support/step_scheduler_probe.h"
 #include "support/temp_dir.h"
 
 namespace quelbo {
@@ -82,10 +83,10 @@ TEST_F(PageProcessorTest, BlankLinesAreCollapsedOnceAndSkippedLineByLine) {
 
   processor_.TakeNextPage();
   EXPECT_EQ(panel_.Text(kStatusLine), u"去空行处理完毕了");
-  EXPECT_EQ(scheduler_.Interval(Step::quyi), 10);
+  EXPECT_EQ(testing::StepSchedulerProbe::Interval(scheduler_, Step::quyi), 10);
   processor_.SkipPendingLine();
   EXPECT_EQ(panel_.Text(kPendingPages), u"b.htm\r\n###");
-  EXPECT_EQ(scheduler_.Interval(Step::Timer1), 100);
+  EXPECT_EQ(testing::StepSchedulerProbe::Interval(scheduler_, Step::Timer1), 100);
   EXPECT_FALSE(scheduler_.IsArmed(Step::quyi));
 
   processor_.TakeNextPage();
@@ -121,6 +122,21 @@ TEST_F(PageProcessorTest, Utf8PagesKeepEveryByteAndUnchangedPagesAreNotRewritten
   EXPECT_TRUE(fs_.Stat(Page("bom.htm")).value().SameFileAs(before));  // not replaced
   EXPECT_EQ(report_.processed(), 1u);
   EXPECT_EQ(report_.changed(), 0u);
+}
+
+TEST_F(PageProcessorTest, AChangedPageCountsAsStagedUntilItsBatchIsWritten) {
+  Encodings(false, true, true);
+  panel_.SetText(field::pair1Find, u"a");
+  panel_.SetText(field::pair1Replace, u"b");
+  for (const char* name : {"p.htm", "q.htm"}) WriteBytes(Page(name), "a");
+  panel_.SetText(kPendingPages, u"p.htm\r\nq.htm\r\n###");
+  scheduler_.Arm(Step::Timer1, kNextPass);
+  for (int pass = 0; pass < 2; ++pass) scheduler_.RunDue();  // p.htm taken and staged
+  EXPECT_EQ(report_.staged(), 1u);
+  EXPECT_EQ(report_.processed() + report_.changed(), 0u);
+  ASSERT_EQ(loop_.Run(), HeadlessLoop::Outcome::kIdle);
+  EXPECT_EQ(report_.staged(), 0u);
+  EXPECT_EQ(report_.changed(), 2u);
 }
 
 TEST_F(PageProcessorTest, GbkToUtf8RewritesTheCharsetAndAddsNothing) {
@@ -200,8 +216,8 @@ TEST_F(PageProcessorTest, PagesThatCannotBeProcessedSafelyAreLeftAndTheRunGoesOn
   EXPECT_EQ(ReadBytes(dir_ / "outside.htm"), "<meta charset=utf-8>");
   EXPECT_EQ(ReadBytes(Page("emoji.htm")), "\xF0\x9F\x98\x80");
   EXPECT_EQ(ReadBytes(Page("last.htm")), "charset=gb2312");
-  EXPECT_EQ(SkippedEntries(), (std::vector<std::u16string>{u"missing.htm", u"out.htm",
-                                                           u"dir.htm", u"emoji.htm"}));
+  EXPECT_EQ(SkippedEntries(),
+            (std::vector<std::u16string>{u"missing.htm", u"out.htm", u"dir.htm", u"emoji.htm"}));
   EXPECT_EQ(report_.skipped().at(3).reason,
             u"含有GBK无法表示的字符 U+1F600 “\U0001F600”（第1行），未改动");
   EXPECT_EQ(report_.processed(), 1u);
@@ -227,7 +243,8 @@ TEST_F(PageProcessorTest, PageEditedBetweenDetectionAndRewriteKeepsTheEdit) {
     if (stopped) processor_.Stopped();
     WriteBytes(Page("p.htm"), "old, edited meanwhile");
     ASSERT_EQ(loop_.Run(), HeadlessLoop::Outcome::kIdle);
-    EXPECT_EQ(ReadBytes(Page("p.htm")), stopped ? "new, edited meanwhile" : "old, edited meanwhile");
+    EXPECT_EQ(ReadBytes(Page("p.htm")),
+              stopped ? "new, edited meanwhile" : "old, edited meanwhile");
     EXPECT_EQ(SkippedEntries().size(), stopped ? 0u : 1u);
   }
 }

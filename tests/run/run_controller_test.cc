@@ -2,9 +2,12 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 #include "platform/ini_profile.h"
 #include "support/session_fixture.h"
 #include "support/step_names.h"
+#include "support/step_scheduler_probe.h"
 
 namespace quelbo {
 namespace {
@@ -30,7 +33,7 @@ TEST_F(RunControllerTest, StartStoresRawValuesThenCleansTheFields) {
   EXPECT_EQ(panel().Text(field::excludedDirs), u"images|#");
   EXPECT_EQ(StoredExcluded(), u"images");
   EXPECT_EQ(panel().Text(field::pair1Find), u"findme");
-  EXPECT_EQ(scheduler().Interval(Step::du), 1);
+  EXPECT_EQ(testing::StepSchedulerProbe::Interval(scheduler(), Step::du), 1);
   RunUntilIdle();
 
   ASSERT_TRUE(controller().StartRun());
@@ -85,14 +88,15 @@ TEST_F(RunControllerTest, StopDisablesAndDisarmsSevenStepsButNeverNextDirectory)
   for (size_t i = 0; i < kStepCount; ++i) {
     const auto step = static_cast<Step>(i);
     const bool untouched = step == Step::Timer5 || step == Step::undo;
-    EXPECT_EQ(scheduler().IsEnabled(step), untouched) << testing::StepName(step);
+    EXPECT_EQ(testing::StepSchedulerProbe::IsEnabled(scheduler(), step), untouched)
+        << testing::StepName(step);
     EXPECT_EQ(scheduler().IsArmed(step), untouched) << testing::StepName(step);
   }
   controller().ToggleRun();
   for (size_t i = 0; i < kStepCount; ++i) {
-    EXPECT_TRUE(scheduler().IsEnabled(static_cast<Step>(i)));
+    EXPECT_TRUE(testing::StepSchedulerProbe::IsEnabled(scheduler(), static_cast<Step>(i)));
   }
-  EXPECT_EQ(scheduler().Interval(Step::Timer1), 1);
+  EXPECT_EQ(testing::StepSchedulerProbe::Interval(scheduler(), Step::Timer1), 1);
 }
 
 TEST_F(RunControllerTest, StopAndContinueBetweenPagesProcessesEveryPageOnce) {
@@ -110,16 +114,54 @@ TEST_F(RunControllerTest, StopAndContinueBetweenPagesProcessesEveryPageOnce) {
   EXPECT_EQ(session_->report().processed(), 5u);
 }
 
-TEST_F(RunControllerTest, StopAfterAPageWasTakenLeavesItForTheRerunCommand) {
-  PlainSettings(1, false);
-  for (int i = 0; i < 2; ++i) PageFile("p" + std::to_string(i) + ".htm", "x");
-  ASSERT_TRUE(controller().StartRun());
-  for (int i = 0; i < 2; ++i) scheduler().RunDue();  // listing, then p1 taken
-  controller().ToggleRun();                          // Stop disarms its transformation
-  controller().ToggleRun();                          // Continue takes the next entry
-  RunUntilIdle();
-  EXPECT_EQ(taken_pages_, (Strings{u"p1.htm", u"p0.htm"}));
-  EXPECT_EQ(session_->report().processed(), 1u);
+TEST_F(RunControllerTest, ContinueFinishesThePageAStopCaughtBetweenItsSteps) {
+  struct Case {
+    bool detect;
+    int passes;  // listing, then the page steps before the Stop
+    Step waiting;
+  };
+  const Case cases[] = {{false, 2, Step::Timer2}, {true, 2, Step::Timer3}, {true, 3, Step::Timer2}};
+  for (const Case& c : cases) {
+    PlainSettings(1, false);
+    panel().SetTicked(field::autoDetectCharset, c.detect);
+    panel().SetText(field::pair1Find, u"x");
+    panel().SetText(field::pair1Replace, u"y");
+    for (int i = 0; i < 2; ++i) PageFile("p" + std::to_string(i) + ".htm", "x");
+    panel().SetText(Control::Command4, u"停止");
+    taken_pages_.clear();
+    ASSERT_TRUE(controller().StartRun());
+    for (int i = 0; i < c.passes; ++i) scheduler().RunDue();  // p1 taken, not yet written
+    controller().ToggleRun();                                 // Stop
+    controller().ToggleRun();                                 // Continue
+    EXPECT_TRUE(scheduler().IsArmed(c.waiting)) << c.passes;
+    EXPECT_FALSE(scheduler().IsArmed(Step::Timer1)) << c.passes;
+    RunUntilIdle();
+    EXPECT_EQ(taken_pages_, (Strings{u"p1.htm", u"p0.htm"})) << c.passes;
+    EXPECT_EQ(session_->report().processed(), 2u) << c.passes;
+    EXPECT_EQ(testing::ReadBytes(Site("p1.htm")), "y") << c.passes;
+  }
+}
+
+TEST_F(RunControllerTest, EachStartLooksTheSiteFolderUpAgain) {
+  for (bool replaced : {true, false}) {
+    PlainSettings(1, false);
+    panel().SetText(field::pair1Find, u"x");
+    panel().SetText(field::pair1Replace, u"y");
+    PageFile("p.htm", "x");
+    const std::string renamed = dir_ / ("renamed" + std::to_string(replaced));
+    std::filesystem::rename(testing::PathOf(site_), testing::PathOf(renamed));
+    if (replaced) {
+      Dir("");  // another folder by the same path
+      PageFile("p.htm", "x");
+    }
+    EXPECT_EQ(session_->StartRun(), replaced);
+    RunUntilIdle();
+    EXPECT_EQ(testing::ReadBytes(renamed + "/p.htm"), "x") << replaced;  // left where it went
+    if (replaced) {
+      EXPECT_EQ(testing::ReadBytes(Site("p.htm")), "y");
+    }
+  }
+  EXPECT_TRUE(panel().Text(kStatusLine).starts_with(u"网站目录已不存在，没有开始："));
 }
 
 TEST_F(RunControllerTest, StopWhileNextDirectoryIsArmedThenContinueInterleaves) {
@@ -154,17 +196,21 @@ TEST_F(RunControllerTest, RerunProcessesTheCurrentPageAgain) {
   EXPECT_EQ(testing::ReadBytes(Site("p.htm")), "abb");
 }
 
-TEST_F(RunControllerTest, StartDuringARunListsAgain) {
+TEST_F(RunControllerTest, StartDuringARunListsAgainInTheSameJournalRun) {
   PlainSettings(1, false);
+  panel().SetText(field::pair1Find, u"x");
+  panel().SetText(field::pair1Replace, u"y");
   PageFile("p.htm", "x");
-  ASSERT_TRUE(controller().StartRun());
-  scheduler().RunDue();  // listed
-  scheduler().RunDue();  // taken
-  ASSERT_TRUE(controller().StartRun());
+  PageFile("q.htm", "x");
+  ASSERT_TRUE(session_->StartRun());
+  for (int i = 0; i < 3; ++i) scheduler().RunDue();  // listed, then q.htm written
+  ASSERT_TRUE(session_->StartRun());
   RunUntilIdle();
   // Pages already processed in the run are listed and processed again.
-  EXPECT_EQ(taken_pages_, (Strings{u"p.htm", u"p.htm"}));
-  EXPECT_EQ(session_->report().processed(), 2u);
+  EXPECT_EQ(taken_pages_.size(), 3u);
+  EXPECT_EQ(session_->journal().ListRuns().size(), 1u);
+  ASSERT_TRUE(session_->Undo());  // one undo takes the whole run back
+  EXPECT_EQ(testing::ReadBytes(Site("p.htm")) + testing::ReadBytes(Site("q.htm")), "xx");
 }
 
 }  // namespace

@@ -296,7 +296,6 @@ TEST_F(JournalSessionTest, OnePieceOfWorkAtATimeAndTheLockOnlyWhileWorking) {
   session_->Click(Control::Command4);  // stopped
   EXPECT_EQ(session_->work(), Session::Work::kRun);
   EXPECT_FALSE(site_free());
-  EXPECT_FALSE(session_->StartUndo());
   EXPECT_FALSE(session_->StartRun(/*preview=*/true));
   session_->Click(Control::Command4);  // going on
   RunUntilIdle();
@@ -312,6 +311,13 @@ TEST_F(JournalSessionTest, OnePieceOfWorkAtATimeAndTheLockOnlyWhileWorking) {
   RunUntilIdle();
   EXPECT_EQ(session_->undo().outcome().restored, changed);
   EXPECT_TRUE(site_free());
+  // A preview leaves the fields as typed, so that the Start after it does what it showed.
+  session_->panel().SetText(field::excludedDirs, u"images|");
+  session_->panel().SetText(field::pair1Find, u"a\r\n");
+  ASSERT_TRUE(session_->StartRun(/*preview=*/true));
+  RunUntilIdle();
+  EXPECT_EQ(session_->panel().Text(field::excludedDirs), u"images|");
+  EXPECT_EQ(session_->panel().Text(field::pair1Find), u"a\r\n");
 }
 
 }  // namespace

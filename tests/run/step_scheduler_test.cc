@@ -10,6 +10,7 @@
 #include "run/headless_loop.h"
 #include "support/manual_clock.h"
 #include "support/step_names.h"
+#include "support/step_scheduler_probe.h"
 
 namespace quelbo {
 namespace {
@@ -35,7 +36,7 @@ class StepSchedulerTest : public ::testing::Test {
 
 TEST_F(StepSchedulerTest, StartsWithEveryStepEnabledAndNoneArmed) {
   for (size_t i = 0; i < kStepCount; ++i) {
-    EXPECT_TRUE(scheduler_.IsEnabled(static_cast<Step>(i)));
+    EXPECT_TRUE(testing::StepSchedulerProbe::IsEnabled(scheduler_, static_cast<Step>(i)));
     EXPECT_FALSE(scheduler_.IsArmed(static_cast<Step>(i)));
   }
   EXPECT_TRUE(scheduler_.Idle());
@@ -128,8 +129,10 @@ TEST_F(StepSchedulerTest, LoopSleepsOnlyForTimedPauses) {
   int left = 100;
   bodies_[Step::Timer1] = [&] {
     scheduler_.Disarm(Step::Timer1);
-    if (--left > 0) scheduler_.Arm(Step::Timer1, 1);
-    else scheduler_.Arm(Step::quyi, 100);
+    if (--left > 0)
+      scheduler_.Arm(Step::Timer1, 1);
+    else
+      scheduler_.Arm(Step::quyi, 100);
   };
   bodies_[Step::quyi] = [this] { scheduler_.Disarm(Step::quyi); };
   const TimePoint start = clock_.Now();

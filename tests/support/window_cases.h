@@ -3,7 +3,7 @@
 #include <string_view>
 
 #include "panel/control.h"
-#include "window/twips.h"
+#include "window/presenter/twips.h"
 
 // Cases that both windows, the Qt one and the Windows one, are tested with: each shows the same
 // model in the same places.

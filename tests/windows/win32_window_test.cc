@@ -16,7 +16,8 @@
 #include "run/session.h"
 #include "support/temp_dir.h"
 #include "support/window_cases.h"
-#include "window/twips.h"
+#include "support/window_items.h"
+#include "window/presenter/twips.h"
 #include "window/win32/win32_journal_bar.h"
 #include "window/win32/win32_main_window.h"
 // After <windows.h>, which the window brings.
@@ -32,13 +33,13 @@ using testing::ReadBytes;
 using testing::WriteBytes;
 
 class Win32WindowTest : public ::testing::Test {
- protected:
+ public:
   Win32WindowTest() {
     fs_.MakeDirectories(site_).value();
     session_ = std::move(Session::Create(fs_, clock_, SessionPaths{site_, config_}).value());
     window_ = std::make_unique<Win32MainWindow>(
         session_->panel(), [this](Control command) { session_->Click(command); });
-    window_->ShowSession(*session_);
+    window_->ShowSession(*session_, clock_);
     win32::SetMessageFilter([this](const MSG& message) { return window_->HandleKey(message); });
   }
   ~Win32WindowTest() override { win32::SetMessageFilter({}); }
@@ -161,7 +162,8 @@ TEST_F(Win32WindowTest, StartUpOnAnEmptyConfigurationDirectory) {
   ::GetClientRect(window_->hwnd(), &client);
   const PixelRect design = TwipsToPixels({0, 0, 8280, 6750}, window_->Dpi());
   EXPECT_EQ(client.right, design.width);
-  EXPECT_EQ(client.bottom, design.height + window_->status_bar().Height());
+  EXPECT_EQ(client.bottom, design.height + ::MulDiv(30, window_->Dpi(), 96) +
+                               window_->status_bar().Height());  // the preview and undo row
   // Block set 0's fields show two whole lines, as drawn; the edit control shows only whole ones.
   for (Control field : {Control::Text4, Control::Text5, Control::Text6}) {
     RECT shown{};
@@ -194,76 +196,64 @@ TEST_F(Win32WindowTest, AWholeRunFromCommand1RewritesThePagesAndSumsItUp) {
   EXPECT_EQ(window_->status_bar().PartText(2), u"跳过 1 页");
 
   // A click on the skipped count shows the skipped pages where the pending pages were.
-  NMMOUSE click{};
-  click.hdr = {window_->status_bar().hwnd(), 0, static_cast<UINT>(NM_CLICK)};
-  click.dwItemSpec = Win32StatusBar::kSkippedPart;
-  ::SendMessageW(window_->hwnd(), WM_NOTIFY, 0, reinterpret_cast<LPARAM>(&click));
+  ::SendMessageW(window_->status_bar().skipped_button(), BM_CLICK, 0, 0);
+  window_->RefreshNow();
   EXPECT_EQ(PlaceOf(kSkippedPages), PlaceOf(kPendingPages));
   EXPECT_FALSE(::IsWindowVisible(Find(kPendingPages)));
   EXPECT_TRUE(Shown(kSkippedPages).starts_with(u"bad.htm"));
 }
 
-TEST_F(Win32WindowTest, PreviewListsWhatARunWouldChangeAndUndoTakesTheRunBack) {
-  PlainRunSettings();
-  Key(u"替换前1", u"a");
-  Key(u"替换后1", u"b");
-  WritePages(3, "a\n");
-  StartUp();
-  RECT designed;
-  ::GetClientRect(window_->hwnd(), &designed);
-  Win32JournalBar bar(*session_, *window_);
-  RECT grown;
-  ::GetClientRect(window_->hwnd(), &grown);
-  EXPECT_GT(grown.bottom, designed.bottom);
-  RECT bar_place;
-  ::GetWindowRect(::GetParent(bar.Find("undoButton")), &bar_place);
-  RECT status_place;
-  ::GetWindowRect(window_->status_bar().hwnd(), &status_place);
-  EXPECT_LE(bar_place.bottom, status_place.top);  // the two never overlap
-  HWND pages = bar.Find("previewPages");
-  EXPECT_FALSE(::IsWindowEnabled(bar.Find("undoButton")));
+// The Windows window as the shared items drive it.
+class Win32WindowDriver final : public testing::WindowDriver {
+ public:
+  explicit Win32WindowDriver(Win32WindowTest& test) : test_(test) {}
+  Session& session() override { return *test_.session_; }
+  HWND Control(std::string_view name) {
+    if (name == "skippedCount") return test_.window_->status_bar().skipped_button();
+    if (HWND row = test_.window_->journal_bar()->Find(name)) return row;
+    return test_.window_->Find(name);
+  }
+  void Click(std::string_view name) override {
+    test_.window_->RefreshNow();
+    ::SendMessageW(Control(name), BM_CLICK, 0, 0);
+  }
+  void Enter(std::string_view name) override {
+    test_.window_->RefreshNow();
+    ::SetFocus(Control(name));
+    test_.Press(VK_RETURN);
+  }
+  bool Enabled(std::string_view name) override {
+    test_.window_->RefreshNow();
+    return ::IsWindowEnabled(Control(name)) != FALSE;
+  }
+  std::u16string Shown(std::string_view name) override {
+    test_.window_->RefreshNow();
+    if (name == "runSummary") return test_.window_->status_bar().PartText(1);
+    return WindowText(Control(name));
+  }
+  size_t PreviewRows() override {
+    test_.window_->RefreshNow();
+    return static_cast<size_t>(
+        ::SendMessageW(test_.window_->journal_bar()->Find("previewPages"), LB_GETCOUNT, 0, 0));
+  }
+  bool RunUntil(const std::function<bool()>& done) override { return test_.RunUntil(done); }
 
-  ::SendMessageW(bar.Find("previewButton"), BM_CLICK, 0, 0);
-  ASSERT_TRUE(RunUntilIdle());
-  ASSERT_EQ(::SendMessageW(pages, LB_GETCOUNT, 0, 0), 3);
-  ::SendMessageW(pages, LB_SETCURSEL, 1, 0);
-  ::SendMessageW(::GetParent(pages), WM_COMMAND, MAKEWPARAM(0, LBN_SELCHANGE),
-                 reinterpret_cast<LPARAM>(pages));
-  EXPECT_NE(WindowText(bar.Find("previewDiff")).find(u"\r\n-a\r\n+b\r\n"), std::u16string::npos);
-  EXPECT_EQ(ReadBytes(NumberedPage(1)), "a\n");
+ private:
+  Win32WindowTest& test_;
+};
 
-  Click(Control::Command1);
-  ASSERT_TRUE(RunUntilIdle());
-  EXPECT_EQ(ReadBytes(NumberedPage(1)), "b\n");
-  ASSERT_TRUE(::IsWindowEnabled(bar.Find("undoButton")));
-  ::SendMessageW(bar.Find("undoButton"), BM_CLICK, 0, 0);
-  for (int i = 0; i < 3; ++i) EXPECT_EQ(ReadBytes(NumberedPage(i)), "a\n");
-  EXPECT_EQ(Shown(Control::Label1), u"撤销完毕：恢复 3 个页面");
-}
-
-TEST_F(Win32WindowTest, StopAndContinueInTheMiddleOfARun) {
-  PlainRunSettings();
-  Key(u"替换前1", u"a");
-  Key(u"替换后1", u"b");
-  constexpr int kPages = 100;
-  WritePages(kPages, "a");
-  StartUp();
-  Click(Control::Command1);
-  ASSERT_TRUE(RunUntil([this] { return session_->panel().ProgressBar().value >= 20; }));
-  Click(Control::Command4);
-  EXPECT_EQ(Shown(Control::Command4), u"继续");
-  ASSERT_TRUE(RunUntilIdle());  // every step but NextDirectory disarmed: nothing goes on
-  const size_t stopped_at = session_->report().processed();
-  RunUntil([] { return false; }, 50);
-  EXPECT_EQ(session_->report().processed(), stopped_at);
-  EXPECT_LT(stopped_at, static_cast<size_t>(kPages));
-  EXPECT_FALSE(Shown(Control::RichTextBox2).empty());  // the window stayed live meanwhile
-
-  Click(Control::Command4);
-  EXPECT_EQ(Shown(Control::Command4), u"停止");
-  ASSERT_TRUE(RunUntilIdle());
-  EXPECT_EQ(Shown(Control::Label1), u"本目录内页面全部处理完毕了");
-  EXPECT_GE(session_->report().processed(), static_cast<size_t>(kPages - 1));
+TEST(Win32WindowItems, EveryNumberedItemThroughTheRealControls) {
+  for (const testing::WindowItem& item : testing::WindowItems()) {
+    struct Fixture : Win32WindowTest {
+      void TestBody() override {}
+    } fixture;
+    fixture.PlainRunSettings();
+    fixture.Key(u"替换前1", u"a");
+    fixture.Key(u"替换后1", u"b");
+    fixture.StartUp();
+    Win32WindowDriver driver(fixture);
+    testing::PlayWindowItem(driver, item, fixture.site_);
+  }
 }
 
 TEST_F(Win32WindowTest, ClosingTheWindowStopsTheRunAndSavesNothing) {
@@ -363,7 +353,10 @@ TEST_F(Win32WindowTest, TabVisitsTheControlsInSightAsTheScreenShowsThem) {
     ::SetFocus(Find(from));
     for (int i = 0; i < 60; ++i) {
       Press(VK_TAB);
-      const std::string_view name = ControlName(ControlOfFocus());
+      std::string_view name = ControlName(ControlOfFocus());
+      for (std::string_view row : {"previewButton", "undoButton", "journalSwitch"}) {
+        if (window_->journal_bar()->Find(row) == ::GetFocus()) name = row;
+      }
       if (std::find(visited.begin(), visited.end(), name) != visited.end()) break;
       visited.push_back(name);
     }
@@ -372,12 +365,16 @@ TEST_F(Win32WindowTest, TabVisitsTheControlsInSightAsTheScreenShowsThem) {
   using Names = std::vector<std::string_view>;
   session_->panel().SetTicked(Control::Option2, true);  // as in the Qt window's test
   window_->RefreshNow();
-  EXPECT_EQ(tab_round(Control::Command5), Names(std::begin(testing::kTabRoundPanelParked),
-                                                std::end(testing::kTabRoundPanelParked)));
+  // Below the form, the row's buttons in sight (撤销 waits for a run to take back).
+  const auto with_row = [](const auto& round) {
+    Names names = {"previewButton", "journalSwitch"};
+    names.insert(names.end(), std::begin(round), std::end(round));
+    return names;
+  };
+  EXPECT_EQ(tab_round(Control::Command5), with_row(testing::kTabRoundPanelParked));
   Click(Control::Command5);
   window_->RefreshNow();
-  EXPECT_EQ(tab_round(Control::Command5), Names(std::begin(testing::kTabRoundPanelShown),
-                                                std::end(testing::kTabRoundPanelShown)));
+  EXPECT_EQ(tab_round(Control::Command5), with_row(testing::kTabRoundPanelShown));
 }
 
 }  // namespace

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "panel/settings_fields.h"
+#include "window/presenter/window_layout.h"
 
 namespace quelbo {
 namespace {
@@ -83,24 +84,9 @@ HWND CreateControlWindow(Control control, HWND parent, WNDPROC panel_procedure) 
 }
 
 std::optional<COLORREF> TextColour(Control control) {
-  switch (control) {
-    case field::block0Start:
-    case field::block0End:
-    case field::block0Replace:
-      return RGB(255, 0, 255);
-    case field::block1Start:
-    case field::block1End:
-    case field::block1Replace:
-      return RGB(0, 0, 255);
-    case field::block2Start:
-    case field::block2End:
-    case field::block2Replace:
-      return RGB(192, 64, 0);
-    case kStatusLine:
-      return RGB(255, 0, 0);
-    default:
-      return std::nullopt;
-  }
+  const auto colour = DesignTextColour(control);
+  if (!colour) return std::nullopt;
+  return RGB(colour->red, colour->green, colour->blue);
 }
 
 }  // namespace quelbo

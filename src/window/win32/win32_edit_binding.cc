@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "window/line_breaks.h"
+#include "window/presenter/line_breaks.h"
 
 namespace quelbo {
 namespace {

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "window/presenter/focus_chain.h"
+
 namespace quelbo {
 namespace {
 
@@ -33,38 +35,31 @@ bool InSight(HWND window, HWND control) {
   return TopmostAt(window, centre) == control;
 }
 
-bool StandsForItsGroup(HWND control, std::span<const HWND> options) {
-  if (std::find(options.begin(), options.end(), control) == options.end()) return true;
-  const auto checked = [](HWND option) {
-    return ::SendMessageW(option, BM_GETCHECK, 0, 0) == BST_CHECKED;
-  };
-  if (checked(control)) return true;
-  return std::none_of(options.begin(), options.end(), checked) && options.front() == control;
-}
-
 }  // namespace
 
 std::vector<HWND> VisibleFocusChain(HWND window, std::span<const HWND> controls,
                                     std::span<const HWND> options) {
-  std::vector<HWND> chain;
+  std::vector<FocusCandidate> candidates;
   for (HWND control : controls) {
-    if (InSight(window, control) && StandsForItsGroup(control, options)) chain.push_back(control);
+    const RECT place = PlaceIn(window, control);
+    const bool option = std::find(options.begin(), options.end(), control) != options.end();
+    candidates.push_back({{place.left, place.top, place.right - place.left, place.bottom - place.top},
+                          InSight(window, control),
+                          option,
+                          option && ::SendMessageW(control, BM_GETCHECK, 0, 0) == BST_CHECKED});
   }
-  std::stable_sort(chain.begin(), chain.end(), [window](HWND a, HWND b) {
-    const RECT pa = PlaceIn(window, a);
-    const RECT pb = PlaceIn(window, b);
-    return pa.top != pb.top ? pa.top < pb.top : pa.left < pb.left;
-  });
+  std::vector<HWND> chain;
+  for (size_t index : FocusChain(candidates)) chain.push_back(controls[index]);
   return chain;
 }
 
 HWND NextInFocusChain(const std::vector<HWND>& chain, HWND current, bool forward) {
-  if (chain.empty()) return nullptr;
+  std::vector<size_t> order(chain.size());
+  for (size_t i = 0; i < order.size(); ++i) order[i] = i;
   const auto at = std::find(chain.begin(), chain.end(), current);
-  if (at == chain.end()) return forward ? chain.front() : chain.back();
-  const auto index = static_cast<size_t>(at - chain.begin());
-  const size_t size = chain.size();
-  return chain[forward ? (index + 1) % size : (index + size - 1) % size];
+  const auto next = NextInChain(
+      order, at == chain.end() ? std::nullopt : std::optional<size_t>(at - chain.begin()), forward);
+  return next ? chain[*next] : nullptr;
 }
 
 }  // namespace quelbo

@@ -57,4 +57,16 @@ HFONT FontFittingLines(HWND field, int lines, int dpi) {
   return font;
 }
 
+int TextWidthIn(HWND window, std::u16string_view text) {
+  HDC dc = ::GetDC(window);
+  HGDIOBJ old =
+      ::SelectObject(dc, reinterpret_cast<HGDIOBJ>(::SendMessageW(window, WM_GETFONT, 0, 0)));
+  SIZE size{};
+  ::GetTextExtentPoint32W(dc, reinterpret_cast<const wchar_t*>(text.data()),
+                          static_cast<int>(text.size()), &size);
+  ::SelectObject(dc, old);
+  ::ReleaseDC(window, dc);
+  return size.cx;
+}
+
 }  // namespace quelbo

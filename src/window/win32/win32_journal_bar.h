@@ -1,23 +1,21 @@
 #pragma once
 
-#include <string>
+#include <cstdint>
 #include <string_view>
-#include <vector>
 
-#include "run/session.h"
+#include "window/presenter/window_presenter.h"
 #include "window/win32/win32_main_window.h"
 #include "window/win32/windows_api.h"
 
 namespace quelbo {
 
-// The row below the window's designed area, as in the Qt window: 预览 (a run that writes
-// nothing and lists what would change), 撤销 (take back the last run on this site) and the
-// switch of the run journal. A preview's pages fill a list as they are found; selecting one
-// shows its diff beside it. Outcomes go to the status line, as everything else does.
-// REQUIRES: `session` and `window` outlive the bar; the window makes room for it.
+// The row below the window's designed area, as the presenter says: 预览, 撤销 (or 重做) and the
+// journal switch; below them, while a preview is open, the pages it found and the coloured diff
+// of the page selected.
+// REQUIRES: `presenter` and `window` outlive the bar; the window makes room for it.
 class Win32JournalBar {
  public:
-  Win32JournalBar(Session& session, Win32MainWindow& window);
+  Win32JournalBar(WindowPresenter& presenter, Win32MainWindow& window);
   Win32JournalBar(const Win32JournalBar&) = delete;
   Win32JournalBar& operator=(const Win32JournalBar&) = delete;
   ~Win32JournalBar();
@@ -25,18 +23,18 @@ class Win32JournalBar {
   // A control of the bar by its name: "previewButton", "undoButton", "journalSwitch",
   // "previewPages", "previewDiff"; null for another name.
   HWND Find(std::string_view name) const;
+  // Brings the buttons and the list up to date, and the window's room for them.
+  void Refresh();
 
  private:
   static LRESULT CALLBACK BarProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam);
   void OnCommand(HWND control, int code);
-  void Preview();
-  void Undo();
+  void DrawDiffLine(const DRAWITEMSTRUCT& item) const;
   void ShowDiff(int row);
-  void SetListShown(bool shown);
-  void RefreshUndoButton();
+  void Place();
   int Scaled(int pixels) const;
 
-  Session& session_;
+  WindowPresenter& presenter_;
   Win32MainWindow& window_;
   HWND bar_ = nullptr;
   HWND preview_button_ = nullptr;
@@ -44,8 +42,9 @@ class Win32JournalBar {
   HWND journal_box_ = nullptr;
   HWND pages_ = nullptr;
   HWND diff_ = nullptr;
-  std::vector<std::string> diffs_;  // of the pages in the list, by row
-  ControlPanel::ObserverId observer_ = 0;
+  HWND tip_ = nullptr;  // an owner-drawn list: one line of the diff an item, coloured by kind
+  bool list_shown_ = false;
+  std::uint64_t generation_ = 0;  // the preview the list shows
 };
 
 }  // namespace quelbo

@@ -7,14 +7,15 @@
 #include <utility>
 #include <vector>
 
-#include "panel/settings_fields.h"
 #include "base/text_codec.h"
+#include "panel/settings_fields.h"
 #include "run/session.h"
-#include "window/progress_ticks.h"
-#include "window/twips.h"
+#include "window/win32/win32_journal_bar.h"
+#include "window/presenter/progress_ticks.h"
+#include "window/presenter/twips.h"
+#include "window/presenter/window_layout.h"
 #include "window/win32/win32_controls.h"
 #include "window/win32/win32_font.h"
-#include "window/window_layout.h"
 
 namespace quelbo {
 namespace {
@@ -25,6 +26,13 @@ constexpr int kProgramIconId = 1;
 const wchar_t* Wide(std::u16string_view text, std::u16string& buffer) {
   buffer.assign(text);
   return reinterpret_cast<const wchar_t*>(buffer.c_str());
+}
+
+// Whether `text` fits the width of the static control `window` in its font.
+bool FitsIn(HWND window, std::u16string_view text) {
+  RECT client;
+  ::GetClientRect(window, &client);
+  return TextWidthIn(window, text) <= client.right;
 }
 
 void SetTextIfChanged(HWND window, std::u16string_view text) {
@@ -53,7 +61,13 @@ void RegisterFormClass(WNDPROC procedure) {
 }  // namespace
 
 Win32MainWindow::Win32MainWindow(ControlPanel& panel, CommandHandler on_command)
-    : panel_(panel), on_command_(std::move(on_command)) {
+    : panel_(panel),
+      on_command_(std::move(on_command)),
+      refresh_plan_(
+          clock_, [this](Control control) { Refresh(control); },
+          [this](Milliseconds delay) {
+            ::SetTimer(hwnd_, kRefreshTimer, static_cast<UINT>(delay.count()), nullptr);
+          }) {
   INITCOMMONCONTROLSEX controls{sizeof(controls),
                                 ICC_PROGRESS_CLASS | ICC_BAR_CLASSES | ICC_STANDARD_CLASSES};
   ::InitCommonControlsEx(&controls);
@@ -73,7 +87,7 @@ Win32MainWindow::Win32MainWindow(ControlPanel& panel, CommandHandler on_command)
   ::SetWindowPos(hwnd_, nullptr, 0, 0, outer.cx, outer.cy,
                  SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
   for (size_t i = 0; i < kControlCount; ++i) Refresh(static_cast<Control>(i));
-  observer_ = panel_.AddObserver([this](Control control) { MarkDirty(control); });
+  observer_ = panel_.AddObserver([this](Control control) { refresh_plan_.MarkDirty(control); });
 }
 
 Win32MainWindow::~Win32MainWindow() {
@@ -106,6 +120,7 @@ void Win32MainWindow::CreateControls() {
     }
   }
   status_bar_ = std::make_unique<Win32StatusBar>(hwnd_);
+  extra_tab_stops_.push_back(status_bar_->skipped_button());
 }
 
 void Win32MainWindow::Layout() {
@@ -172,46 +187,17 @@ HWND Win32MainWindow::Find(std::string_view name) const {
   return nullptr;
 }
 
-void Win32MainWindow::ShowSession(const Session& session) {
-  session_ = &session;
-  // Shown with the system's own separators.
-  std::u16string path = FromUtf8(session.root_path());
-  std::replace(path.begin(), path.end(), u'/', u'\\');
-  status_bar_->ShowSiteFolder(path);
-  RefreshStatusBar();
+void Win32MainWindow::ShowSession(Session& session, const Clock& clock) {
+  presenter_ = std::make_unique<WindowPresenter>(session, clock);
+  refresh_plan_.SetBusyCheck([&session] { return !session.scheduler().Idle(); });
+  journal_bar_ = std::make_unique<Win32JournalBar>(*presenter_, *this);
+  RefreshChrome();
 }
 
-void Win32MainWindow::MarkDirty(Control control) {
-  dirty_.set(Index(control));
-  if (refresh_scheduled_) return;
-  refresh_scheduled_ = true;
-  ::SetTimer(hwnd_, kRefreshTimer, kFrameMilliseconds, nullptr);
+void Win32MainWindow::RefreshNow() {
+  refresh_plan_.FlushAll();
+  RefreshChrome();
 }
-
-void Win32MainWindow::Flush(bool all) {
-  ::KillTimer(hwnd_, kRefreshTimer);
-  refresh_scheduled_ = false;
-  // Taken before refreshing: a refresh that makes the model write again schedules a new frame.
-  const std::bitset<kControlCount> dirty = std::exchange(dirty_, {});
-  for (size_t i = 0; i < kControlCount; ++i) {
-    if (!dirty.test(i)) continue;
-    const auto control = static_cast<Control>(i);
-    const auto start = std::chrono::steady_clock::now();
-    if (!all && start < not_before_[i]) {
-      MarkDirty(control);  // shown at a later frame
-      continue;
-    }
-    Refresh(control);
-    // An EDIT control lays out its text again from a change to its end, so a long list that
-    // loses its first line costs time that grows with its length. Such a control is shown
-    // again only once ten times what it took has passed, so that showing it never takes more
-    // than a tenth of a run's time, however long the list.
-    const auto took = std::chrono::steady_clock::now() - start;
-    not_before_[i] = start + took * kRefreshCostShare;
-  }
-}
-
-void Win32MainWindow::RefreshNow() { Flush(/*all=*/true); }
 
 void Win32MainWindow::Refresh(Control control) {
   HWND window = windows_[Index(control)];
@@ -220,7 +206,7 @@ void Win32MainWindow::Refresh(Control control) {
     case ControlKind::kSingleLineText:
     case ControlKind::kMultiLineText:
       bindings_[Index(control)]->Refresh();
-      if (control == kSkippedPages) RefreshStatusBar();
+      if (control == kSkippedPages) RefreshChrome();
       break;
     case ControlKind::kCheckBox:
       SetTextIfChanged(window, text);
@@ -231,11 +217,15 @@ void Win32MainWindow::Refresh(Control control) {
       break;
     case ControlKind::kLabel:
       SetTextIfChanged(window, text);
+      if (control != kStatusLine) break;
+      // A message that does not fit the status line shows whole in the status bar.
+      status_bar_->ShowMessage(FitsIn(window, text) ? std::u16string() : std::u16string(text));
       // Each step of a run writes the status line; the report has moved on with it.
-      if (control == kStatusLine) RefreshStatusBar();
+      RefreshChrome();
       break;
     case ControlKind::kCommand:
       SetTextIfChanged(window, text);
+      if (control == Control::Command4) RefreshChrome();  // a stop or a continue
       break;
     case ControlKind::kProgressBar:
       RefreshProgressBar();
@@ -277,22 +267,22 @@ void Win32MainWindow::RefreshFrame1() {
   // Raised above the fields it covers; the status bar stays above it.
   ::SetWindowPos(windows_[Index(Control::Frame1)], HWND_TOP, rect.left, rect.top, rect.width,
                  rect.height, SWP_NOACTIVATE);
-  ::SetWindowPos(status_bar_->hwnd(), HWND_TOP, 0, 0, 0, 0,
-                 SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+  for (HWND above : {status_bar_->hwnd(), status_bar_->skipped_button()}) {
+    ::SetWindowPos(above, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+  }
 }
 
-void Win32MainWindow::RefreshStatusBar() {
-  if (session_ == nullptr) return;
-  const RunReport& report = session_->report();
-  if (report.runs() != shown_run_) {
-    // A new Start: the list of skipped pages is the last run's, and gives way.
-    shown_run_ = report.runs();
-    ShowSkippedPages(false);
+void Win32MainWindow::RefreshChrome() {
+  if (!presenter_) return;
+  // Shown with the system's own separators.
+  StatusBarView view = presenter_->StatusBar();
+  std::replace(view.site.begin(), view.site.end(), u'/', u'\\');
+  status_bar_->Show(view);
+  journal_bar_->Refresh();
+  if (presenter_->skipped_shown() != skipped_shown_) ShowSkippedPages(presenter_->skipped_shown());
+  if (const auto held = presenter_->CountsHeldFor()) {
+    ::SetTimer(hwnd_, kCountsTimer, static_cast<UINT>(held->count()), nullptr);
   }
-  if (shown_run_ > 0) {
-    status_bar_->ShowSummary(report.processed(), report.changed(), report.skipped().size());
-  }
-  status_bar_->ShowSaveNote(session_->fields_saved_with_substitutes());
 }
 
 void Win32MainWindow::ShowSkippedPages(bool shown) {
@@ -330,21 +320,16 @@ LRESULT Win32MainWindow::Handle(UINT message, WPARAM wparam, LPARAM lparam) {
     case WM_COMMAND:
       OnCommand(LOWORD(wparam), HIWORD(wparam));
       return 0;
-    case WM_NOTIFY: {
-      const auto* header = reinterpret_cast<const NMMOUSE*>(lparam);
-      if (header->hdr.hwndFrom == status_bar_->hwnd() && header->hdr.code == NM_CLICK &&
-          header->dwItemSpec == Win32StatusBar::kSkippedPart && session_ != nullptr &&
-          !session_->report().skipped().empty()) {
-        ShowSkippedPages(!skipped_shown_);
-      }
+    case WM_NOTIFY:
       return 0;
-    }
     case WM_CTLCOLOREDIT:
       return Colour(reinterpret_cast<HDC>(wparam), reinterpret_cast<HWND>(lparam), true);
     case WM_CTLCOLORSTATIC:
       return Colour(reinterpret_cast<HDC>(wparam), reinterpret_cast<HWND>(lparam), false);
     case WM_TIMER:
-      if (wparam == kRefreshTimer) Flush(/*all=*/false);
+      ::KillTimer(hwnd_, wparam);
+      if (wparam == kRefreshTimer) refresh_plan_.OnTimer();
+      if (wparam == kCountsTimer) RefreshChrome();
       return 0;
     case WM_SIZE:
       status_bar_->Fit();
@@ -405,6 +390,11 @@ LRESULT Win32MainWindow::Colour(HDC dc, HWND control, bool edit) {
 }
 
 void Win32MainWindow::OnCommand(int id, int code) {
+  if (id == Win32StatusBar::kSkippedButtonId && code == BN_CLICKED) {
+    if (presenter_) presenter_->ShowSkipped(!skipped_shown_);
+    RefreshChrome();
+    return;
+  }
   const auto control = ControlOfId(id);
   if (!control) return;
   switch (KindOf(*control)) {
@@ -421,8 +411,12 @@ void Win32MainWindow::OnCommand(int id, int code) {
       break;
     case ControlKind::kCommand:
       if (code != BN_CLICKED) break;
-      if (on_command_) on_command_(*control);
-      RefreshStatusBar();  // a save may have left a note
+      if (presenter_) {
+        presenter_->Click(*control);
+      } else if (on_command_) {
+        on_command_(*control);
+      }
+      RefreshChrome();  // a save may have left a note
       break;
     default:
       break;

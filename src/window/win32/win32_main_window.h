@@ -10,6 +10,9 @@
 #include <vector>
 
 #include "panel/control_panel.h"
+#include "platform/clock.h"
+#include "window/presenter/refresh_plan.h"
+#include "window/presenter/window_presenter.h"
 #include "window/win32/win32_edit_binding.h"
 #include "window/win32/win32_status_bar.h"
 #include "window/win32/windows_api.h"
@@ -17,6 +20,7 @@
 namespace quelbo {
 
 class Session;
+class Win32JournalBar;
 
 // The program's one window, Form1, as native Win32 controls. It shows the panel model and
 // writes the user's edits into it, and keeps no state of its own: every control is a child
@@ -59,9 +63,12 @@ class Win32MainWindow {
 
   // Shows pending model changes now rather than at the next frame.
   void RefreshNow();
-  // Shows the session's site folder, run summary and save notes in the status bar.
-  // REQUIRES: `session` outlives the window, and its panel is the window's.
-  void ShowSession(const Session& session);
+  // Binds the window to a session through its presenter: the commands go through it, the
+  // status bar and the preview and undo row below the designed area show what it says.
+  // REQUIRES: `session` and `clock` outlive the window, and the session's panel is the window's.
+  void ShowSession(Session& session, const Clock& clock);
+  WindowPresenter* presenter() { return presenter_.get(); }
+  Win32JournalBar* journal_bar() { return journal_bar_.get(); }
 
   // Tab and Shift+Tab over the controls in sight, Enter on a focused command, the arrow keys
   // in the option group: keys that act on the window whichever control has the focus. Returns
@@ -70,10 +77,7 @@ class Win32MainWindow {
 
  private:
   static constexpr UINT_PTR kRefreshTimer = 1;
-  // One frame at 30 Hz, as in the Qt window.
-  static constexpr UINT kFrameMilliseconds = 33;
-  // A control is refreshed again only after this many times its last refresh took.
-  static constexpr int kRefreshCostShare = 10;
+  static constexpr UINT_PTR kCountsTimer = 2;  // for counts the presenter holds back
 
   static LRESULT CALLBACK FormProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam);
   static LRESULT CALLBACK PanelProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam);
@@ -88,11 +92,8 @@ class Win32MainWindow {
   void RefreshOptions();
   void RefreshFrame1();
   void RefreshProgressBar();
-  void RefreshStatusBar();
-  void MarkDirty(Control control);
-  // Refreshes the controls marked changed; all of them, or only those not held back by the
-  // cost of their last refresh.
-  void Flush(bool all);
+  // The status bar and the row below the designed area, as the presenter says now.
+  void RefreshChrome();
   // Shows the skipped pages in place of the pending-page list, or the list again.
   void ShowSkippedPages(bool shown);
   void MoveFocus(bool forward);
@@ -110,12 +111,11 @@ class Win32MainWindow {
   std::array<HWND, kControlCount> windows_{};
   std::array<std::unique_ptr<EditBinding>, kControlCount> bindings_;
   std::unique_ptr<Win32StatusBar> status_bar_;
-  const Session* session_ = nullptr;
-  std::uint64_t shown_run_ = 0;  // the run whose summary the status bar shows
+  std::unique_ptr<WindowPresenter> presenter_;
+  std::unique_ptr<Win32JournalBar> journal_bar_;
   bool skipped_shown_ = false;
-  std::bitset<kControlCount> dirty_;
-  bool refresh_scheduled_ = false;
-  std::array<std::chrono::steady_clock::time_point, kControlCount> not_before_{};
+  SteadyClock clock_;
+  RefreshPlan refresh_plan_;
   int reserved_below_ = 0;
   std::vector<HWND> extra_tab_stops_;
   HWND last_focus_ = nullptr;  // given back when the window is activated again

@@ -4,7 +4,8 @@
 
 #include <algorithm>
 
-#include "window/status_texts.h"
+#include "window/win32/win32_font.h"
+
 
 namespace quelbo {
 namespace {
@@ -16,24 +17,22 @@ constexpr int kPartCount = 4;
 
 // The width `text` needs in the bar's font, with the part's margins.
 int TextWidth(HWND bar, const std::u16string& text) {
-  if (text.empty()) return 0;
-  HDC dc = ::GetDC(bar);
-  HGDIOBJ old =
-      ::SelectObject(dc, reinterpret_cast<HGDIOBJ>(::SendMessageW(bar, WM_GETFONT, 0, 0)));
-  SIZE size{};
-  ::GetTextExtentPoint32W(dc, reinterpret_cast<const wchar_t*>(text.c_str()),
-                          static_cast<int>(text.size()), &size);
-  ::SelectObject(dc, old);
-  ::ReleaseDC(bar, dc);
-  return size.cx + 12;
+  return text.empty() ? 0 : TextWidthIn(bar, text) + 12;
 }
 
 }  // namespace
 
 Win32StatusBar::Win32StatusBar(HWND parent)
     : hwnd_(::CreateWindowExW(0, STATUSCLASSNAMEW, L"",
-                              WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | SBARS_SIZEGRIP, 0, 0, 0, 0,
-                              parent, nullptr, ::GetModuleHandleW(nullptr), nullptr)) {
+                              WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | SBARS_SIZEGRIP |
+                                  SBARS_TOOLTIPS,
+                              0, 0, 0, 0, parent, nullptr, ::GetModuleHandleW(nullptr), nullptr)),
+      // A button of the form's, over its part, so that Tab reaches it and Enter presses it.
+      skipped_(::CreateWindowExW(
+          0, L"BUTTON", L"", WS_CHILD | WS_CLIPSIBLINGS | WS_TABSTOP | BS_PUSHBUTTON | BS_FLAT, 0,
+          0, 0, 0, parent,
+          reinterpret_cast<HMENU>(static_cast<INT_PTR>(kSkippedButtonId)),
+          ::GetModuleHandleW(nullptr), nullptr)) {
   PlaceParts();
 }
 
@@ -45,20 +44,28 @@ int Win32StatusBar::Height() const {
 
 void Win32StatusBar::Fit() {
   ::SendMessageW(hwnd_, WM_SIZE, 0, 0);
+  ::SendMessageW(skipped_, WM_SETFONT, static_cast<WPARAM>(::SendMessageW(hwnd_, WM_GETFONT, 0, 0)),
+                 TRUE);
   PlaceParts();
 }
 
-void Win32StatusBar::ShowSiteFolder(const std::u16string& path) {
-  SetPart(kSitePart, SiteFolderText(path));
+void Win32StatusBar::Show(const StatusBarView& view) {
+  site_ = view.site;
+  SetPart(kSitePart, message_.empty() ? site_ : message_);
+  SetPart(kSummaryPart, view.summary);
+  SetPart(kSkippedPart, view.skipped);
+  SetPart(kNotePart, view.note);
+  ::SetWindowTextW(skipped_, reinterpret_cast<const wchar_t*>(view.skipped.c_str()));
+  ::EnableWindow(skipped_, view.skipped_enabled);
+  ::ShowWindow(skipped_, view.skipped.empty() ? SW_HIDE : SW_SHOWNA);
 }
 
-void Win32StatusBar::ShowSummary(size_t processed, size_t changed, size_t skipped) {
-  SetPart(kSummaryPart, RunSummaryText(processed, changed));
-  SetPart(kSkippedPart, SkippedCountText(skipped));
-}
-
-void Win32StatusBar::ShowSaveNote(const std::vector<Control>& fields) {
-  SetPart(kNotePart, SaveNoteText(fields));
+void Win32StatusBar::ShowMessage(const std::u16string& message) {
+  message_ = message;
+  SetPart(kSitePart, message_.empty() ? site_ : message_);
+  // Whole in the part's tip, which the bar shows when the part cuts it.
+  ::SendMessageW(hwnd_, SB_SETTIPTEXTW, kSitePart,
+                 reinterpret_cast<LPARAM>(texts_[kSitePart].c_str()));
 }
 
 std::u16string Win32StatusBar::PartText(int part) const {
@@ -90,6 +97,11 @@ void Win32StatusBar::PlaceParts() {
     ::SendMessageW(hwnd_, SB_SETTEXTW, static_cast<WPARAM>(part),
                    reinterpret_cast<LPARAM>(texts_[part].c_str()));
   }
+  RECT part;
+  ::SendMessageW(hwnd_, SB_GETRECT, kSkippedPart, reinterpret_cast<LPARAM>(&part));
+  ::MapWindowPoints(hwnd_, ::GetParent(hwnd_), reinterpret_cast<POINT*>(&part), 2);
+  ::SetWindowPos(skipped_, HWND_TOP, part.left, part.top, part.right - part.left,
+                 part.bottom - part.top, SWP_NOACTIVATE);
 }
 
 }  // namespace quelbo

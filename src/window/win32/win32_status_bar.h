@@ -1,35 +1,35 @@
 #pragma once
 
-#include <cstddef>
 #include <string>
-#include <vector>
 
-#include "panel/control.h"
+#include "window/presenter/window_presenter.h"
 #include "window/win32/windows_api.h"
 
 namespace quelbo {
 
-// The bar below the form, in parts: the site folder being worked on; from a Start on, what the
-// run did to its pages (processed, changed), kept until the next Start whatever the status line
-// says; the skipped count, a click on which shows or hides the list of skipped pages; and a
-// note when the last save stored "?" for characters code page 936 cannot hold.
+// The bar below the form, in parts, as the presenter words it: the site folder (or, while the
+// status line holds a message too long for it, that message, whole in the part's tip); the
+// run's counts; the skipped count, a button over its part that shows or hides the skipped
+// pages; and the save note.
 class Win32StatusBar {
  public:
-  // The part a click on which shows or hides the skipped pages.
+  // The part the skipped count's button lies over, and the button's command id.
   static constexpr int kSkippedPart = 2;
+  static constexpr int kSkippedButtonId = 90;
 
   explicit Win32StatusBar(HWND parent);
   Win32StatusBar(const Win32StatusBar&) = delete;
   Win32StatusBar& operator=(const Win32StatusBar&) = delete;
 
   HWND hwnd() const { return hwnd_; }
+  HWND skipped_button() const { return skipped_; }
   int Height() const;
   // Follows the parent's new size.
   void Fit();
 
-  void ShowSiteFolder(const std::u16string& path);
-  void ShowSummary(size_t processed, size_t changed, size_t skipped);
-  void ShowSaveNote(const std::vector<Control>& fields);
+  void Show(const StatusBarView& view);
+  // A status-line message that does not fit the status line; empty for none.
+  void ShowMessage(const std::u16string& message);
   // The text of part `part`, as shown.
   std::u16string PartText(int part) const;
 
@@ -38,7 +38,10 @@ class Win32StatusBar {
   void PlaceParts();
 
   HWND hwnd_;
+  HWND skipped_;
   std::u16string texts_[4];
+  std::u16string site_;
+  std::u16string message_;
 };
 
 }  // namespace quelbo

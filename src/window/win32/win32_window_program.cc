@@ -15,11 +15,9 @@
 #include "platform/program_arguments.h"
 #include "platform/site_places.h"
 #include "base/text_codec.h"
-#include "run/command_line.h"
 #include "run/session.h"
-#include "run/site_folder.h"
 #include "settings/config_place_message.h"
-#include "window/win32/win32_journal_bar.h"
+#include "window/presenter/start_up.h"
 #include "window/win32/win32_main_window.h"
 #include "window/win32/win32_message_loop.h"
 #include "window/win32/win32_step_driver.h"
@@ -28,30 +26,31 @@ namespace quelbo {
 namespace {
 
 constexpr int kExitClean = 0;
-constexpr int kExitBadCommandLine = 2;
 constexpr char kName[] = "quelbo";
 
-void PrintUsage(std::FILE* out) {
-  std::fprintf(out,
-               "Usage: quelbo [SITE_FOLDER]\n"
-               "\n"
-               "Opens the window on the pages of the site in SITE_FOLDER. Without SITE_FOLDER\n"
-               "the site is the folder that holds this program; when that is a system folder,\n"
-               "a folder of programs (such as %s)\n"
-               "or one you cannot write to, the window first asks which folder to work on.\n"
-               "\n"
-               "Settings are kept in %s\n"
-               "(%s).\n"
-               "\n"
-               "  --help      print this text\n"
-               "  --version   print the version\n",
-               kProgramFolderExamples[Index(Language::kEnglish)], ConfigDirectory().c_str(),
-               kConfigDirectoryChoice[Index(Language::kEnglish)]);
+std::string Usage() {
+  return std::string(
+             "Usage: quelbo [SITE_FOLDER]\n"
+             "\n"
+             "Opens the window on the pages of the site in SITE_FOLDER. Without SITE_FOLDER\n"
+             "the site is the folder that holds this program; when that is a system folder,\n"
+             "a folder of programs (such as ") +
+         kProgramFolderExamples[Index(Language::kEnglish)] +
+         ")\n"
+         "or one you cannot write to, the window first asks which folder to work on.\n"
+         "\n"
+         "Settings are kept in " +
+         ConfigDirectory() + "\n(" + kConfigDirectoryChoice[Index(Language::kEnglish)] +
+         ").\n"
+         "\n"
+         "  --help      print this text\n"
+         "  --version   print the version\n";
 }
 
 // A window program has no console of its own: what it prints (--help, a wrong command line)
-// goes to the console it was started from, unless it is sent elsewhere.
-void UseParentConsole() {
+// goes to the console it was started from, unless it is sent elsewhere. Returns whether the
+// error stream reaches anything (false when started from Explorer or a shortcut).
+bool UseParentConsole() {
   const auto sent_elsewhere = [](DWORD which) {
     HANDLE handle = ::GetStdHandle(which);
     return handle != nullptr && handle != INVALID_HANDLE_VALUE &&
@@ -59,9 +58,11 @@ void UseParentConsole() {
   };
   const bool out_elsewhere = sent_elsewhere(STD_OUTPUT_HANDLE);
   const bool err_elsewhere = sent_elsewhere(STD_ERROR_HANDLE);
-  if ((out_elsewhere && err_elsewhere) || !::AttachConsole(ATTACH_PARENT_PROCESS)) return;
+  if (out_elsewhere && err_elsewhere) return true;
+  if (!::AttachConsole(ATTACH_PARENT_PROCESS)) return err_elsewhere;
   if (!out_elsewhere) (void)std::freopen("CONOUT$", "w", stdout);
   if (!err_elsewhere) (void)std::freopen("CONOUT$", "w", stderr);
+  return true;
 }
 
 // The folder the user picks in the system's folder chooser; empty when none is picked.
@@ -89,56 +90,48 @@ std::string ChooseSiteFolder() {
 }  // namespace
 
 int RunWin32WindowProgram(int argc, char** argv) {
-  UseParentConsole();
+  const bool error_stream_read = UseParentConsole();
   const std::vector<std::string> arguments = ProgramArguments(argc, argv);
   std::vector<const char*> utf8_argv;
   for (const std::string& argument : arguments) utf8_argv.push_back(argument.c_str());
-  const auto line =
-      ParseCommandLine(static_cast<int>(utf8_argv.size()), utf8_argv.data(), CommandLineOptions{});
-  if (!line) {
-    std::fprintf(stderr, "%s: %s\n", kName, line.error().c_str());
-    PrintUsage(stderr);
-    return kExitBadCommandLine;
-  }
-  if (line->help) {
-    PrintUsage(stdout);
-    return kExitClean;
-  }
-  if (line->version) {
-    std::printf("%s\n", VersionLine(kName).c_str());
-    return kExitClean;
-  }
-
   const std::unique_ptr<FileSystem> machine_fs = NewMachineFileSystem();
   FileSystem& fs = *machine_fs;
-  auto folder = SiteFolderFor(fs, line->site_folder);
-  if (!folder) {
-    std::fprintf(stderr, "%s: %s\n", kName, folder.error().Message().c_str());
-    return kExitBadCommandLine;
+  StartUp plan = PlanStartUp(fs, static_cast<int>(utf8_argv.size()), utf8_argv.data(), kName,
+                             Usage());
+  switch (plan.kind) {
+    case StartUp::Kind::kAnswer:
+    case StartUp::Kind::kRefuse:
+      std::fputs(plan.text.c_str(), plan.kind == StartUp::Kind::kAnswer ? stdout : stderr);
+      if (!plan.message.empty() && !error_stream_read) {
+        // Started from Explorer or a shortcut, the program has no console to read.
+        ::MessageBoxW(nullptr, reinterpret_cast<const wchar_t*>(plan.message.c_str()),
+                      L"Quelbo - HTML批量处理5.1", MB_OK | MB_ICONERROR);
+      }
+      return plan.exit_status;
+    case StartUp::Kind::kAsk:
+      plan.folder = ChooseSiteFolder();
+      if (plan.folder.empty()) {
+        std::fprintf(stderr, "%s: no site folder chosen\n", kName);
+        return kExitClean;
+      }
+      break;
+    case StartUp::Kind::kOpen:
+      break;
   }
-  std::string root = folder->path;
-  // A copy dropped into a site folder works there; one installed with the programs asks.
-  if (!folder->given && !IsPlaceForPages(root)) {
-    root = ChooseSiteFolder();
-    if (root.empty()) {
-      std::fprintf(stderr, "%s: no site folder chosen\n", kName);
-      return kExitClean;
-    }
-  }
+  const std::string root = std::move(plan.folder);
   const ConfigPlace config_place = ConfigDirectoryPlace();
   SteadyClock clock;
   auto created = Session::Create(fs, clock, SessionPaths{root, config_place.directory});
   if (!created) {
     std::fprintf(stderr, "%s: %s\n", kName, created.error().Message().c_str());
-    return kExitBadCommandLine;
+    return 2;  // as for a wrong command line
   }
   Session& session = **created;
 
   // The window exists before the settings fill it, and is shown only after.
-  Win32MainWindow window(session.panel(), [&session](Control command) { session.Click(command); });
-  window.ShowSession(session);
+  Win32MainWindow window(session.panel(), {});
   // Preview and undo sit below the designed area, which stays as it is.
-  Win32JournalBar journal_bar(session, window);
+  window.ShowSession(session, clock);
   session.LoadSettings();
   if (config_place.instead_of_usual) {
     session.panel().SetText(kStatusLine, UsualConfigPlaceUnusableMessage(config_place.directory));

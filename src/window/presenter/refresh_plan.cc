@@ -1,0 +1,40 @@
+#include "window/presenter/refresh_plan.h"
+
+namespace quelbo {
+
+RefreshPlan::RefreshPlan(const Clock& clock, Refresh refresh, StartTimer start_timer)
+    : clock_(clock), refresh_(std::move(refresh)), start_timer_(std::move(start_timer)) {}
+
+void RefreshPlan::MarkDirty(Control control) {
+  dirty_.set(Index(control));
+  Schedule();
+}
+
+void RefreshPlan::Schedule() {
+  if (scheduled_) return;
+  scheduled_ = true;
+  start_timer_(busy_ && busy_() ? kBusyFrame : kFrame);
+}
+
+void RefreshPlan::Flush(bool all) {
+  scheduled_ = false;
+  // Taken before refreshing: a refresh that makes the model write again marks anew.
+  const std::bitset<kControlCount> dirty = std::exchange(dirty_, {});
+  bool any = false;
+  for (size_t i = 0; i < kControlCount; ++i) {
+    if (!dirty.test(i)) continue;
+    const TimePoint start = clock_.Now();
+    if (!all && start < not_before_[i]) {
+      dirty_.set(i);  // shown at a later frame
+      continue;
+    }
+    any = true;
+    ++refreshed_controls_;
+    refresh_(static_cast<Control>(i));
+    not_before_[i] = start + (clock_.Now() - start) * kCostShare;
+  }
+  if (any) ++flushes_;
+  if (dirty_.any()) Schedule();
+}
+
+}  // namespace quelbo
