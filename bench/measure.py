@@ -307,22 +307,17 @@ class Bench:
                                         for base in FLOORS)
                 out(f"| {label} | {tool} | {median:.3f} | {ratios} | {cpu:.2f} | {cpu_ratios} |")
                 first = False
-            pairs = self.results.get("window_pairs")
-            if pairs and pairs["site"] == name:
-                median = statistics.median(pairs[WINDOW])
-                cpu = statistics.median(pairs["window_cpu"])
+            # Tools timed in pairs with the run, below: one row each beside the floors.
+            for key, tool, cpu_key, label in (("window_pairs", WINDOW, "window_cpu", WINDOW),
+                                              ("undo_pairs", UNDO, "undo_cpu", UNDO + " of the run")):
+                pairs = self.results.get(key)
+                if not pairs or pairs["site"] != name:
+                    continue
+                median = statistics.median(pairs[tool])
+                cpu = statistics.median(pairs[cpu_key])
                 floors = [self.median(name, base) for base in FLOORS]
                 cpu_floors = [self.median(name, base, "cpu_seconds") for base in FLOORS]
-                out(f"|  | |  | {WINDOW} (in pairs, below) | {median:.3f} | "
-                    f"{median / floors[0]:.2f} | {median / floors[1]:.2f} | {cpu:.2f} | "
-                    f"{cpu / cpu_floors[0]:.2f} | {cpu / cpu_floors[1]:.2f} |")
-            pairs = self.results.get("undo_pairs")
-            if pairs and pairs["site"] == name:
-                median = statistics.median(pairs[UNDO])
-                cpu = statistics.median(pairs["undo_cpu"])
-                floors = [self.median(name, base) for base in FLOORS]
-                cpu_floors = [self.median(name, base, "cpu_seconds") for base in FLOORS]
-                out(f"|  | |  | {UNDO} of the run (in pairs, below) | {median:.3f} | "
+                out(f"|  | |  | {label} (in pairs, below) | {median:.3f} | "
                     f"{median / floors[0]:.2f} | {median / floors[1]:.2f} | {cpu:.2f} | "
                     f"{cpu / cpu_floors[0]:.2f} | {cpu / cpu_floors[1]:.2f} |")
         checks = []

@@ -26,7 +26,7 @@ RunController::RunController(ControlPanel& panel, StepScheduler& scheduler,
 
 bool RunController::StartRun(bool save) {
   if (auto saved = save ? SaveSettings(panel_, store_) : Ok(); !saved) {
-    panel_.SetText(kStatusLine, u"配置保存失败，没有开始：" + FromUtf8(saved.error().Message()));
+    panel_.SetText(kStatusLine, SaveFailure(saved.error(), /*before_start=*/true));
     return false;
   }
   report_.Reset();

@@ -90,6 +90,9 @@ bool Session::StartRun(bool preview) {
   // A Start during a run, going or stopped, goes on in the folder, the lock and the journal of
   // the run, so that one undo takes the whole run back.
   const bool going_on = work_ == Work::kRun;
+  // A stopped preview ends here: the texts it cleaned are the user's again before anything reads
+  // or saves them.
+  if (work_ == Work::kPreview) controller_.RestoreTypedTexts();
   if (!going_on) {
     journal_.End();
     if (!ReopenSite()) return false;
@@ -242,7 +245,7 @@ void Session::Click(Control command) {
       break;
     case Control::Command6:
       if (auto saved = SaveExtraBlockSets(panel_, store_); !saved) {
-        panel_.SetText(kStatusLine, u"配置保存失败：" + FromUtf8(saved.error().Message()));
+        panel_.SetText(kStatusLine, SaveFailure(saved.error()));
       } else {
         substituted_ = FieldsSavedWithSubstitutes(panel_, SaveKind::kExtraBlockSets);
       }

@@ -1,7 +1,10 @@
 #pragma once
 
-#include "panel/control_panel.h"
+#include <string>
+
 #include "base/status.h"
+#include "base/text_codec.h"
+#include "panel/control_panel.h"
 #include "settings/config_store.h"
 
 // The three moments at which the panel's settings meet the configuration store.
@@ -18,6 +21,12 @@ void ConnectPanelToStore(ControlPanel& panel, const ConfigStore& store);
 // Each step stands alone: a list file that cannot be read leaves its field as it was.
 // REQUIRES: the panel reactions are installed (ticking Check6 reloads block sets 1 and 2).
 void LoadSettings(ControlPanel& panel, const ConfigStore& store);
+
+// What the status line says when a save fails, `before_start` when it stops a Start.
+inline std::u16string SaveFailure(const Error& error, bool before_start = false) {
+  return (before_start ? u"配置保存失败，没有开始：" : u"配置保存失败：") +
+         FromUtf8(error.Message());
+}
 
 // Stores every setting as the fields hold it. The first value that cannot be written (INI key
 // or list file) stops the save and is returned; the writes after it are skipped.

@@ -4,6 +4,7 @@
 
 #include "base/text_codec.h"
 #include "settings/journal_switch.h"
+#include "settings/settings_io.h"
 
 namespace quelbo {
 // The preview's pages, kept apart so that the preview report's listener, which lives as long as
@@ -105,7 +106,7 @@ void WindowPresenter::UndoEnded() {
 
 void WindowPresenter::SetJournalOn(bool on) {
   if (auto saved = quelbo::SetJournalOn(session_.store(), on); !saved) {
-    session_.panel().SetText(kStatusLine, u"配置保存失败：" + FromUtf8(saved.error().Message()));
+    session_.panel().SetText(kStatusLine, SaveFailure(saved.error()));
   }
   journal_on_ = JournalOn(session_.store());
 }
