@@ -229,7 +229,7 @@ TEST_F(BatchTest, OwnConsoleWaitsForEnterAPromptsConsoleDoesNot) {
     // and the page not read through ReadBytes meanwhile: Windows refuses an open while the run
     // replaces it, and that is no fault.
     for (int i = 0; i < 400; ++i, ::Sleep(50)) {
-      std::ifstream page(PathOf(site_ + "/p.htm"), std::ios::binary);
+      std::ifstream page(testing::PathOf(site_ + "/p.htm"), std::ios::binary);
       if (page.good() && page.get() == 'b') break;
     }
     if (!started.HasWindow()) GTEST_SKIP() << "no console window here (no display)";

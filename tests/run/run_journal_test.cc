@@ -296,7 +296,7 @@ TEST_F(JournalSessionTest, UndoRestoresOnlyWhatTheJournalProves) {
     EXPECT_EQ(ReadBytes(Site("p0.htm")), c.p0);
     EXPECT_EQ(ReadBytes(Site("p1.htm")), c.p1);
     EXPECT_EQ(ReadBytes(Site("p2.htm")), c.p2);
-    EXPECT_EQ(outcome.failed.size(), c.failed);
+    ASSERT_EQ(outcome.failed.size(), c.failed);
     EXPECT_EQ(outcome.damaged_lines, c.damaged);
     EXPECT_EQ(outcome.missing_lines, c.missing);
     EXPECT_EQ(outcome.Complete(), c.failed + c.damaged + c.missing == 0);
