@@ -1,6 +1,7 @@
 #include "window/presenter/status_texts.h"
 
 #include "base/text_codec.h"
+#include "base/texts.h"
 #include "panel/settings_fields.h"
 
 namespace quelbo {
@@ -128,6 +129,12 @@ std::u16string SaveNoteText(const std::vector<Control>& fields) {
     names += FieldDescription(field);
   }
   return names + u" 含GBK无法保存的字符，已存为“?”";
+}
+
+std::u16string UnremovedRunsText(const RunJournal::Unremoved& runs) {
+  if (runs.runs == 0) return {};
+  const Texts& texts = TextsIn(Language::kChinese);
+  return FromUtf8(Filled(texts.unremoved_runs, {Counted(runs.runs, texts.run_folder), runs.first}));
 }
 
 std::u16string PreviewLine(const PreviewedPage& page) {
