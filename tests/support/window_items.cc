@@ -3,7 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <chrono>
 #include <filesystem>
+#include <thread>
 #include <vector>
 
 #include "base/text_codec.h"
@@ -118,7 +120,10 @@ constexpr ItemStep kEnterPressesTheRowsButtons[] = {
 };
 constexpr ItemStep kCountsMovePageByPage[] = {
     {A::kClick, "Command1"},
-    // Pages taken are processed; none is changed before its batch is written.
+    // Pages taken are processed; none is changed before its batch is written. The hold makes
+    // the counts due again however fast the machine takes the pages.
+    {A::kUntilTaken, {}, 20},
+    {A::kHold, {}, 300},
     {A::kUntilCounted, {}, 0, {}, -1, -1, {}, u"页，改动 0 页，跳过 0 页"},
     {A::kUntilIdle, {}, 0, u"已处理 1000 页，改动 1000 页，跳过 0 页"},
 };
@@ -198,6 +203,9 @@ void PlayWindowItem(WindowDriver& window, const WindowItem& item, const std::str
       case Act::kUntilTaken:
         ASSERT_TRUE(
             window.RunUntil([&] { return session.panel().ProgressBar().value >= step.count; }));
+        break;
+      case Act::kHold:
+        std::this_thread::sleep_for(std::chrono::milliseconds(step.count));
         break;
       case Act::kUntilCounted:
         // Kept as seen: a step that writes a batch may show the next counts before it returns.

@@ -37,6 +37,7 @@ enum class Act {
   kUntilIdle,     // run until nothing is armed
   kUntilCounted,  // run until the status bar counts a processed page
   kUntilUndone,   // run until the undo has looked at `count` pages
+  kHold,          // `count` ms pass with the event loop held, as under a busy machine
   kSiteLocked,    // expects the site's lock held (`count` 1) or free (0)
   kEditPage,      // the page `name` gets bytes "edited"
   kReplaceSite,   // the site folder renamed away, another with the same pages in its place
