@@ -67,7 +67,7 @@ const Texts kChineseTexts = {
     .nothing_to_restore = "运行 {0}：没有恢复页面（每个页面都已是运行前的内容）",
     .journal_on = "撤销记录：开",
     .journal_off = "撤销记录：关",
-    .unremoved_runs = "撤销记录中有{0}无法删除（{1}），下次运行时再试",
+    .unremoved_runs = "撤销记录中有 {0}无法删除（{1}），下次运行时再试",
 };
 
 }  // namespace quelbo
