@@ -30,6 +30,12 @@ class FileDescriptor {
     if (fd_ >= 0) ::close(fd_);
   }
   int get() const { return fd_; }
+  // Gives the descriptor up, still open, to the caller.
+  int Release() { return std::exchange(fd_, -1); }
+  void Reset(int fd) {
+    if (fd_ >= 0) ::close(fd_);
+    fd_ = fd;
+  }
   // Closes now and reports the outcome (a late write error can show up only here).
   int Close() {
     const int result = ::close(fd_);
@@ -214,6 +220,10 @@ class LinuxFileSystem final : public FileSystem {
   // The folder KeepCopy last made a name in, open.
   std::string keep_folder_path_;
   int keep_folder_ = -1;
+  // The file ReadUnlinkedFile read last, still open: the replacement staged for it takes the
+  // file's state and extended attributes from it instead of opening the file once more.
+  std::string held_path_;
+  FileDescriptor held_{-1};
 };
 
 struct LinuxFileSystem::Staged {
@@ -301,6 +311,7 @@ Result<std::string> LinuxFileSystem::ReadFile(const std::string& path) {
 
 std::optional<FileRead> LinuxFileSystem::ReadUnlinkedFile(const std::string& path,
                                                           std::uint64_t largest) {
+  held_.Reset(-1);
   const AtPath at = Locate(path);
   if (at.directory != anchor_fd_) return std::nullopt;
   FileDescriptor fd(
@@ -312,6 +323,8 @@ std::optional<FileRead> LinuxFileSystem::ReadUnlinkedFile(const std::string& pat
   }
   auto bytes = ReadOpenFile(fd.get(), st, path);
   if (!bytes) return std::nullopt;
+  held_path_ = path;
+  held_.Reset(fd.Release());
   return FileRead{InfoOf(st), std::move(*bytes)};
 }
 
@@ -373,17 +386,25 @@ Result<std::unique_ptr<LinuxFileSystem::Staged>> LinuxFileSystem::Stage(const st
   const int directory = staged->directory->get();
   if (directory < 0) return std::unexpected(OpenError("open", staged->directory_path, errno));
   // The file replaced, open for its extended attributes; its state is read from it, which
-  // spares looking its name up twice.
-  FileDescriptor old(replaced == nullptr
-                         ? -1
-                         : ::openat(directory, staged->name.c_str(),
-                                    O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
+  // spares looking its name up twice. The descriptor it was just read through serves while
+  // it describes the file read (the rename is refused for any other file anyway); else the
+  // file is opened by its name.
+  FileDescriptor old(-1);
   if (replaced != nullptr) {
     // The permissions as they are now: the user may have protected the file meanwhile.
     struct stat now;
-    const bool seen =
-        old.get() >= 0 ? ::fstat(old.get(), &now) == 0
-                       : ::fstatat(directory, staged->name.c_str(), &now, AT_SYMLINK_NOFOLLOW) == 0;
+    if (held_.get() >= 0 && held_path_ == path) {
+      old.Reset(held_.Release());
+      if (::fstat(old.get(), &now) != 0 || !InfoOf(now).SameFileAs(*replaced)) old.Reset(-1);
+    }
+    bool seen = old.get() >= 0;
+    if (!seen) {
+      old.Reset(::openat(directory, staged->name.c_str(),
+                         O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
+      seen = old.get() >= 0
+                 ? ::fstat(old.get(), &now) == 0
+                 : ::fstatat(directory, staged->name.c_str(), &now, AT_SYMLINK_NOFOLLOW) == 0;
+    }
     if (!seen) return std::unexpected(staged->Changed());
     if (auto writable = CheckWritable(directory, staged->name, InfoOf(now), path); !writable) {
       return std::unexpected(writable.error());
@@ -440,6 +461,11 @@ std::vector<int> SyncFileSystemsOf(const std::vector<int>& directories) {
   std::vector<std::pair<dev_t, int>> synced;  // file system, and the outcome of its sync
   std::vector<int> outcomes;
   for (const int directory : directories) {
+    // Files come folder by folder, and a folder's files share its descriptor: one look each.
+    if (!outcomes.empty() && directory == directories[outcomes.size() - 1]) {
+      outcomes.push_back(outcomes.back());
+      continue;
+    }
     struct stat st;
     if (::fstat(directory, &st) != 0) {
       outcomes.push_back(errno);

@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "base/gbk_tables.h"
@@ -43,41 +44,65 @@ ConverterPtr OpenConverter() {
   return opened;
 }
 
-// Notes whether ICU substituted for the first character, i.e. before writing any code unit.
-struct FirstCharacterNote {
+// Notes where ICU substituted for anything: the first code unit of each substitute.
+struct SubstitutedNote {
   const UChar* start;
-  bool malformed = false;
+  std::vector<size_t> at;
 };
 
-void NoteFirstCharacter(const void* context, UConverterToUnicodeArgs* args, const char* code_units,
-                        int32_t length, UConverterCallbackReason reason, UErrorCode* status) {
-  auto* note = static_cast<FirstCharacterNote*>(const_cast<void*>(context));
-  if (reason <= UCNV_IRREGULAR && args->target == note->start) note->malformed = true;
+void NoteSubstituted(const void* context, UConverterToUnicodeArgs* args, const char* code_units,
+                     int32_t length, UConverterCallbackReason reason, UErrorCode* status) {
+  auto* note = static_cast<SubstitutedNote*>(const_cast<void*>(context));
+  if (reason <= UCNV_IRREGULAR) note->at.push_back(static_cast<size_t>(args->target - note->start));
   UCNV_TO_U_CALLBACK_SUBSTITUTE(nullptr, args, code_units, length, reason, status);
 }
 
-// ICU's reading of the first character of one or two bytes, as a decoding entry.
-uint32_t DecodeFirstCharacter(UConverter* converter, const char* bytes, int32_t length) {
-  UChar units[8];
-  int32_t offsets[8];
-  FirstCharacterNote note{units};
+// ICU's reading of each input, as the decoding entry of its first character. The inputs are
+// `width` bytes each, decoded in one call; the caller ends each input so that the next one
+// starts afresh. A call per input cost as much as the rest of a short run.
+std::vector<uint32_t> DecodeFirstCharacters(UConverter* converter, const std::string& inputs,
+                                            size_t width) {
+  std::vector<UChar> units(inputs.size() * 2);
+  std::vector<int32_t> offsets(units.size());
+  SubstitutedNote note{units.data(), {}};
   UErrorCode status = U_ZERO_ERROR;
   ucnv_reset(converter);
-  ucnv_setToUCallBack(converter, NoteFirstCharacter, &note, nullptr, nullptr, &status);
-  UChar* target = units;
-  const char* source = bytes;
-  ucnv_toUnicode(converter, &target, units + 8, &source, bytes + length, offsets, true, &status);
+  ucnv_setToUCallBack(converter, NoteSubstituted, &note, nullptr, nullptr, &status);
+  UChar* target = units.data();
+  const char* source = inputs.data();
+  ucnv_toUnicode(converter, &target, units.data() + units.size(), &source,
+                 inputs.data() + inputs.size(), offsets.data(), true, &status);
   Require(U_SUCCESS(status), "decoding failed");
-  const int32_t written = static_cast<int32_t>(target - units);
-  int32_t first = 0;  // code units written for the first byte
-  while (first < written && offsets[first] == 0) ++first;
-  Require(first == 1 && !U16_IS_SURROGATE(units[0]), "a character is not one BMP code unit");
-  uint32_t entry = units[0];
-  // Every character gives at least one code unit, so when none comes from the second byte it
-  // belonged to the first character.
-  if (length == 2 && written == first) entry |= kTwoBytes;
-  if (note.malformed) entry |= kMalformed | kNoRoundTrip;
-  return entry;
+  const auto written = static_cast<size_t>(target - units.data());
+  std::vector<bool> substituted(written);
+  for (const size_t at : note.at) {
+    Require(at < written, "a substitute outside the output");
+    substituted[at] = true;
+  }
+
+  const size_t count = inputs.size() / width;
+  std::vector<uint32_t> entries(count);
+  std::vector<int> first_units(count);  // code units written for each input's first byte
+  for (size_t u = 0; u < written; ++u) {
+    Require(offsets[u] >= 0 && static_cast<size_t>(offsets[u]) < inputs.size(), "bad offset");
+    const size_t input = static_cast<size_t>(offsets[u]) / width;
+    if (static_cast<size_t>(offsets[u]) % width != 0) continue;
+    Require(++first_units[input] == 1 && !U16_IS_SURROGATE(units[u]),
+            "a character is not one BMP code unit");
+    entries[input] = units[u] | (width > 1 ? kTwoBytes : 0);
+    if (substituted[u]) entries[input] |= kMalformed | kNoRoundTrip;
+  }
+  for (size_t u = 0; u < written; ++u) {
+    // Every character gives at least one code unit, so when one comes from the second byte,
+    // that byte did not belong to the first character.
+    if (static_cast<size_t>(offsets[u]) % width == 1) {
+      entries[static_cast<size_t>(offsets[u]) / width] &= ~kTwoBytes;
+    }
+  }
+  for (const int units_of_first : first_units) {
+    Require(units_of_first == 1, "a character is not one BMP code unit");
+  }
+  return entries;
 }
 
 void NoteUnmappableCodePoint(const void* context, UConverterFromUnicodeArgs* args,
@@ -141,23 +166,32 @@ std::unique_ptr<Tables> BuildTables() {
   auto tables = std::make_unique<Tables>();
   const ConverterPtr converter = OpenConverter();
   FillEncoding(converter.get(), *tables);
-  for (int first = 0x80; first <= 0xFF; ++first) {
-    const size_t row = static_cast<size_t>(first - 0x80);
-    for (int next = 0; next <= 0xFF; ++next) {
-      const char bytes[2] = {static_cast<char>(first), static_cast<char>(next)};
-      uint32_t entry = DecodeFirstCharacter(converter.get(), bytes, 2);
-      const int second = (entry & kTwoBytes) != 0 ? next : -1;
-      const auto unit = static_cast<char16_t>(entry);
-      if (!EncodesTo(*tables, unit, static_cast<unsigned char>(first), second)) {
-        entry |= kNoRoundTrip;
-      }
-      tables->decode[row * 256 + static_cast<size_t>(next)] = entry;
+  // Row by row (a lead byte with every byte after it), each pair followed by 0x00, which is no
+  // character's second byte: a pair whose second byte starts a character of its own ends
+  // there, and the next pair starts afresh. One call for all the pairs would take a megabyte of
+  // fresh memory, whose page faults cost more than the calls it saves.
+  std::string pairs(256 * 3, '\0');
+  for (size_t row = 0; row < tables->decode_last.size(); ++row) {
+    const auto first = static_cast<unsigned char>(0x80 + row);
+    for (size_t next = 0; next < 256; ++next) {
+      pairs[next * 3] = static_cast<char>(first);
+      pairs[next * 3 + 1] = static_cast<char>(next);
     }
-    const char last = static_cast<char>(first);
-    uint32_t entry = DecodeFirstCharacter(converter.get(), &last, 1);
-    if (!EncodesTo(*tables, static_cast<char16_t>(entry), static_cast<unsigned char>(first), -1)) {
-      entry |= kNoRoundTrip;
+    const std::vector<uint32_t> decoded = DecodeFirstCharacters(converter.get(), pairs, 3);
+    for (size_t next = 0; next < 256; ++next) {
+      uint32_t entry = decoded[next];
+      const int second = (entry & kTwoBytes) != 0 ? static_cast<int>(next) : -1;
+      if (!EncodesTo(*tables, static_cast<char16_t>(entry), first, second)) entry |= kNoRoundTrip;
+      tables->decode[row * 256 + next] = entry;
     }
+  }
+  // A byte at the end of the input, each decoded alone: an unfinished pair is a different
+  // error from a pair broken off by 0x00.
+  for (size_t row = 0; row < tables->decode_last.size(); ++row) {
+    const auto first = static_cast<unsigned char>(0x80 + row);
+    uint32_t entry =
+        DecodeFirstCharacters(converter.get(), std::string(1, static_cast<char>(first)), 1).front();
+    if (!EncodesTo(*tables, static_cast<char16_t>(entry), first, -1)) entry |= kNoRoundTrip;
     tables->decode_last[row] = entry;
   }
   return tables;
