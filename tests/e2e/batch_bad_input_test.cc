@@ -126,7 +126,7 @@ TEST_F(BatchBadInputTest, WhatStopsTheStart) {
        "shanchu.txt: read-only"},
       {"another run on the site",
        [&] { ASSERT_TRUE(other_run.Acquire(config_ + "locks", fs_.RealPath(site_).value())); },
-       "另一个运行正在处理这个网站，没有开始"},
+       Filled(says_.site_busy, {""})},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);

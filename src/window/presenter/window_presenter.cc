@@ -106,7 +106,7 @@ void WindowPresenter::UndoEnded() {
 
 void WindowPresenter::SetJournalOn(bool on) {
   if (auto saved = quelbo::SetJournalOn(session_.store(), on); !saved) {
-    session_.panel().SetText(kStatusLine, SaveFailure(saved.error()));
+    session_.panel().SetText(kStatusLine, SaveFailure(saved.error(), session_.texts()));
   }
   journal_on_ = JournalOn(session_.store());
 }

@@ -10,11 +10,11 @@
 #include <string>
 #include <vector>
 
+#include "base/text_codec.h"
 #include "panel/settings_fields.h"
 #include "platform/locations.h"
 #include "platform/program_arguments.h"
 #include "platform/site_places.h"
-#include "base/text_codec.h"
 #include "run/session.h"
 #include "settings/config_place_message.h"
 #include "window/presenter/start_up.h"
@@ -96,8 +96,8 @@ int RunWin32WindowProgram(int argc, char** argv) {
   for (const std::string& argument : arguments) utf8_argv.push_back(argument.c_str());
   const std::unique_ptr<FileSystem> machine_fs = NewMachineFileSystem();
   FileSystem& fs = *machine_fs;
-  StartUp plan = PlanStartUp(fs, static_cast<int>(utf8_argv.size()), utf8_argv.data(), kName,
-                             Usage());
+  StartUp plan =
+      PlanStartUp(fs, static_cast<int>(utf8_argv.size()), utf8_argv.data(), kName, Usage());
   switch (plan.kind) {
     case StartUp::Kind::kAnswer:
     case StartUp::Kind::kRefuse:
@@ -134,7 +134,8 @@ int RunWin32WindowProgram(int argc, char** argv) {
   window.ShowSession(session, clock);
   session.LoadSettings();
   if (config_place.instead_of_usual) {
-    session.panel().SetText(kStatusLine, UsualConfigPlaceUnusableMessage(config_place.directory));
+    session.panel().SetText(
+        kStatusLine, UsualConfigPlaceUnusableMessage(config_place.directory, session.texts()));
   }
   Win32StepDriver driver(session.scheduler(), clock);
   // Closing the window ends the program: no step runs after it, and nothing is saved.
