@@ -18,6 +18,7 @@
 #include "run/session.h"
 #include "settings/config_place_message.h"
 #include "window/presenter/start_up.h"
+#include "window/presenter/window_texts.h"
 #include "window/win32/win32_main_window.h"
 #include "window/win32/win32_message_loop.h"
 #include "window/win32/win32_step_driver.h"
@@ -65,11 +66,15 @@ bool UseParentConsole() {
   return true;
 }
 
+// The form's own caption, for a box shown before there is a window.
+std::u16string FormCaption() { return std::u16string(ControlPanel().Text(Control::Form1)); }
+
 // The folder the user picks in the system's folder chooser; empty when none is picked.
 std::string ChooseSiteFolder() {
   const HRESULT com = ::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
   BROWSEINFOW browse{};
-  browse.lpszTitle = L"选择网站文件夹";
+  const std::u16string title = FromUtf8(kWindowTexts.choose_site_folder);
+  browse.lpszTitle = reinterpret_cast<const wchar_t*>(title.c_str());
   browse.ulFlags = BIF_RETURNONLYFSDIRS | BIF_NEWDIALOGSTYLE;
   std::string folder;
   if (PIDLIST_ABSOLUTE chosen = ::SHBrowseForFolderW(&browse)) {
@@ -105,7 +110,8 @@ int RunWin32WindowProgram(int argc, char** argv) {
       if (!plan.message.empty() && !error_stream_read) {
         // Started from Explorer or a shortcut, the program has no console to read.
         ::MessageBoxW(nullptr, reinterpret_cast<const wchar_t*>(plan.message.c_str()),
-                      L"Quelbo - HTML批量处理5.1", MB_OK | MB_ICONERROR);
+                      reinterpret_cast<const wchar_t*>(FormCaption().c_str()),
+                      MB_OK | MB_ICONERROR);
       }
       return plan.exit_status;
     case StartUp::Kind::kAsk:
