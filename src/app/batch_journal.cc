@@ -194,6 +194,7 @@ int UndoRunFromCommandLine(Session& session, const std::string& id, Console& con
     say(Filled(texts.missing_lines, {run, Counted(outcome.missing_lines, texts.line)}));
   }
   if (!outcome.unjournaled.empty()) say(Filled(texts.unjournaled, {outcome.unjournaled}));
+  PrintUnremovedRuns(stderr, texts, session.journal().unremoved());
   const std::string restored = Counted(outcome.restored, texts.page);
   if (outcome.stopped) {
     say(Filled(texts.undo_stopped,

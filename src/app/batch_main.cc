@@ -188,6 +188,7 @@ int RunBatch(int argc, char** argv, Console& console) {
     if (std::fflush(stdout) != 0) trace_write_failed(errno);
   }
   PrintSummary(stderr, texts, session.report(), trace, mode.dry_run);
+  PrintUnremovedRuns(stderr, texts, session.journal().unremoved());
   if (outcome == HeadlessLoop::Outcome::kStopRequested || trace_failed) return kExitInterrupted;
   return session.report().skipped().empty() ? kExitClean : kExitPagesSkipped;
 }

@@ -40,4 +40,11 @@ void PrintSummary(std::FILE* err, const Texts& texts, const RunReport& report, b
   }
 }
 
+void PrintUnremovedRuns(std::FILE* err, const Texts& texts, const RunJournal::Unremoved& runs) {
+  if (runs.runs == 0) return;
+  const std::string line =
+      Filled(texts.unremoved_runs, {Counted(runs.runs, texts.run_folder), runs.first});
+  std::fprintf(err, "quelbo-batch: %s\n", line.c_str());
+}
+
 }  // namespace quelbo

@@ -5,6 +5,7 @@
 #include <string_view>
 
 #include "base/texts.h"
+#include "run/run_journal.h"
 #include "run/run_report.h"
 
 // What quelbo-batch prints: the status trace on stdout, everything else on stderr.
@@ -29,5 +30,8 @@ std::string ProgressLine(size_t done, double found, std::u16string_view entry);
 // were rewritten on their own bytes.
 void PrintSummary(std::FILE* err, const Texts& texts, const RunReport& report, bool trace,
                   bool preview);
+
+// The journal's run folders that its last End could not remove; nothing when there are none.
+void PrintUnremovedRuns(std::FILE* err, const Texts& texts, const RunJournal::Unremoved& runs);
 
 }  // namespace quelbo

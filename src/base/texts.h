@@ -25,7 +25,7 @@ struct Noun {
 };
 
 struct Texts {
-  Noun page, line, damaged_line;
+  Noun page, line, damaged_line, run_folder;
 
   // Help: {0} folders of programs, {1} the configuration directory, {2} how it is chosen,
   // {3} how a stop is asked for.
@@ -63,6 +63,7 @@ struct Texts {
   std::string_view nothing_to_restore;  // {0} run: every page holds its old bytes already
   std::string_view journal_on;
   std::string_view journal_off;
+  std::string_view unremoved_runs;  // {0} run folders, {1} the first refusal
 
   // Why a page or a name was left alone, as a run reports it (status line and report).
   std::string_view page_missing;

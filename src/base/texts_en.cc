@@ -7,6 +7,7 @@ const Texts kEnglishTexts = {
     .page = {"page", "pages"},
     .line = {"line", "lines"},
     .damaged_line = {"damaged line", "damaged lines"},
+    .run_folder = {"run folder", "run folders"},
 
     .usage =
         "Usage: quelbo-batch [--trace] [--dry-run [--diff]] [SITE_FOLDER]\n"
@@ -71,6 +72,7 @@ const Texts kEnglishTexts = {
         "run {0}: no page restored (every page already holds its bytes from before the run)",
     .journal_on = "run journal on",
     .journal_off = "run journal off",
+    .unremoved_runs = "{0} of the run journal could not be removed ({1}); the next run tries again",
 
     .page_missing = "the page file does not exist",
     .not_regular_file = "not a regular file",

@@ -7,6 +7,7 @@ const Texts kChineseTexts = {
     .page = {"个页面", "个页面"},
     .line = {"行", "行"},
     .damaged_line = {"行已损坏的记录", "行已损坏的记录"},
+    .run_folder = {"个运行目录", "个运行目录"},
 
     .usage =
         "用法：quelbo-batch [--trace] [--dry-run [--diff]] [网站目录]\n"
@@ -66,6 +67,7 @@ const Texts kChineseTexts = {
     .nothing_to_restore = "运行 {0}：没有恢复页面（每个页面都已是运行前的内容）",
     .journal_on = "撤销记录：开",
     .journal_off = "撤销记录：关",
+    .unremoved_runs = "撤销记录中有 {0}无法删除（{1}），下次运行时再试",
 
     .page_missing = "页面文件不存在",
     .not_regular_file = "不是普通文件",

@@ -48,6 +48,8 @@ inline constexpr std::string_view kTempFilePrefix = ".quelbo-tmp-";
 
 // The seam through which the core touches the disk. Paths are byte strings (UTF-8 for the
 // names the program makes). Every operation opens, works and closes before it returns.
+// Every method is pure virtual, so that a wrapper forwarding them all (ForwardingFileSystem)
+// fails to compile when one is added and not forwarded.
 class FileSystem {
  public:
   virtual ~FileSystem() = default;
@@ -61,11 +63,7 @@ class FileSystem {
   // anchor, a link on the way, another kind of file, a larger one, any failure): the caller
   // then goes the longer way, which also gives the reason.
   [[nodiscard]] virtual std::optional<FileRead> ReadUnlinkedFile(const std::string& path,
-                                                                 std::uint64_t largest) {
-    (void)path;
-    (void)largest;
-    return std::nullopt;
-  }
+                                                                 std::uint64_t largest) = 0;
 
   // Creates an empty file when nothing exists at `path`; an existing file stays untouched.
   [[nodiscard]] virtual Status CreateFileIfMissing(const std::string& path) = 0;
@@ -98,9 +96,12 @@ class FileSystem {
   // Drops every staged file unrenamed: each file stays its old self.
   virtual void DiscardStaged() = 0;
 
-  // Names the directory most of the paths to come lie under (the site). An implementation may
-  // then look such paths up from that directory rather than from "/", which saves walking the
-  // same leading components on every call. Paths elsewhere work as before.
+  // Names the directory most of the paths to come lie under (the site), as an absolute path.
+  // From then on, for a path under it, reads, listings, temporary files and renames never
+  // leave it, whatever links are met or swapped in on the way: such a lookup fails with
+  // kOutsideRoot. An implementation may also look such paths up from that directory rather
+  // than from the top, which saves walking the same leading components on every call. Paths
+  // elsewhere work as before; a directory that cannot be opened anchors nothing.
   virtual void AnchorAt(const std::string& directory) = 0;
 
   // Information about the file a path names, links followed (Stat) or not (LinkStat).
@@ -111,7 +112,6 @@ class FileSystem {
   [[nodiscard]] virtual Result<std::string> RealPath(const std::string& path) = 0;
 
   // Every entry of a directory but "." and "..", in the order the file system returns them.
-  // Under the anchor, reads, listings, temporary files and renames never leave it.
   [[nodiscard]] virtual Result<std::vector<DirectoryEntry>> ListDirectory(
       const std::string& path) = 0;
 
@@ -139,27 +139,15 @@ class FileSystem {
   // (a page with two names may be written in place through the other one), else a copy. A
   // link is enough for a file that is later replaced by a rename, never for one written in
   // place. A copy may wait in memory until SyncFileSystemOf(to).
-  [[nodiscard]] virtual Status KeepCopy(const std::string& from, const std::string& to) {
-    auto bytes = ReadFile(from);
-    if (!bytes) return std::unexpected(bytes.error());
-    return ReplaceFile(to, *bytes);
-  }
+  [[nodiscard]] virtual Status KeepCopy(const std::string& from, const std::string& to) = 0;
 
   // Adds `bytes` at the end of a file, which is created when missing. On failure the file is
   // cut back to the size it had, so that no partial addition stays. The bytes may wait in
   // memory until SyncFileSystemOf(path).
-  [[nodiscard]] virtual Status AppendToFile(const std::string& path, std::string_view bytes) {
-    auto content = ReadFile(path);
-    if (!content && content.error().kind() != ErrorKind::kNotFound) {
-      return std::unexpected(content.error());
-    }
-    return ReplaceFile(path, (content ? *content : std::string()) + std::string(bytes));
-  }
+  [[nodiscard]] virtual Status AppendToFile(const std::string& path, std::string_view bytes) = 0;
 
   // Removes an empty directory.
-  [[nodiscard]] virtual Status RemoveDirectory(const std::string& path) {
-    return std::unexpected(Error(ErrorKind::kIo, "rmdir", path, "not supported"));
-  }
+  [[nodiscard]] virtual Status RemoveDirectory(const std::string& path) = 0;
 
   // Whether the file holds exactly `bytes`, without holding the whole file in memory at once
   // where the file system allows it.

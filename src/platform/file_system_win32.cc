@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/beneath_root_win32.h"
 #include "platform/file_details_win32.h"
 #include "platform/file_system.h"
 #include "platform/flush_pool_win32.h"
@@ -21,10 +22,6 @@ namespace {
 using win32::Handle;
 using win32::LastError;
 using win32::WidePath;
-
-struct FindCloser {
-  void operator()(HANDLE find) const { ::FindClose(find); }
-};
 
 // Others may read, write, rename and delete while a file is open here, as on POSIX.
 constexpr DWORD kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
@@ -142,6 +139,7 @@ class Win32FileSystem final : public FileSystem {
   ~Win32FileSystem() override { DiscardStaged(); }
 
   Result<std::string> ReadFile(const std::string& path) override;
+  std::optional<FileRead> ReadUnlinkedFile(const std::string& path, std::uint64_t largest) override;
   Status CreateFileIfMissing(const std::string& path) override;
   Status ReplaceFile(const std::string& path, std::string_view bytes) override;
   Status ReplaceKnownFile(const std::string& path, std::string_view bytes,
@@ -154,6 +152,7 @@ class Win32FileSystem final : public FileSystem {
     staged_.clear();
   }
   Status KeepCopy(const std::string& from, const std::string& to) override;
+  Status AppendToFile(const std::string& path, std::string_view bytes) override;
   Status RemoveDirectory(const std::string& path) override;
   Result<FileInfo> Stat(const std::string& path) override { return InfoAt(path, true); }
   Result<FileInfo> LinkStat(const std::string& path) override { return InfoAt(path, false); }
@@ -168,9 +167,8 @@ class Win32FileSystem final : public FileSystem {
   Status SyncFileSystemOf(const std::string&) override { return Ok(); }
   Status RemoveFile(const std::string& path) override;
   Result<bool> ContentEquals(const std::string& path, std::string_view bytes) override;
-  // Lookups go through the full path each time; Windows has no lookup relative to a handle
-  // in its documented calls, so there is nothing to hold.
-  void AnchorAt(const std::string&) override {}
+  // Lookups still go through the full path each time; what they reach is checked against it.
+  void AnchorAt(const std::string& directory) override { anchor_.Set(directory); }
 
  private:
   // A new content written beside its page, still open for its flush, not yet moved over it.
@@ -194,8 +192,12 @@ class Win32FileSystem final : public FileSystem {
   // Closes a staged file and removes it.
   static void Remove(StagedFile& staged);
 
+  // Opens the directory at `path` and checks it lies beneath the anchor.
+  Status CheckDirectory(const std::string& path, const std::string& operation) const;
+
   std::uint64_t temp_counter_ = 0;
   std::vector<StagedFile> staged_;
+  win32::Anchor anchor_;
 };
 
 }  // namespace
@@ -227,6 +229,8 @@ Result<std::string> Win32FileSystem::ReadFile(const std::string& path) {
   Handle file(::CreateFileW(WidePath(path).c_str(), GENERIC_READ, kShareAll, nullptr, OPEN_EXISTING,
                             FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
   if (!file.valid()) return std::unexpected(LastError("open", path));
+  if (auto inside = anchor_.Check(file.get(), path, "open"); !inside)
+    return std::unexpected(inside.error());
   std::string bytes;
   if (auto read = ReadAll(file.get(), info->size, bytes, path); !read) {
     return std::unexpected(read.error());
@@ -335,7 +339,8 @@ Result<Win32FileSystem::StagedFile> Win32FileSystem::WriteTemporary(const std::s
     }
   }
   staged.file = Handle(raw);
-  Status written = WriteAll(raw, bytes, staged.temp);
+  Status written = anchor_.Check(raw, staged.temp, "create temporary file");
+  if (written) written = WriteAll(raw, bytes, staged.temp);
   if (written && *details) {
     written = win32::CopyFileDetails(**details, path, raw, staged.temp, staged.streams);
   }
@@ -370,6 +375,9 @@ Status Win32FileSystem::MoveIntoPlace(StagedFile& staged) {
   if (!::SetFileAttributesW(staged.wide_temp.c_str(), win32::AttributesReplacing(attributes))) {
     return fail(LastError("keep the attributes of", staged.path));
   }
+  if (auto inside = CheckDirectory(DirectoryOf(staged.path), "rename"); !inside) {
+    return fail(inside.error());
+  }
   if (!::MoveFileExW(staged.wide_temp.c_str(), WidePath(staged.path).c_str(),
                      MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
     const Error moved = LastError("rename", staged.path);
@@ -390,7 +398,19 @@ Status Win32FileSystem::KeepCopy(const std::string& from, const std::string& to)
     if (kept && kept->links == 2) return Ok();
     ::DeleteFileW(WidePath(to).c_str());
   }
-  return FileSystem::KeepCopy(from, to);
+  auto bytes = ReadFile(from);
+  if (!bytes) return std::unexpected(bytes.error());
+  return ReplaceFile(to, *bytes);
+}
+
+Status Win32FileSystem::AppendToFile(const std::string& path, std::string_view bytes) {
+  // Windows offers no cutting back to the old size that is sure to hold after a failed write;
+  // the whole file is replaced instead, which leaves either the old content or the new one.
+  auto content = ReadFile(path);
+  if (!content && content.error().kind() != ErrorKind::kNotFound) {
+    return std::unexpected(content.error());
+  }
+  return ReplaceFile(path, (content ? *content : std::string()) + std::string(bytes));
 }
 
 Status Win32FileSystem::MakeNewDirectory(const std::string& path) {
@@ -450,19 +470,9 @@ Status Win32FileSystem::RemoveDirectory(const std::string& path) {
 Result<std::string> Win32FileSystem::RealPath(const std::string& path) {
   Handle file(OpenExisting(WidePath(path), FILE_READ_ATTRIBUTES, true));
   if (!file.valid()) return std::unexpected(LastError("resolve", path));
-  std::wstring resolved(MAX_PATH, L'\0');
-  for (;;) {
-    const DWORD length = ::GetFinalPathNameByHandleW(file.get(), resolved.data(),
-                                                     static_cast<DWORD>(resolved.size()),
-                                                     FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
-    if (length == 0) return std::unexpected(LastError("resolve", path));
-    if (length < resolved.size()) {
-      resolved.resize(length);
-      break;
-    }
-    resolved.resize(length + 1);
-  }
-  std::string result = win32::Utf8(resolved, true);
+  const auto resolved = win32::FinalPathOf(file.get(), path);
+  if (!resolved) return std::unexpected(resolved.error());
+  std::string result = win32::Utf8(*resolved, true);
   // A drive's root keeps its slash ("D:/"); any other folder has none at the end.
   if (result.size() > 3 && result.back() == '/') result.pop_back();
   // The name given back must lead to this very file. Wine gives names that end in "." without
@@ -476,25 +486,38 @@ Result<std::string> Win32FileSystem::RealPath(const std::string& path) {
 }
 
 Result<std::vector<DirectoryEntry>> Win32FileSystem::ListDirectory(const std::string& path) {
-  std::string pattern = path;
-  if (!pattern.empty() && pattern.back() != '/' && pattern.back() != '\\') pattern += '/';
-  pattern += '*';
-  WIN32_FIND_DATAW found;
-  HANDLE raw = ::FindFirstFileExW(WidePath(pattern).c_str(), FindExInfoBasic, &found,
-                                  FindExSearchNameMatch, nullptr, FIND_FIRST_EX_LARGE_FETCH);
-  if (raw == INVALID_HANDLE_VALUE) {
-    const DWORD code = ::GetLastError();
-    if (code == ERROR_FILE_NOT_FOUND) return std::vector<DirectoryEntry>{};  // empty drive root
-    return std::unexpected(win32::ErrorFrom(code, "list", path));
+  // Listed through the very handle that was checked against the anchor.
+  Handle directory(OpenExisting(WidePath(path), FILE_LIST_DIRECTORY | FILE_READ_ATTRIBUTES, true));
+  BY_HANDLE_FILE_INFORMATION data;
+  if (!directory.valid() || !::GetFileInformationByHandle(directory.get(), &data)) {
+    return std::unexpected(LastError("list", path));
   }
-  std::unique_ptr<void, FindCloser> find(raw);
+  if ((data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0) {
+    return std::unexpected(win32::ErrorFrom(ERROR_DIRECTORY, "list", path));
+  }
+  if (auto inside = anchor_.Check(directory.get(), path, "list"); !inside) {
+    return std::unexpected(inside.error());
+  }
   std::vector<DirectoryEntry> entries;
-  do {
-    const std::wstring_view name = found.cFileName;
-    if (name == L"." || name == L"..") continue;
-    entries.push_back(DirectoryEntry{win32::Utf8(name), TypeOf(found.dwFileAttributes)});
-  } while (::FindNextFileW(raw, &found));
-  if (::GetLastError() != ERROR_NO_MORE_FILES) return std::unexpected(LastError("list", path));
+  std::vector<std::uint64_t> buffer(64 * 1024 / sizeof(std::uint64_t));  // aligned for the entries
+  const auto size = static_cast<DWORD>(buffer.size() * sizeof(std::uint64_t));
+  for (auto kind = FileIdBothDirectoryRestartInfo;; kind = FileIdBothDirectoryInfo) {
+    if (!::GetFileInformationByHandleEx(directory.get(), kind, buffer.data(), size)) {
+      const DWORD code = ::GetLastError();
+      if (code == ERROR_NO_MORE_FILES || code == ERROR_FILE_NOT_FOUND) break;  // or empty root
+      return std::unexpected(win32::ErrorFrom(code, "list", path));
+    }
+    const char* at = reinterpret_cast<const char*>(buffer.data());
+    for (;;) {
+      const auto* entry = reinterpret_cast<const FILE_ID_BOTH_DIR_INFO*>(at);
+      const std::wstring_view name(entry->FileName, entry->FileNameLength / sizeof(WCHAR));
+      if (name != L"." && name != L"..") {
+        entries.push_back(DirectoryEntry{win32::Utf8(name), TypeOf(entry->FileAttributes)});
+      }
+      if (entry->NextEntryOffset == 0) break;
+      at += entry->NextEntryOffset;
+    }
+  }
   return entries;
 }
 
@@ -537,6 +560,8 @@ Result<bool> Win32FileSystem::ContentEquals(const std::string& path, std::string
   Handle file(::CreateFileW(WidePath(path).c_str(), GENERIC_READ, kShareAll, nullptr, OPEN_EXISTING,
                             FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
   if (!file.valid()) return std::unexpected(LastError("open", path));
+  if (auto inside = anchor_.Check(file.get(), path, "open"); !inside)
+    return std::unexpected(inside.error());
   std::string chunk(1 << 20, '\0');
   size_t compared = 0;
   for (;;) {
@@ -551,6 +576,35 @@ Result<bool> Win32FileSystem::ContentEquals(const std::string& path, std::string
     }
     compared += read;
   }
+}
+
+std::optional<FileRead> Win32FileSystem::ReadUnlinkedFile(const std::string& path,
+                                                          std::uint64_t largest) {
+  if (!anchor_.Covers(path)) return std::nullopt;
+  // The last name is opened as itself, so that a link there shows as one; a link on the way
+  // shows in the name the system gives the handle.
+  Handle file(::CreateFileW(WidePath(path).c_str(), GENERIC_READ, kShareAll, nullptr, OPEN_EXISTING,
+                            FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+  BY_HANDLE_FILE_INFORMATION data;
+  if (!file.valid() || ::GetFileType(file.get()) != FILE_TYPE_DISK ||
+      !::GetFileInformationByHandle(file.get(), &data)) {
+    return std::nullopt;
+  }
+  FileRead read{InfoOf(data, false), {}};
+  if (read.info.type != FileType::kRegular || read.info.size > largest ||
+      !anchor_.ReachedWithoutLinks(file.get(), path) ||
+      !ReadAll(file.get(), read.info.size, read.bytes, path)) {
+    return std::nullopt;
+  }
+  return read;
+}
+
+Status Win32FileSystem::CheckDirectory(const std::string& path,
+                                       const std::string& operation) const {
+  if (!anchor_.Covers(path)) return Ok();
+  Handle directory(OpenExisting(WidePath(path), FILE_READ_ATTRIBUTES, true));
+  if (!directory.valid()) return std::unexpected(LastError(operation, path));
+  return anchor_.Check(directory.get(), path, operation);
 }
 
 }  // namespace quelbo

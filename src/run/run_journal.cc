@@ -180,7 +180,8 @@ Status RunJournal::Begin(const std::string& site, std::string_view kind, std::st
     if (!info) written = std::unexpected(info.error());
   }
   if (!written) {
-    RemoveRun(id, &lock_);
+    // The Begin's own failure is the one to tell; a folder left over is an orphan for Prune.
+    (void)RemoveRun(id, &lock_);
     return written;
   }
   run_ = id;
@@ -247,9 +248,10 @@ void RunJournal::DropUnrecorded() {
 
 void RunJournal::End() {
   if (!active()) return;
+  unremoved_ = {};
   DropUnrecorded();  // kept, but the run ended before their batch was committed
   if (replaced_ == 0) {
-    RemoveRun(run_, &lock_);
+    NoteUnremoved(RemoveRun(run_, &lock_));
     run_.clear();
   } else {
     (void)fs_.AppendToFile(RunFolder(run_) + kRunFile, "bytes=" + std::to_string(bytes_) + "\n");
@@ -261,8 +263,9 @@ void RunJournal::End() {
 
 void RunJournal::Abandon() {
   if (!active()) return;
+  unremoved_ = {};
   DropUnrecorded();
-  RemoveRun(run_, &lock_);
+  NoteUnremoved(RemoveRun(run_, &lock_));
   run_.clear();
 }
 
@@ -336,26 +339,40 @@ Status RunJournal::Hold(const std::string& id, FileLock& lock) const {
   return lock.Acquire(RunFolder(id) + kLockFile, true);
 }
 
-// Removal is best effort: what stays (a file another program holds open, a disk that refuses)
-// is an orphan folder or a run still over the limits, which the next End's Prune removes again.
-void RunJournal::RemoveRun(const std::string& id, FileLock* held) const {
+// Removal goes as far as it can: what stays (a file another program holds open, a disk that
+// refuses) is an orphan folder or a run still over the limits, which the next End's Prune
+// removes again. The first refusal is the answer, unless the folder went all the same.
+Status RunJournal::RemoveRun(const std::string& id, FileLock* held) const {
   const std::string folder = RunFolder(id);
+  std::optional<Error> refused;
+  auto note = [&refused](Status removed) {
+    if (!removed && removed.error().kind() != ErrorKind::kNotFound && !refused) {
+      refused = removed.error();
+    }
+  };
   if (auto kept = fs_.ListDirectory(folder + kOldFolder)) {
-    for (const DirectoryEntry& old : *kept) (void)fs_.RemoveFile(folder + kOldFolder + old.name);
+    for (const DirectoryEntry& old : *kept) note(fs_.RemoveFile(folder + kOldFolder + old.name));
   }
-  (void)fs_.RemoveDirectory(folder + kOldFolder);
+  note(fs_.RemoveDirectory(folder + kOldFolder));
   if (auto files = fs_.ListDirectory(folder)) {
     for (const DirectoryEntry& file : *files) {
-      if (file.name != kLockFile) (void)fs_.RemoveFile(folder + file.name);
+      if (file.name != kLockFile) note(fs_.RemoveFile(folder + file.name));
     }
   }
   // The lock goes last, held until then (Windows removes no file that is open).
   if (held != nullptr) held->Release();
-  (void)fs_.RemoveFile(folder + kLockFile);
-  (void)fs_.RemoveDirectory(folder);
+  note(fs_.RemoveFile(folder + kLockFile));
+  const Status gone = fs_.RemoveDirectory(folder);
+  if (gone || gone.error().kind() == ErrorKind::kNotFound) return {};
+  return std::unexpected(refused.value_or(gone.error()));
 }
 
-void RunJournal::Prune() const {
+void RunJournal::NoteUnremoved(Status removed) {
+  if (removed) return;
+  if (unremoved_.runs++ == 0) unremoved_.first = removed.error().Message();
+}
+
+void RunJournal::Prune() {
   // Folders that hold nothing to take back: left by a Begin killed midway, or by a run killed
   // before its first batch; unless young enough to be some Begin still at work.
   const std::string young =
@@ -368,7 +385,7 @@ void RunJournal::Prune() const {
       FileLock lock;
       if (entry.type == FileType::kDirectory && IsRunId(entry.name) && entry.name != run_ &&
           !listed && entry.name < young && Hold(entry.name, lock)) {
-        RemoveRun(entry.name, &lock);
+        NoteUnremoved(RemoveRun(entry.name, &lock));
       }
     }
   }
@@ -383,7 +400,7 @@ void RunJournal::Prune() const {
       ++kept;
       bytes += run->bytes;
     } else if (Hold(run->id, lock)) {  // not taken up by another process meanwhile
-      RemoveRun(run->id, &lock);
+      NoteUnremoved(RemoveRun(run->id, &lock));
     }
   }
 }

@@ -91,6 +91,14 @@ class RunJournal {
   // Removes the open journal whole: what it kept can no longer be taken back.
   void Abandon();
 
+  // The run folders the last End or Abandon meant to remove and could not (a file held open, a
+  // disk that refuses), with the first refusal; the next End tries them again.
+  struct Unremoved {
+    size_t runs = 0;
+    std::string first;
+  };
+  const Unremoved& unremoved() const { return unremoved_; }
+
   // Every journal that can be taken back (complete, not held open by anyone), oldest first.
   std::vector<JournaledRun> ListRuns() const;
   // The lines of a run's pages.txt, counted against its run.txt.
@@ -104,9 +112,10 @@ class RunJournal {
  private:
   std::string RunFolder(std::string_view id) const;
   // Removes a run's folder; `held`, the lock of it, is released just before the lock file goes.
-  void RemoveRun(const std::string& id, FileLock* held = nullptr) const;
+  [[nodiscard]] Status RemoveRun(const std::string& id, FileLock* held = nullptr) const;
+  void NoteUnremoved(Status removed);
   void DropUnrecorded();
-  void Prune() const;
+  void Prune();
 
   FileSystem& fs_;
   std::string directory_;
@@ -124,6 +133,7 @@ class RunJournal {
   std::vector<size_t> unrecorded_numbers_;
   std::uint64_t unrecorded_bytes_ = 0;
   bool unrecorded_elsewhere_ = false;
+  Unremoved unremoved_;
 };
 
 }  // namespace quelbo

@@ -2,8 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
+
 #include "platform/memory_limits.h"
 #include "support/temp_dir.h"
+#include "support/test_file_system.h"
 
 namespace quelbo {
 namespace {
@@ -23,8 +26,7 @@ class PageFilesTest : public ::testing::Test {
   SiteRoot Root() { return SiteRoot::Open(fs_, dir_ / "site").value(); }
 
   testing::TempDir dir_;
-  std::unique_ptr<FileSystem> machine_fs_ = NewMachineFileSystem();
-  FileSystem& fs_ = *machine_fs_;
+  testing::TestFileSystem fs_;
 };
 
 TEST_F(PageFilesTest, EntriesResolveInsideTheRootWithEitherSeparator) {
@@ -65,6 +67,19 @@ TEST_F(PageFilesTest, LinksAreJudgedByWhereTheyLead) {
   EXPECT_EQ(root.ResolvePage(fs_, u"out.htm").error().kind(), ErrorKind::kOutsideRoot);
   // A link inside the site resolves to its target, so a write goes through it.
   EXPECT_EQ(root.ResolvePage(fs_, u"in.htm").value().path, root.path() + "/sub/b.htm");
+}
+
+TEST_F(PageFilesTest, PlainPagesAreReadInOneOpening) {
+  const SiteRoot root = Root();
+  // Every separate lookup in the site fails: only a page read in one opening comes through.
+  fs_.Fail(testing::TestFileSystem::Operation::kStat, "site", EIO);
+  const std::pair<std::u16string, const char*> pages[] = {
+      {u"a.htm", "a"}, {u"sub/b.htm", "b"}, {u"sub\\b.htm", "b"}, {u"sub/./b.htm", nullptr}};
+  for (const auto& [entry, bytes] : pages) {
+    const auto read = root.ReadPage(fs_, entry);
+    EXPECT_STREQ(read ? read->bytes.c_str() : nullptr, bytes)
+        << std::string(entry.begin(), entry.end());
+  }
 }
 
 TEST_F(PageFilesTest, ReadingAMissingPageCreatesNothing) {

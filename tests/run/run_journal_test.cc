@@ -9,6 +9,7 @@
 #include "run/content_digest.h"
 #include "run/run_undo.h"
 #include "support/session_fixture.h"
+#include "support/test_file_system.h"
 
 namespace quelbo {
 namespace {
@@ -58,24 +59,30 @@ UndoOutcome UndoNow(FileSystem& fs, const SiteRoot& root, RunJournal& journal,
 }
 
 // Runs that each replace `pages[i]` pages (0: a run that changed nothing); the oldest runs
-// beyond the limit go first, and a run that changed nothing leaves no journal.
+// beyond the limit go first, and a run that changed nothing leaves no journal. A run folder
+// that cannot be removed is said, and the next End removes it.
 TEST(RunJournalTest, KeepsTheNewestRunsThatReplacedPages) {
   const struct {
     std::vector<size_t> pages;
     size_t kept;
     size_t first_kept;  // index of the oldest run still kept
+    size_t refused_at;  // at the End of this run, the oldest run cannot be removed (0: never)
   } cases[] = {
-      {{1, 0, 2}, 2, 0},
-      {std::vector<size_t>(kJournalKeptRuns + 3, 1), kJournalKeptRuns, 3},
+      {{1, 0, 2}, 2, 0, 0},
+      {std::vector<size_t>(kJournalKeptRuns + 3, 1), kJournalKeptRuns, 3, 0},
+      {std::vector<size_t>(kJournalKeptRuns + 2, 1), kJournalKeptRuns, 2, kJournalKeptRuns},
   };
   for (const auto& c : cases) {
     TempDir dir;
-    const auto fs = NewMachineFileSystem();
+    testing::TestFileSystem fs;
     WriteBytes(dir / "page.htm", "x");
-    const FileInfo info = fs->Stat(dir / "page.htm").value();
-    RunJournal journal(*fs, dir / "runs/");
+    const FileInfo info = fs.Stat(dir / "page.htm").value();
+    RunJournal journal(fs, dir / "runs/");
     std::vector<std::string> ids;
     for (size_t i = 0; i < c.pages.size(); ++i) {
+      const bool refused = c.refused_at > 0 && i == c.refused_at;
+      if (refused) fs.Fail(testing::TestFileSystem::Operation::kRemove, ids[0], EBUSY);
+      if (c.refused_at > 0 && i == c.refused_at + 1) fs.ClearFaults();
       ASSERT_TRUE(journal.Begin(dir.path(), "run", "", "",
                                 Clock::from_time_t(static_cast<std::time_t>(1000 + 60 * i))));
       ids.push_back(journal.run_id());
@@ -86,6 +93,10 @@ TEST(RunJournalTest, KeepsTheNewestRunsThatReplacedPages) {
       ASSERT_TRUE(journal.RecordKeptPages());
       journal.NotePagesReplaced(c.pages[i]);
       journal.End();
+      EXPECT_EQ(journal.unremoved().runs, refused ? 1u : 0u);
+      if (refused) {
+        EXPECT_NE(journal.unremoved().first.find(ids[0]), std::string::npos);
+      }
     }
     const auto runs = journal.ListRuns();
     ASSERT_EQ(runs.size(), c.kept);
@@ -266,7 +277,7 @@ TEST_F(JournalSessionTest, UndoRestoresOnlyWhatTheJournalProves) {
     EXPECT_EQ(ReadBytes(Site("p0.htm")), c.p0);
     EXPECT_EQ(ReadBytes(Site("p1.htm")), c.p1);
     EXPECT_EQ(ReadBytes(Site("p2.htm")), c.p2);
-    EXPECT_EQ(outcome.failed.size(), c.failed);
+    ASSERT_EQ(outcome.failed.size(), c.failed);
     EXPECT_EQ(outcome.damaged_lines, c.damaged);
     EXPECT_EQ(outcome.missing_lines, c.missing);
     EXPECT_EQ(outcome.Complete(), c.failed + c.damaged + c.missing == 0);

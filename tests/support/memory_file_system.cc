@@ -21,6 +21,25 @@ Result<std::string> MemoryFileSystem::ReadFile(const std::string& path) {
   return std::unexpected(NotFound("read", path));
 }
 
+std::optional<FileRead> MemoryFileSystem::ReadUnlinkedFile(const std::string& path,
+                                                           std::uint64_t largest) {
+  const std::string* bytes = Find(path);
+  if (!bytes || bytes->size() > largest) return std::nullopt;
+  return FileRead{*Stat(path), *bytes};
+}
+
+Status MemoryFileSystem::KeepCopy(const std::string& from, const std::string& to) {
+  const std::string* bytes = Find(from);
+  if (!bytes) return std::unexpected(NotFound("link", from));
+  files_[to] = *bytes;
+  return Ok();
+}
+
+Status MemoryFileSystem::AppendToFile(const std::string& path, std::string_view bytes) {
+  files_[path] += bytes;
+  return Ok();
+}
+
 Status MemoryFileSystem::CreateFileIfMissing(const std::string& path) {
   files_.try_emplace(path);
   return Ok();

@@ -1,6 +1,8 @@
 #pragma once
 
+#include <cstdint>
 #include <map>
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -19,6 +21,8 @@ class MemoryFileSystem final : public FileSystem {
   void Clear() { files_.clear(); }
 
   Result<std::string> ReadFile(const std::string& path) override;
+  // Without links or an anchor to leave, every file small enough is read in one step.
+  std::optional<FileRead> ReadUnlinkedFile(const std::string& path, std::uint64_t largest) override;
   Status CreateFileIfMissing(const std::string& path) override;
   Status ReplaceFile(const std::string& path, std::string_view bytes) override;
   Status ReplaceKnownFile(const std::string& path, std::string_view bytes,
@@ -53,6 +57,9 @@ class MemoryFileSystem final : public FileSystem {
   }
   Status SyncFileSystemOf(const std::string&) override { return Ok(); }
   Status RemoveFile(const std::string& path) override;
+  Status KeepCopy(const std::string& from, const std::string& to) override;
+  Status AppendToFile(const std::string& path, std::string_view bytes) override;
+  Status RemoveDirectory(const std::string&) override { return Ok(); }
   Result<bool> ContentEquals(const std::string& path, std::string_view bytes) override;
 
  private:

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "support/forwarding_file_system.h"
+#include "platform/forwarding_file_system.h"
 
 namespace quelbo::testing {
 
@@ -14,7 +14,7 @@ namespace quelbo::testing {
 // chosen paths fail as a disk, a permission or a read-only mount would make them fail.
 class TestFileSystem final : public ForwardingFileSystem {
  public:
-  enum class Operation { kRead, kReplace, kList, kKeepCopy, kAppend };
+  enum class Operation { kRead, kReplace, kList, kKeepCopy, kAppend, kStat, kRemove };
 
   TestFileSystem() : ForwardingFileSystem(NewMachineFileSystem()) {}
 
@@ -32,9 +32,27 @@ class TestFileSystem final : public ForwardingFileSystem {
     if (const int e = FaultFor(Operation::kAppend, path)) return Failure("write", path, e);
     return ForwardingFileSystem::AppendToFile(path, bytes);
   }
+  Status RemoveFile(const std::string& path) override {
+    if (const int e = FaultFor(Operation::kRemove, path)) return Failure("remove", path, e);
+    return ForwardingFileSystem::RemoveFile(path);
+  }
   Result<std::string> ReadFile(const std::string& path) override {
     if (const int e = FaultFor(Operation::kRead, path)) return Failure("open", path, e);
     return ForwardingFileSystem::ReadFile(path);
+  }
+  // A failed read here declines, as the machine's does: the caller's longer way gives the reason.
+  std::optional<FileRead> ReadUnlinkedFile(const std::string& path,
+                                           std::uint64_t largest) override {
+    if (FaultFor(Operation::kRead, path) != 0) return std::nullopt;
+    return ForwardingFileSystem::ReadUnlinkedFile(path, largest);
+  }
+  Result<FileInfo> Stat(const std::string& path) override {
+    if (const int e = FaultFor(Operation::kStat, path)) return Failure("stat", path, e);
+    return ForwardingFileSystem::Stat(path);
+  }
+  Result<FileInfo> LinkStat(const std::string& path) override {
+    if (const int e = FaultFor(Operation::kStat, path)) return Failure("stat", path, e);
+    return ForwardingFileSystem::LinkStat(path);
   }
   Status ReplaceFile(const std::string& path, std::string_view bytes) override {
     if (const int e = FaultFor(Operation::kReplace, path)) {

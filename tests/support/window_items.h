@@ -25,7 +25,8 @@ class WindowDriver {
   // What the control shows now (after any refresh held back).
   virtual std::u16string Shown(std::string_view name) = 0;
   virtual size_t PreviewRows() = 0;
-  // Runs the event loop until `done` (false after a generous limit).
+  // Runs the event loop until `done` (false after a generous limit); `done` is asked between
+  // events and also from within a long step's yields.
   virtual bool RunUntil(const std::function<bool()>& done) = 0;
 };
 

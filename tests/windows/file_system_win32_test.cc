@@ -11,7 +11,9 @@
 #include <cstdint>
 #include <cstdio>
 #include <filesystem>
+#include <optional>
 
+#include "platform/beneath_root_win32.h"
 #include "platform/file_system.h"
 #include "platform/text_win32.h"
 #include "run/content_digest.h"
@@ -245,6 +247,58 @@ TEST_F(Win32FileSystemTest, JournalKeepsCopiesRemovesFoldersAndDigestsAlike) {
   EXPECT_EQ(fs_->ListDirectory(dir_.path())->size(), 1u);
   EXPECT_EQ(IdentifyContent("").digest, "99aa06d3014798d86001c324468d497f");
   EXPECT_EQ(IdentifyContent("abc").digest, "06b05ab6733a618578af5f94892f3950");
+}
+
+TEST_F(Win32FileSystemTest, AnchoredCallsNeverLeaveTheSite) {
+  const std::string outside = dir_ / "outside";
+  ASSERT_TRUE(fs_->MakeDirectories(dir_ / "site/real") && fs_->MakeDirectories(outside));
+  testing::WriteBytes(dir_ / "site/real/p.htm", "in");
+  testing::WriteBytes(outside + "/o.htm", "out");
+  // Wine answers that a link was made and makes none; where the links are missing, the check
+  // itself is still judged by AResolvedPathLiesBeneathOnlyItsOwnFolders.
+  if (!testing::MakeLink(outside, dir_ / "site/away")) GTEST_SKIP() << "no folder links here";
+  ASSERT_TRUE(testing::MakeLink(dir_ / "site/real", dir_ / "site/alias"));
+  const std::string site = fs_->RealPath(dir_ / "site").value();
+  fs_->AnchorAt(site);
+  const auto kind = [](const auto& result) {
+    return result ? std::optional<ErrorKind>() : result.error().kind();
+  };
+  // Through a folder link out of the site: reads, listings, temporary files and renames.
+  const std::string away = site + "/away/o.htm";
+  EXPECT_EQ(kind(fs_->ReadFile(away)), ErrorKind::kOutsideRoot);
+  EXPECT_EQ(kind(fs_->ContentEquals(away, "out")), ErrorKind::kOutsideRoot);
+  EXPECT_EQ(kind(fs_->ListDirectory(site + "/away")), ErrorKind::kOutsideRoot);
+  EXPECT_EQ(kind(fs_->ReplaceFile(away, "new")), ErrorKind::kOutsideRoot);
+  EXPECT_EQ(kind(fs_->ReplaceFile(site + "/away/new.htm", "new")), ErrorKind::kOutsideRoot);
+  EXPECT_FALSE(fs_->ReadUnlinkedFile(away, 100));
+  EXPECT_EQ(testing::ReadBytes(outside + "/o.htm"), "out");
+  EXPECT_EQ(fs_->ListDirectory(outside).value().size(), 1u);
+  // A link that stays inside is followed, by the longer way only; a plain page in one opening.
+  EXPECT_EQ(fs_->ReadFile(site + "/alias/p.htm").value_or(""), "in");
+  EXPECT_FALSE(fs_->ReadUnlinkedFile(site + "/alias/p.htm", 100));
+  EXPECT_EQ(fs_->ReadUnlinkedFile(site + "/real/p.htm", 100).value().bytes, "in");
+  EXPECT_FALSE(fs_->ReadUnlinkedFile(site + "/real/p.htm", 1));
+}
+
+TEST(BeneathRootTest, AResolvedPathLiesBeneathOnlyItsOwnFolders) {
+  const struct {
+    const wchar_t* final;
+    const wchar_t* top;
+    bool beneath;
+  } cases[] = {
+      {L"\\\\?\\C:\\site", L"\\\\?\\C:\\site", true},
+      {L"\\\\?\\C:\\site\\a\\p.htm", L"\\\\?\\C:\\site", true},
+      {L"\\\\?\\C:\\site\\p.htm", L"\\\\?\\C:\\site\\", true},
+      {L"\\\\?\\C:\\p.htm", L"\\\\?\\C:\\", true},  // a drive's root
+      {L"\\\\?\\C:\\sites\\p.htm", L"\\\\?\\C:\\site", false},
+      {L"\\\\?\\C:\\sit", L"\\\\?\\C:\\site", false},
+      {L"\\\\?\\C:\\outside\\o.htm", L"\\\\?\\C:\\site", false},
+      {L"\\\\?\\D:\\site\\p.htm", L"\\\\?\\C:\\site", false},
+      {L"7:\\site\\p.htm", L"8:\\site", false},  // another volume
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(win32::LiesBeneath(c.final, c.top), c.beneath) << win32::Utf8(c.final);
+  }
 }
 
 }  // namespace

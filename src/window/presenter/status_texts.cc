@@ -88,6 +88,12 @@ std::u16string SaveNoteText(const std::vector<Control>& fields) {
   return FilledUtf16(kSaid.saved_substitutes, {names});
 }
 
+std::u16string UnremovedRunsText(const RunJournal::Unremoved& runs) {
+  if (runs.runs == 0) return {};
+  const Texts& texts = TextsIn(kFormLanguage);
+  return FromUtf8(Filled(texts.unremoved_runs, {Counted(runs.runs, texts.run_folder), runs.first}));
+}
+
 std::u16string PreviewLine(const PreviewedPage& page) {
   std::u16string line = page.entry + u" ";
   for (size_t i = 0; i < kRewriteRuleCount; ++i) {

@@ -8,6 +8,7 @@
 
 #include "panel/control.h"
 #include "run/preview_report.h"
+#include "run/run_journal.h"
 
 // The texts the window adds to the system's own: its status bar, its preview and undo row.
 
@@ -36,6 +37,8 @@ std::u16string UndoTip(bool redo, size_t runs, std::uint64_t bytes);
 std::u16string FieldDescription(Control field);
 // The note on the fields the last save stored with "?"; empty for none.
 std::u16string SaveNoteText(const std::vector<Control>& fields);
+// The note on run folders the journal could not remove; empty for none.
+std::u16string UnremovedRunsText(const RunJournal::Unremoved& runs);
 // A page of the preview list: its entry, then how often each rule applied ("替换1×n").
 std::u16string PreviewLine(const PreviewedPage& page);
 

@@ -207,6 +207,10 @@ StatusBarView WindowPresenter::Present(const Counts& counts) const {
   StatusBarView view;
   view.site = SiteFolderText(FromUtf8(session_.root_path()));
   view.note = SaveNoteText(session_.fields_saved_with_substitutes());
+  if (const std::u16string unremoved = UnremovedRunsText(session_.journal().unremoved());
+      !unremoved.empty()) {
+    view.note += (view.note.empty() ? u"" : u"；") + unremoved;
+  }
   switch (counted_) {
     case Counted::kNothing:
       return view;

@@ -6,6 +6,9 @@
 #include "run/step_scheduler.h"
 
 namespace quelbo {
+namespace testing {
+struct QtStepDriverProbe;  // what the tests may read of the driver's timer
+}
 
 // Drives a StepScheduler from Qt's event loop with one timer, timed to the scheduler's next
 // deadline: 0 ms for a step due now (the "next pass" of the loop, no sleeping), stopped when
@@ -27,10 +30,9 @@ class QtStepDriver final : public EventLoopPort {
   // of a yield finishes its tick. For closing the window.
   void Stop();
 
-  // Whether the driver is waiting for a step to become due (for diagnostics and tests).
-  bool Waiting() const { return timer_.isActive(); }
-
  private:
+  friend struct testing::QtStepDriverProbe;
+
   void Retime();
   void OnTimeout();
 

@@ -12,6 +12,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTest>
+#include <QTimer>
 
 #include "base/text_codec.h"
 #include "panel/settings_fields.h"
@@ -75,7 +76,13 @@ class ProgramWindowTest : public ::testing::Test {
   bool RunEventsUntil(const std::function<bool()>& done, int limit_ms = 20000) {
     QElapsedTimer timer;
     timer.start();
-    while (!done()) {
+    // Asked from a timer too, which fires within a step's yields: what a long step shows for a
+    // while is seen.
+    bool seen = false;
+    QTimer asking;
+    asking.callOnTimeout([&] { seen = seen || done(); });
+    asking.start(1);
+    while (!seen && !(seen = done())) {
       if (timer.elapsed() > limit_ms) return false;
       QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
     }

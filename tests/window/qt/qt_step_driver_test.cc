@@ -11,11 +11,15 @@
 #include <vector>
 
 #include "support/manual_clock.h"
+#include "support/qt_step_driver_probe.h"
 
 namespace quelbo {
 namespace {
 
 using std::chrono::steady_clock;
+using testing::QtStepDriverProbe;
+
+bool Waiting(const QtStepDriver& driver) { return QtStepDriverProbe::Waiting(driver); }
 
 class QtStepDriverTest : public ::testing::Test {
  protected:
@@ -63,11 +67,11 @@ TEST_F(QtStepDriverTest, RunsAChainOfNextPassStepsAndATimedStep) {
   });
 
   scheduler_.Arm(Step::Timer1, kNextPass);
-  EXPECT_TRUE(driver_.Waiting());
+  EXPECT_TRUE(Waiting(driver_));
   ASSERT_TRUE(RunUntil([&] { return scheduler_.Idle(); }));
   EXPECT_EQ(pages, kPages);
   EXPECT_GE(ran_pause - armed_pause, std::chrono::milliseconds(10));
-  EXPECT_FALSE(driver_.Waiting());
+  EXPECT_FALSE(Waiting(driver_));
 }
 
 TEST_F(QtStepDriverTest, YieldsLetPendingEventsAndOtherDueStepsRun) {
@@ -93,9 +97,9 @@ TEST_F(QtStepDriverTest, YieldsLetPendingEventsAndOtherDueStepsRun) {
 
 TEST_F(QtStepDriverTest, WaitsOnlyForStepsThatCanBecomeDue) {
   scheduler_.Arm(Step::Timer6, 20);
-  EXPECT_TRUE(driver_.Waiting());
+  EXPECT_TRUE(Waiting(driver_));
   scheduler_.Disable(Step::Timer6);  // Stop: armed, but disabled
-  EXPECT_FALSE(driver_.Waiting());
+  EXPECT_FALSE(Waiting(driver_));
   bool ran = false;
   scheduler_.SetOperation(Step::Timer6, [&] {
     scheduler_.Disarm(Step::Timer6);
@@ -103,7 +107,7 @@ TEST_F(QtStepDriverTest, WaitsOnlyForStepsThatCanBecomeDue) {
   });
   QTimer::singleShot(5, [&] { scheduler_.Enable(Step::Timer6); });  // Continue, from the loop
   ASSERT_TRUE(RunUntil([&] { return ran; }));
-  EXPECT_FALSE(driver_.Waiting());
+  EXPECT_FALSE(Waiting(driver_));
 }
 
 // A step that re-arms itself for the next pass forever: passes follow each other without the
@@ -152,11 +156,11 @@ TEST(QtStepDriver, AWakeUpBeforeTheDeadlineWaitsAgain) {
   scheduler.Arm(Step::quyi, 10);
   QTest::qWait(30);  // real time passes, the scheduler's clock does not
   EXPECT_EQ(runs, 0);
-  EXPECT_TRUE(driver.Waiting());
+  EXPECT_TRUE(Waiting(driver));
   clock.Advance(Milliseconds(10));
   QTest::qWait(30);
   EXPECT_EQ(runs, 1);
-  EXPECT_FALSE(driver.Waiting());
+  EXPECT_FALSE(Waiting(driver));
 }
 
 }  // namespace

@@ -1,21 +1,30 @@
 #pragma once
 
+#include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
+#include <string_view>
+#include <type_traits>
 #include <utility>
 #include <vector>
 
 #include "platform/file_system.h"
 
-namespace quelbo::testing {
+namespace quelbo {
 
 // A file system that hands every call to a target file system: the base of wrappers that
 // change a few calls (to inject a failure, say) and leave the rest exactly as the target does.
+// Every method is forwarded, so that a wrapper takes the very paths its target takes.
 class ForwardingFileSystem : public FileSystem {
  public:
   explicit ForwardingFileSystem(std::unique_ptr<FileSystem> target) : target_(std::move(target)) {}
 
   Result<std::string> ReadFile(const std::string& path) override { return target_->ReadFile(path); }
+  std::optional<FileRead> ReadUnlinkedFile(const std::string& path,
+                                           std::uint64_t largest) override {
+    return target_->ReadUnlinkedFile(path, largest);
+  }
   Status CreateFileIfMissing(const std::string& path) override {
     return target_->CreateFileIfMissing(path);
   }
@@ -70,4 +79,7 @@ class ForwardingFileSystem : public FileSystem {
   std::unique_ptr<FileSystem> target_;
 };
 
-}  // namespace quelbo::testing
+// A method of FileSystem left out above leaves the class abstract.
+static_assert(!std::is_abstract_v<ForwardingFileSystem>, "a FileSystem method is not forwarded");
+
+}  // namespace quelbo
