@@ -24,9 +24,11 @@ Status SiteRunLock::Acquire(const std::string& lock_directory, const std::string
   while (directory.size() > 1 && (directory.back() == '/' || directory.back() == '\\')) {
     directory.pop_back();
   }
-  if (create) MakeLockDirectory(directory);
+  const Status made = create ? MakeLockDirectory(directory) : Ok();
   lock_.Release();  // of another site
   if (auto taken = lock_.Acquire(directory + "/" + LockFileNameOf(site), create); !taken) {
+    // The folder's own refusal names the cause: the lock file is then merely not found.
+    if (!made) return made;
     if (taken.error().kind() != ErrorKind::kBusy) return taken;
     return std::unexpected(
         Error(ErrorKind::kBusy, "lock", site, "another run is working on this site"));

@@ -51,8 +51,8 @@ class SiteRunLock {
 // The name of the lock file of a site: a hash of its resolved path.
 std::string LockFileNameOf(const std::string& site);
 
-// Makes `directory` and its missing parents for a lock file; failures show when the lock file
-// cannot be made.
-void MakeLockDirectory(const std::string& directory);
+// Makes `directory` and its missing parents for a lock file; fails when `directory` is not a
+// folder afterwards (a read-only disk, a file in its place), naming it.
+[[nodiscard]] Status MakeLockDirectory(const std::string& directory);
 
 }  // namespace quelbo

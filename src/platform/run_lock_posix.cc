@@ -10,11 +10,17 @@
 
 namespace quelbo {
 
-void MakeLockDirectory(const std::string& directory) {
-  for (size_t slash = directory.find('/', 1);; slash = directory.find('/', slash + 1)) {
+Status MakeLockDirectory(const std::string& directory) {
+  // Only the last folder's answer counts: a parent that cannot be made may exist all the same.
+  for (size_t slash = directory.find('/', 1); slash != std::string::npos;
+       slash = directory.find('/', slash + 1)) {
     (void)::mkdir(directory.substr(0, slash).c_str(), 0700);
-    if (slash == std::string::npos) break;
   }
+  if (::mkdir(directory.c_str(), 0700) == 0) return Ok();
+  const int error = errno;
+  struct stat info;
+  if (::stat(directory.c_str(), &info) == 0 && S_ISDIR(info.st_mode)) return Ok();
+  return std::unexpected(ErrnoError("mkdir", directory, error));
 }
 
 Status FileLock::Acquire(const std::string& path, bool create) {

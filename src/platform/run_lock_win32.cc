@@ -11,14 +11,21 @@
 
 namespace quelbo {
 
-void MakeLockDirectory(const std::string& directory) {
-  // Each folder on the way is made when missing; a drive or share name simply fails here, and
-  // a real failure shows when the lock file cannot be made.
-  for (size_t slash = directory.find_first_of("/\\", 1);;
+Status MakeLockDirectory(const std::string& directory) {
+  // Each folder on the way is made when missing; a drive or share name simply fails here. Only
+  // the last folder's answer counts: a parent that cannot be made may exist all the same.
+  for (size_t slash = directory.find_first_of("/\\", 1); slash != std::string::npos;
        slash = directory.find_first_of("/\\", slash + 1)) {
     ::CreateDirectoryW(win32::WidePath(directory.substr(0, slash)).c_str(), nullptr);
-    if (slash == std::string::npos) break;
   }
+  const std::wstring path = win32::WidePath(directory);
+  if (::CreateDirectoryW(path.c_str(), nullptr)) return Ok();
+  Error refused = win32::LastError("mkdir", directory);
+  const DWORD attributes = ::GetFileAttributesW(path.c_str());
+  if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
+    return Ok();
+  }
+  return std::unexpected(std::move(refused));
 }
 
 Status FileLock::Acquire(const std::string& path, bool create) {

@@ -124,8 +124,17 @@ TEST_F(BatchBadInputTest, WhatStopsTheStart) {
       {"a read-only list file",
        [&] { ASSERT_TRUE(testing::MakeReadOnly(config_ + "shanchu.txt")); },
        "shanchu.txt: read-only"},
+      {"a file where the locks folder goes",
+       [&] {
+         std::filesystem::remove_all(testing::PathOf(config_ + "locks"));
+         WriteBytes(config_ + "locks", "");
+       },
+       "locks: "},
       {"another run on the site",
-       [&] { ASSERT_TRUE(other_run.Acquire(config_ + "locks", fs_.RealPath(site_).value())); },
+       [&] {
+         ASSERT_TRUE(testing::Remove(config_ + "locks"));
+         ASSERT_TRUE(other_run.Acquire(config_ + "locks", fs_.RealPath(site_).value()));
+       },
        Filled(says_.site_busy, {""})},
   };
   for (const Case& c : cases) {
