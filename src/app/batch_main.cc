@@ -124,7 +124,7 @@ int RunBatch(int argc, char** argv, Console& console) {
   SteadyClock clock;
   // A preview only reads the configuration: it makes, saves and locks nothing there.
   auto created = Session::Create(
-      fs, clock, SessionPaths{root->path, config_directory, /*read_only=*/mode.dry_run});
+      fs, clock, SessionPaths{root->path, config_directory, /*read_only=*/mode.dry_run, language});
   if (!created) {
     std::fprintf(stderr, "quelbo-batch: %s\n", created.error().Message().c_str());
     return kExitNotStarted;
@@ -170,7 +170,7 @@ int RunBatch(int argc, char** argv, Console& console) {
 
   session.LoadSettings();
   if (config_place.instead_of_usual) {
-    panel.SetText(kStatusLine, UsualConfigPlaceUnusableMessage(config_directory));
+    panel.SetText(kStatusLine, UsualConfigPlaceUnusableMessage(config_directory, texts));
     std::fprintf(stderr, "quelbo-batch: %s\n", ToUtf8(panel.Text(kStatusLine)).c_str());
   }
   if (!session.StartRun(mode.dry_run)) {

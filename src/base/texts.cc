@@ -2,6 +2,8 @@
 
 #include <vector>
 
+#include "base/text_codec.h"
+
 namespace quelbo {
 
 extern const Texts kEnglishTexts;
@@ -11,13 +13,18 @@ const Texts& TextsIn(Language language) {
   return language == Language::kChinese ? kChineseTexts : kEnglishTexts;
 }
 
-std::string Filled(std::string_view pattern, std::initializer_list<std::string_view> values) {
-  const std::vector<std::string_view> given(values);
-  std::string text;
+namespace {
+
+// Values are put in as they are: a page's name may hold what UTF-8 cannot carry.
+template <typename Char>
+std::basic_string<Char> FilledWith(std::basic_string_view<Char> pattern,
+                                   std::initializer_list<std::basic_string_view<Char>> values) {
+  const std::vector<std::basic_string_view<Char>> given(values);
+  std::basic_string<Char> text;
   text.reserve(pattern.size());
   for (size_t at = 0; at < pattern.size(); ++at) {
     const size_t close = pattern.find('}', at);
-    if (pattern[at] == '{' && close != std::string_view::npos && close - at == 2 &&
+    if (pattern[at] == '{' && close != std::basic_string_view<Char>::npos && close - at == 2 &&
         pattern[at + 1] >= '0' && static_cast<size_t>(pattern[at + 1] - '0') < given.size()) {
       text += given[static_cast<size_t>(pattern[at + 1] - '0')];
       at = close;
@@ -26,6 +33,17 @@ std::string Filled(std::string_view pattern, std::initializer_list<std::string_v
     }
   }
   return text;
+}
+
+}  // namespace
+
+std::string Filled(std::string_view pattern, std::initializer_list<std::string_view> values) {
+  return FilledWith(pattern, values);
+}
+
+std::u16string FilledUtf16(std::string_view pattern,
+                           std::initializer_list<std::u16string_view> values) {
+  return FilledWith(std::u16string_view(FromUtf8(pattern)), values);
 }
 
 std::string Counted(size_t count, const Noun& noun) {

@@ -15,6 +15,8 @@ namespace quelbo {
 enum class Language : std::uint8_t { kEnglish, kChinese };
 inline constexpr size_t kLanguageCount = 2;
 inline constexpr size_t Index(Language language) { return static_cast<size_t>(language); }
+// The window's language, as the form's: what the core says unless told another.
+inline constexpr Language kFormLanguage = Language::kChinese;
 
 // A noun as counted: "1 page", "2 pages"; Chinese counts with one form.
 struct Noun {
@@ -62,12 +64,75 @@ struct Texts {
   std::string_view journal_on;
   std::string_view journal_off;
   std::string_view unremoved_runs;  // {0} run folders, {1} the first refusal
+
+  // Why a page or a name was left alone, as a run reports it (status line and report).
+  std::string_view page_missing;
+  std::string_view not_regular_file;
+  std::string_view outside_site;
+  std::string_view bad_file_name;
+  std::string_view read_only_file;
+  std::string_view changed_during_run;
+  std::string_view file_too_large;
+  std::string_view cannot_read_or_write;  // {0} the system's reason
+  std::string_view journal_unwritable;    // {0} the system's reason
+  std::string_view no_page_in_work;
+  std::string_view link_outside_site;
+  std::string_view name_not_utf8;
+  std::string_view name_with_line_break;
+  std::string_view name_with_backslash;
+  std::string_view name_with_hash;
+  std::string_view special_file;
+  std::string_view cannot_list_folder;
+  std::string_view cannot_list_subfolders;
+  std::string_view with_detail;         // {0} a reason, {1} the system's detail
+  std::string_view skipped_status;      // {0} entry, {1} reason: the status line
+  std::string_view skipped_list_entry;  // {0} entry, {1} reason: a line of the skipped pages
+
+  // Why an undo left a page as it is.
+  std::string_view page_gone;
+  std::string_view left_unrestored;        // {0} the reason the page could not be written
+  std::string_view kept_bytes_unreadable;  // {0} the system's reason
+  std::string_view kept_bytes_damaged;
+
+  // Why a piece of work did not start, on the status line.
+  std::string_view site_folder_gone;  // {0} the system's reason
+  std::string_view site_busy;         // {0} the lock file
+  std::string_view site_unlockable;   // {0} the system's reason
+  std::string_view undo_going_on_no_start;
+  std::string_view run_going_on_no_preview;
+  std::string_view journal_not_started;  // {0} the system's reason
+  std::string_view undo_going_on;
+  std::string_view run_going_on_no_undo;
+  std::string_view no_run_to_undo;
+  std::string_view undo_failed;  // {0} the system's reason
+  std::string_view undoing;
+
+  // An undo's outcome on the status line: one opening, then each clause that applies.
+  std::string_view undo_stopped_status;  // {0} pages restored
+  std::string_view undo_done_status;     // {0} pages restored
+  std::string_view undo_nothing_status;  // {0} pages restored
+  std::string_view undo_changed_since;   // {0} pages
+  std::string_view undo_failed_pages;    // {0} pages
+  std::string_view undo_damaged_lines;   // {0} a number of lines
+  std::string_view undo_missing_lines;   // {0} a number of lines
+  std::string_view undo_unjournaled;
+
+  // The settings.
+  std::string_view save_failed;              // {0} the system's reason
+  std::string_view save_failed_not_started;  // {0} the system's reason
+  std::string_view config_unreadable;        // {0} the files, each with its reason
+  std::string_view extra_blocks_unreadable;  // {0} the file
+  std::string_view list_separator;
+  std::string_view config_elsewhere;  // {0} the directory that holds the settings instead
 };
 
 const Texts& TextsIn(Language language);
 
 // `pattern` with {0}, {1}, … replaced by `values` in that order of numbers.
 std::string Filled(std::string_view pattern, std::initializer_list<std::string_view> values);
+// The same for the panel's UTF-16 texts.
+std::u16string FilledUtf16(std::string_view pattern,
+                           std::initializer_list<std::u16string_view> values);
 
 // "1 page", "3 pages", "3 个页面".
 std::string Counted(size_t count, const Noun& noun);

@@ -73,6 +73,65 @@ const Texts kEnglishTexts = {
     .journal_on = "run journal on",
     .journal_off = "run journal off",
     .unremoved_runs = "{0} of the run journal could not be removed ({1}); the next run tries again",
+
+    .page_missing = "the page file does not exist",
+    .not_regular_file = "not a regular file",
+    .outside_site = "points outside the site folder",
+    .bad_file_name = "invalid file name",
+    .read_only_file = "read-only file, left unchanged",
+    .changed_during_run = "changed during the run, left unchanged",
+    .file_too_large = "file too large, not read",
+    .cannot_read_or_write = "cannot be read or written ({0})",
+    .journal_unwritable = "the journal cannot be saved, left unchanged ({0})",
+    .no_page_in_work = "the current-page field is empty: no page to process",
+    .link_outside_site = "link points outside the site folder, not followed",
+    .name_not_utf8 = "the name is not valid UTF-8",
+    .name_with_line_break = "the name holds a line break",
+    .name_with_backslash = "the name holds \\ (a path separator in the page list)",
+    .name_with_hash = "the name holds # (the page list drops it)",
+    .special_file = "not a regular file, not processed",
+    .cannot_list_folder = "cannot list the folder",
+    .cannot_list_subfolders = "cannot list the subfolders",
+    .with_detail = "{0} ({1})",
+    .skipped_status = "skipped {0}: {1}",
+    .skipped_list_entry = "{0}: {1}",
+
+    .page_gone = "the page no longer exists, not restored",
+    .left_unrestored = "{0}, not restored",
+    .kept_bytes_unreadable =
+        "the journal's copy of the old content cannot be read, not restored ({0})",
+    .kept_bytes_damaged = "the journal's copy of the old content is damaged, not restored",
+
+    .site_folder_gone = "the site folder no longer exists, not started: {0}",
+    .site_busy = "another run is working on this site, not started: {0}",
+    .site_unlockable = "cannot lock the site, not started: {0}",
+    .undo_going_on_no_start = "an undo is going on, not started",
+    .run_going_on_no_preview = "a run is going on, no preview",
+    .journal_not_started = "the journal cannot be written, not started: {0}",
+    .undo_going_on = "an undo is going on",
+    .run_going_on_no_undo = "a run is going on, no undo",
+    .no_run_to_undo = "no run to undo",
+    .undo_failed = "undo failed: {0}",
+    .undoing = "undoing...",
+
+    .undo_stopped_status = "undo stopped: {0} restored",
+    .undo_done_status = "undo finished: {0} restored",
+    .undo_nothing_status = "no page restored: {0} restored",
+    .undo_changed_since = ", {0} changed since the run, not restored",
+    .undo_failed_pages = ", {0} could not be restored",
+    .undo_damaged_lines = ", the journal has {0} damaged lines",
+    .undo_missing_lines = ", the journal lacks {0} lines",
+    .undo_unjournaled = "; the journal could not be written: this undo cannot itself be undone",
+
+    .save_failed = "the settings could not be saved: {0}",
+    .save_failed_not_started = "the settings could not be saved, not started: {0}",
+    .config_unreadable =
+        "cannot read the configuration file {0}: nothing is saved or started; restart once it "
+        "is repaired",
+    .extra_blocks_unreadable =
+        "cannot read the configuration file {0}: more block sets not reloaded",
+    .list_separator = ", ",
+    .config_elsewhere = "drive D: cannot hold the settings; they are kept in {0}",
 };
 
 }  // namespace quelbo

@@ -14,15 +14,17 @@ constexpr long long kProgressThreshold = 5;
 }  // namespace
 
 DirectoryWalker::DirectoryWalker(ControlPanel& panel, StepScheduler& scheduler, FileSystem& fs,
-                                 const SiteRoot& root, RunReport& report)
+                                 const SiteRoot& root, RunReport& report, const Texts& texts)
     : panel_(panel),
       scheduler_(scheduler),
       report_(report),
-      listing_(fs, root, [this](SkippedPage page) { ReportSkipped(std::move(page)); }) {}
+      texts_(texts),
+      listing_(
+          fs, root, [this](SkippedPage page) { ReportSkipped(std::move(page)); }, texts) {}
 
 void DirectoryWalker::ReportSkipped(SkippedPage page) {
   // Named on the status line as a page the run skips is, so the window shows it as it happens.
-  panel_.SetText(kStatusLine, u"跳过 " + page.entry + u"：" + page.reason);
+  panel_.SetText(kStatusLine, FilledUtf16(texts_.skipped_status, {page.entry, page.reason}));
   report_.PageSkipped(std::move(page));
 }
 

@@ -17,7 +17,8 @@ namespace quelbo {
 class DirectoryWalker {
  public:
   DirectoryWalker(ControlPanel& panel, StepScheduler& scheduler, FileSystem& fs,
-                  const SiteRoot& root, RunReport& report);
+                  const SiteRoot& root, RunReport& report,
+                  const Texts& texts = TextsIn(kFormLanguage));
 
   void InstallSteps();
 
@@ -48,6 +49,7 @@ class DirectoryWalker {
   ControlPanel& panel_;
   StepScheduler& scheduler_;
   RunReport& report_;
+  const Texts& texts_;
   SiteListing listing_;
 };
 

@@ -12,12 +12,13 @@
 namespace quelbo {
 
 PageProcessor::PageProcessor(ControlPanel& panel, StepScheduler& scheduler, FileSystem& fs,
-                             const SiteRoot& root, RunReport& report)
+                             const SiteRoot& root, RunReport& report, const Texts& texts)
     : panel_(panel),
       scheduler_(scheduler),
       fs_(fs),
       root_(root),
       report_(report),
+      texts_(texts),
       pending_(panel),
       batch_(fs) {}
 
@@ -84,7 +85,7 @@ void PageProcessor::TransformPage() {
   panel_.SetText(kStatusLine, u"开始处理内容");
   const std::u16string entry(panel_.Text(kCurrentPage));
   if (entry.empty()) {
-    panel_.SetText(kStatusLine, u"当前页面为空，没有页面可处理");
+    panel_.SetText(kStatusLine, FromUtf8(texts_.no_page_in_work));
   } else if (auto problem = RewritePage(entry)) {
     Skip(entry, std::move(*problem));
   } else {
@@ -103,7 +104,7 @@ std::optional<std::u16string> PageProcessor::RewritePage(std::u16string_view ent
     FinishWrites();
     read = root_.ReadPage(fs_, entry);
   }
-  if (!read) return SkipReason(read.error());
+  if (!read) return SkipReason(read.error(), texts_);
   const SiteRoot::Page& page = read->page;
   std::string& old_bytes = read->bytes;
   // Named before the bytes may be handed on below: the journal proves by it what it keeps.
@@ -145,7 +146,7 @@ std::optional<std::u16string> PageProcessor::RewritePage(std::u16string_view ent
   bool unchanged = new_bytes == old_bytes;
   if (compare_with_file) {
     const auto same = fs_.ContentEquals(page.path, new_bytes);
-    if (!same) return SkipReason(same.error());
+    if (!same) return SkipReason(same.error(), texts_);
     unchanged = *same;
   }
   if (large) std::string().swap(old_bytes);  // written from the new bytes alone
@@ -175,7 +176,7 @@ std::optional<std::u16string> PageProcessor::WritePage(std::u16string_view entry
     }
   }
   if (auto staged = batch_.Stage(entry, page, new_bytes); !staged) {
-    return SkipReason(staged.error());
+    return SkipReason(staged.error(), texts_);
   }
   report_.PageStaged();
   if (batch_.Full()) FinishWrites();
@@ -200,7 +201,7 @@ void PageProcessor::FinishWrites() {
       ++replaced;
       report_.PageDone(true);
     } else {
-      Skip(outcome.entry, SkipReason(outcome.status.error()));
+      Skip(outcome.entry, SkipReason(outcome.status.error(), texts_));
     }
   }
   if (journaled) journal_->NotePagesReplaced(replaced);
@@ -226,12 +227,12 @@ Result<SiteRoot::PageRead> PageProcessor::ReadPage(std::u16string_view entry) {
   return root_.ReadPage(fs_, entry);
 }
 
-std::u16string PageProcessor::JournalFailure(const Error& error) {
-  return u"无法保存撤销记录，未改动（" + FromUtf8(error.Message()) + u"）";
+std::u16string PageProcessor::JournalFailure(const Error& error) const {
+  return FromUtf8(Filled(texts_.journal_unwritable, {error.Message()}));
 }
 
 void PageProcessor::Skip(std::u16string_view entry, std::u16string reason) {
-  panel_.SetText(kStatusLine, u"跳过 " + std::u16string(entry) + u"：" + reason);
+  panel_.SetText(kStatusLine, FilledUtf16(texts_.skipped_status, {entry, reason}));
   report_.PageSkipped(SkippedPage{std::u16string(entry), std::move(reason)});
 }
 

@@ -30,7 +30,7 @@ class PageProcessor {
  public:
   // REQUIRES: everything given outlives the processor.
   PageProcessor(ControlPanel& panel, StepScheduler& scheduler, FileSystem& fs, const SiteRoot& root,
-                RunReport& report);
+                RunReport& report, const Texts& texts = TextsIn(kFormLanguage));
 
   // Registers the four steps with the scheduler.
   void InstallSteps();
@@ -72,7 +72,7 @@ class PageProcessor {
   // Reports a page left untouched and shows it on the status line.
   void Skip(std::u16string_view entry, std::u16string reason);
   // The reason for a page left untouched because its old bytes could not be kept.
-  static std::u16string JournalFailure(const Error& error);
+  std::u16string JournalFailure(const Error& error) const;
   // The page an entry names, with its bytes: what DetectCharset found and read for the same
   // entry just before, else resolved and read now. A page changed between the two steps
   // without a stop is left alone when its replacement is committed (it is no longer the file
@@ -84,6 +84,7 @@ class PageProcessor {
   FileSystem& fs_;
   const SiteRoot& root_;
   RunReport& report_;
+  const Texts& texts_;
   PendingPageList pending_;
   // What DetectCharset read, and for which entry, for the TransformPage that follows it.
   struct DetectedPage {

@@ -21,12 +21,12 @@ constexpr std::array<Control, 6> kSingleLinePairTexts = {field::pair1Find, field
 }  // namespace
 
 RunController::RunController(ControlPanel& panel, StepScheduler& scheduler,
-                             const ConfigStore& store, RunReport& report)
-    : panel_(panel), scheduler_(scheduler), store_(store), report_(report) {}
+                             const ConfigStore& store, RunReport& report, const Texts& texts)
+    : panel_(panel), scheduler_(scheduler), store_(store), report_(report), texts_(texts) {}
 
 bool RunController::StartRun(bool save) {
   if (auto saved = save ? SaveSettings(panel_, store_) : Ok(); !saved) {
-    panel_.SetText(kStatusLine, SaveFailure(saved.error(), /*before_start=*/true));
+    panel_.SetText(kStatusLine, SaveFailure(saved.error(), texts_, /*before_start=*/true));
     return false;
   }
   report_.Reset();

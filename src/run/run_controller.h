@@ -16,7 +16,7 @@ namespace quelbo {
 class RunController {
  public:
   RunController(ControlPanel& panel, StepScheduler& scheduler, const ConfigStore& store,
-                RunReport& report);
+                RunReport& report, const Texts& texts = TextsIn(kFormLanguage));
 
   // Start: saves every setting as typed, then cleans the excluded-directory list and the six
   // single-line pair texts, then arms the listing. When the settings cannot be saved the
@@ -48,6 +48,7 @@ class RunController {
   StepScheduler& scheduler_;
   const ConfigStore& store_;
   RunReport& report_;
+  const Texts& texts_;
   std::function<std::optional<Step>()> page_in_work_;
   struct TypedText {
     Control field;

@@ -4,28 +4,28 @@
 
 namespace quelbo {
 
-std::u16string SkipReason(const Error& error) {
+std::u16string SkipReason(const Error& error, const Texts& texts) {
   switch (error.kind()) {
     case ErrorKind::kNotFound:
-      return u"页面文件不存在";
+      return FromUtf8(texts.page_missing);
     case ErrorKind::kNotRegularFile:
-      return u"不是普通文件";
+      return FromUtf8(texts.not_regular_file);
     case ErrorKind::kOutsideRoot:
-      return u"指向网站目录之外";
+      return FromUtf8(texts.outside_site);
     case ErrorKind::kBadName:
-      return u"文件名无效";
+      return FromUtf8(texts.bad_file_name);
     case ErrorKind::kReadOnly:
-      return u"只读文件，未改动";
+      return FromUtf8(texts.read_only_file);
     case ErrorKind::kChanged:
-      return u"运行期间已被改动，未改动";
+      return FromUtf8(texts.changed_during_run);
     case ErrorKind::kTooLarge:
-      return u"文件太大，未读取";
+      return FromUtf8(texts.file_too_large);
     case ErrorKind::kBusy:
     case ErrorKind::kExists:
     case ErrorKind::kIo:
       break;
   }
-  return u"无法读写（" + FromUtf8(error.Message()) + u"）";
+  return FromUtf8(Filled(texts.cannot_read_or_write, {error.Message()}));
 }
 
 void RunReport::Reset() {

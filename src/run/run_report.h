@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "base/status.h"
+#include "base/texts.h"
 
 namespace quelbo {
 
@@ -17,8 +18,8 @@ struct SkippedPage {
 };
 
 // The reason a file error gives a page left untouched, as the status line and the report
-// name it.
-std::u16string SkipReason(const Error& error);
+// name it in the language of `texts`.
+std::u16string SkipReason(const Error& error, const Texts& texts);
 
 // What a run did to its pages, for the front ends: the headless one prints it, the window
 // shows it. Reset by each Start.

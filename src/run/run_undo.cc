@@ -17,8 +17,8 @@ std::optional<JournaledRun> LastRunOn(const RunJournal& journal, const std::stri
 }
 
 RunUndo::RunUndo(FileSystem& fs, const SiteRoot& root, RunJournal& journal,
-                 StepScheduler& scheduler)
-    : fs_(fs), root_(root), journal_(journal), scheduler_(scheduler), batch_(fs) {}
+                 StepScheduler& scheduler, const Texts& texts)
+    : fs_(fs), root_(root), journal_(journal), scheduler_(scheduler), texts_(texts), batch_(fs) {}
 
 void RunUndo::InstallStep() {
   scheduler_.SetOperation(Step::undo, [this] { TakeBackNextPage(); });
@@ -89,8 +89,8 @@ void RunUndo::TakeBack(const JournaledPage& line) {
   }
   if (!read) {
     const Error& error = read.error();
-    return leave(error.kind() == ErrorKind::kNotFound ? u"页面已不存在，未恢复"
-                                                      : SkipReason(error) + u"，未恢复");
+    return leave(error.kind() == ErrorKind::kNotFound ? FromUtf8(texts_.page_gone)
+                                                      : Unrestored(error));
   }
   if (IsContent(line.old_content, read->bytes)) {
     ++outcome_.unchanged;
@@ -102,10 +102,9 @@ void RunUndo::TakeBack(const JournaledPage& line) {
   }
   auto kept = journal_.ReadKeptBytes(outcome_.undone, line);
   if (!kept) {
-    return leave(u"撤销记录中的原内容无法读取，未恢复（" + FromUtf8(kept.error().Message()) +
-                 u"）");
+    return leave(FromUtf8(Filled(texts_.kept_bytes_unreadable, {kept.error().Message()})));
   }
-  if (!IsContent(line.old_content, *kept)) return leave(u"撤销记录中的原内容已损坏，未恢复");
+  if (!IsContent(line.old_content, *kept)) return leave(FromUtf8(texts_.kept_bytes_damaged));
   if (journal_.active()) {
     if (auto journaled = journal_.KeepPage(line.entry, read->page.path, read->page.info,
                                            line.new_content, line.old_content);
@@ -114,7 +113,7 @@ void RunUndo::TakeBack(const JournaledPage& line) {
     }
   }
   if (auto staged = batch_.Stage(line.entry, read->page, *kept); !staged) {
-    return leave(SkipReason(staged.error()) + u"，未恢复");
+    return leave(Unrestored(staged.error()));
   }
   if (batch_.Full()) FinishWrites();
 }
@@ -129,11 +128,15 @@ void RunUndo::FinishWrites() {
     if (page.status) {
       ++restored;
     } else {
-      outcome_.failed.push_back({page.entry, SkipReason(page.status.error()) + u"，未恢复"});
+      outcome_.failed.push_back({page.entry, Unrestored(page.status.error())});
     }
   }
   outcome_.restored += restored;
   journal_.NotePagesReplaced(restored);
+}
+
+std::u16string RunUndo::Unrestored(const Error& error) const {
+  return FilledUtf16(texts_.left_unrestored, {SkipReason(error, texts_)});
 }
 
 void RunUndo::GoOnUnjournaled(const Error& error) {

@@ -52,7 +52,8 @@ std::optional<JournaledRun> LastRunOn(const RunJournal& journal, const std::stri
 class RunUndo {
  public:
   // REQUIRES: everything given outlives the undo.
-  RunUndo(FileSystem& fs, const SiteRoot& root, RunJournal& journal, StepScheduler& scheduler);
+  RunUndo(FileSystem& fs, const SiteRoot& root, RunJournal& journal, StepScheduler& scheduler,
+          const Texts& texts = TextsIn(kFormLanguage));
 
   // Registers the step `undo` with the scheduler.
   void InstallStep();
@@ -81,12 +82,15 @@ class RunUndo {
   void FinishWrites();
   // Drops the undo's journal, which could not be written, and goes on without one.
   void GoOnUnjournaled(const Error& error);
+  // Why a page the undo could not write stays as the run left it.
+  std::u16string Unrestored(const Error& error) const;
   void Finish();
 
   FileSystem& fs_;
   const SiteRoot& root_;
   RunJournal& journal_;
   StepScheduler& scheduler_;
+  const Texts& texts_;
   ReplacementBatch batch_;
   FileLock held_;  // the journal of the run taken back, kept from being removed meanwhile
   std::vector<JournaledPage> pages_;

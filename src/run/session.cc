@@ -12,7 +12,10 @@
 namespace quelbo {
 namespace {
 
-std::u16string Count(size_t n) { return FromUtf8(std::to_string(n)); }
+// A status-line text of the session's language, its {0} filled with `detail`.
+std::u16string Said(std::string_view pattern, std::string_view detail = {}) {
+  return FromUtf8(Filled(pattern, {detail}));
+}
 
 }  // namespace
 
@@ -20,28 +23,31 @@ Result<std::unique_ptr<Session>> Session::Create(FileSystem& fs, const Clock& cl
                                                  SessionPaths paths) {
   auto root = SiteRoot::Open(fs, paths.root);
   if (!root) return std::unexpected(root.error());
-  return std::unique_ptr<Session>(new Session(fs, clock, std::move(*root), std::move(paths.root),
-                                              std::move(paths.config_directory), paths.read_only));
+  std::string given_root = paths.root;
+  return std::unique_ptr<Session>(
+      new Session(fs, clock, std::move(*root), std::move(given_root), paths));
 }
 
 Session::Session(FileSystem& fs, const Clock& clock, SiteRoot root, std::string given_root,
-                 std::string config_directory, bool read_only)
-    : store_(fs, config_directory, read_only),
+                 const SessionPaths& paths)
+    : texts_(TextsIn(paths.language)),
+      store_(fs, paths.config_directory, paths.read_only),
       scheduler_(clock),
       root_(std::move(root)),
       given_root_(std::move(given_root)),
-      walker_(panel_, scheduler_, fs, root_, report_),
-      pages_(panel_, scheduler_, fs, root_, report_),
-      controller_(panel_, scheduler_, store_, report_),
+      walker_(panel_, scheduler_, fs, root_, report_, texts_),
+      pages_(panel_, scheduler_, fs, root_, report_, texts_),
+      controller_(panel_, scheduler_, store_, report_, texts_),
       // In the configuration directory, so that nothing is ever made in the site for it.
-      lock_directory_(config_directory + "locks"),
+      lock_directory_(paths.config_directory + "locks"),
       fs_(fs),
       journal_(fs, RunsDirectory(store_)),
-      undo_(fs, root_, journal_, scheduler_) {
-  ConnectPanelToStore(panel_, store_);
+      undo_(fs, root_, journal_, scheduler_, texts_) {
+  ConnectPanelToStore(panel_, store_, texts_);
   // The window shows the report from the panel, as it shows everything else.
   report_.AddSkipListener([this](const SkippedPage& page) {
-    panel_.AppendText(kSkippedPages, page.entry + u"：" + page.reason + u"\r\n");
+    panel_.AppendText(kSkippedPages,
+                      FilledUtf16(texts_.skipped_list_entry, {page.entry, page.reason}) + u"\r\n");
   });
   walker_.InstallSteps();
   pages_.InstallSteps();
@@ -63,7 +69,7 @@ Session::~Session() { journal_.End(); }
 bool Session::ReopenSite() {
   auto root = SiteRoot::Open(fs_, given_root_);
   if (!root) {
-    panel_.SetText(kStatusLine, u"网站目录已不存在，没有开始：" + FromUtf8(root.error().Message()));
+    panel_.SetText(kStatusLine, Said(texts_.site_folder_gone, root.error().Message()));
     return false;
   }
   root_ = std::move(*root);
@@ -73,18 +79,16 @@ bool Session::ReopenSite() {
 bool Session::LockSite(bool preview) {
   const Status locked = site_lock_.Acquire(lock_directory_, root_.path(), !preview);
   if (locked || (preview && locked.error().kind() == ErrorKind::kNotFound)) return true;
-  panel_.SetText(
-      kStatusLine,
-      locked.error().kind() == ErrorKind::kBusy
-          ? u"另一个运行正在处理这个网站，没有开始：" + FromUtf8(ShownPath(locked.error().path()))
-          : u"无法锁定网站，没有开始：" + FromUtf8(locked.error().Message()));
+  panel_.SetText(kStatusLine, locked.error().kind() == ErrorKind::kBusy
+                                  ? Said(texts_.site_busy, ShownPath(locked.error().path()))
+                                  : Said(texts_.site_unlockable, locked.error().Message()));
   return false;
 }
 
 bool Session::StartRun(bool preview) {
   if (work_ == Work::kUndo || (preview && work_ == Work::kRun)) {
-    panel_.SetText(kStatusLine,
-                   work_ == Work::kUndo ? u"撤销进行中，没有开始" : u"运行中，不能预览");
+    panel_.SetText(kStatusLine, Said(work_ == Work::kUndo ? texts_.undo_going_on_no_start
+                                                          : texts_.run_going_on_no_preview));
     return false;
   }
   // A Start during a run, going or stopped, goes on in the folder, the lock and the journal of
@@ -116,7 +120,7 @@ bool Session::OpenJournal() {
   const auto begun = journal_.Begin(root_.path(), "run", "", SettingsText(panel_),
                                     std::chrono::system_clock::now());
   if (!begun) {
-    panel_.SetText(kStatusLine, u"撤销记录无法写入，未开始：" + FromUtf8(begun.error().Message()));
+    panel_.SetText(kStatusLine, Said(texts_.journal_not_started, begun.error().Message()));
   }
   return begun.has_value();
 }
@@ -154,7 +158,8 @@ Status Session::StartUndo(const std::string& id) {
   // on afterwards, unjournaled, over the pages just restored.
   if (stopped()) EndStoppedRun();
   if (work_ != Work::kNone) {
-    panel_.SetText(kStatusLine, work_ == Work::kUndo ? u"撤销进行中" : u"运行中，不能撤销");
+    panel_.SetText(kStatusLine,
+                   Said(work_ == Work::kUndo ? texts_.undo_going_on : texts_.run_going_on_no_undo));
     return std::unexpected(Error(ErrorKind::kBusy, "undo", root_.path(), "work is going on"));
   }
   if (!ReopenSite()) {
@@ -175,12 +180,12 @@ Status Session::StartUndo(const std::string& id) {
   if (!started) {
     site_lock_.Release();
     panel_.SetText(kStatusLine, chosen.empty()
-                                    ? u"没有可撤销的运行"
-                                    : u"撤销失败：" + FromUtf8(started.error().Message()));
+                                    ? Said(texts_.no_run_to_undo)
+                                    : Said(texts_.undo_failed, started.error().Message()));
     return started;
   }
   work_ = Work::kUndo;
-  panel_.SetText(kStatusLine, u"撤销中。。。");
+  panel_.SetText(kStatusLine, Said(texts_.undoing));
   return Ok();
 }
 
@@ -194,29 +199,30 @@ Result<UndoOutcome> Session::Undo(const std::string& id) {
 
 void Session::ShowUndoOutcome() {
   const UndoOutcome& outcome = undo_.outcome();
-  std::u16string summary = outcome.stopped        ? u"撤销已停止：恢复 "
-                           : outcome.restored > 0 ? u"撤销完毕：恢复 "
-                                                  : u"没有恢复页面：恢复 ";
-  summary += Count(outcome.restored) + u" 个页面";
+  const std::string_view opening = outcome.stopped        ? texts_.undo_stopped_status
+                                   : outcome.restored > 0 ? texts_.undo_done_status
+                                                          : texts_.undo_nothing_status;
+  std::string summary = Filled(opening, {Counted(outcome.restored, texts_.page)});
   if (!outcome.changed_since.empty()) {
-    summary += u"，" + Count(outcome.changed_since.size()) + u" 个页面运行后已被改动，未恢复";
+    summary +=
+        Filled(texts_.undo_changed_since, {Counted(outcome.changed_since.size(), texts_.page)});
   }
   if (!outcome.failed.empty()) {
-    summary += u"，" + Count(outcome.failed.size()) + u" 个页面无法恢复";
+    summary += Filled(texts_.undo_failed_pages, {Counted(outcome.failed.size(), texts_.page)});
   }
   if (outcome.damaged_lines > 0) {
-    summary += u"，撤销记录有 " + Count(outcome.damaged_lines) + u" 行已损坏";
+    summary += Filled(texts_.undo_damaged_lines, {std::to_string(outcome.damaged_lines)});
   }
   if (outcome.missing_lines > 0) {
-    summary += u"，撤销记录缺少 " + Count(outcome.missing_lines) + u" 行";
+    summary += Filled(texts_.undo_missing_lines, {std::to_string(outcome.missing_lines)});
   }
-  if (!outcome.unjournaled.empty()) summary += u"；撤销记录无法写入，这次撤销不能再撤销";
-  panel_.SetText(kStatusLine, summary);
+  if (!outcome.unjournaled.empty()) summary += texts_.undo_unjournaled;
+  panel_.SetText(kStatusLine, FromUtf8(summary));
 }
 
 std::optional<JournaledRun> Session::LastRun() { return LastRunOn(journal_, root_.path()); }
 
-void Session::LoadSettings() { quelbo::LoadSettings(panel_, store_); }
+void Session::LoadSettings() { quelbo::LoadSettings(panel_, store_, texts_); }
 
 void Session::Click(Control command) {
   switch (command) {
@@ -245,7 +251,7 @@ void Session::Click(Control command) {
       break;
     case Control::Command6:
       if (auto saved = SaveExtraBlockSets(panel_, store_); !saved) {
-        panel_.SetText(kStatusLine, SaveFailure(saved.error()));
+        panel_.SetText(kStatusLine, SaveFailure(saved.error(), texts_));
       } else {
         substituted_ = FieldsSavedWithSubstitutes(panel_, SaveKind::kExtraBlockSets);
       }

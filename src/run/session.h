@@ -25,6 +25,8 @@ struct SessionPaths {
   std::string config_directory;  // ends in "/"
   // Only previews: the configuration is read and never written (nor made when missing).
   bool read_only = false;
+  // Of what the session says: the status line, the reasons it gives for skipped pages.
+  Language language = kFormLanguage;
 };
 
 // One program run: the panel, the configuration store, the scheduler with every step
@@ -104,11 +106,12 @@ class Session {
   RunController& controller() { return controller_; }
   PreviewReport& preview() { return preview_; }
   RunJournal& journal() { return journal_; }
+  const Texts& texts() const { return texts_; }
   const ConfigStore& store() const { return store_; }
 
  private:
   Session(FileSystem& fs, const Clock& clock, SiteRoot root, std::string given_root,
-          std::string config_directory, bool read_only);
+          const SessionPaths& paths);
   // Takes the site's lock for a piece of work; false (the status line says why) when another
   // process holds it. A preview makes no lock file: where there is none, nobody holds the site.
   bool LockSite(bool preview);
@@ -122,6 +125,7 @@ class Session {
   void WorkEnded();
   void ShowUndoOutcome();
 
+  const Texts& texts_;
   ControlPanel panel_;
   ConfigStore store_;
   StepScheduler scheduler_;

@@ -1,16 +1,15 @@
 #include "run/site_listing.h"
 
 #include <array>
+#include <optional>
 
 #include "base/paths.h"
 
 namespace quelbo {
 namespace {
 
-constexpr std::array<std::string_view, 6> kSuffixes = {".htm",   ".html",  ".ini",
-                                                       ".txt",   ".shtml", ".asp"};
-
-constexpr char16_t kLinkOutside[] = u"链接指向网站目录之外，未跟随";
+constexpr std::array<std::string_view, 6> kSuffixes = {".htm", ".html",  ".ini",
+                                                       ".txt", ".shtml", ".asp"};
 
 // Where a name will stand: the root's pages keep a "#", the walk's collected list loses it.
 enum class ListedIn { kRoot, kSubdirectory };
@@ -18,23 +17,18 @@ enum class ListedIn { kRoot, kSubdirectory };
 // Why a name cannot stand in a list (nullptr when it can): the lists are UTF-16 text with one
 // entry per line, opened with "\" as a second separator, and the entries collected from the
 // subdirectories (whose names are among them) lose every "#".
-const char16_t* NameProblem(const DecodedText& name, ListedIn listed_in) {
-  if (!name.well_formed) return u"名字不是有效的UTF-8";
-  if (name.text.find_first_of(u"\r\n") != std::u16string::npos) return u"名字含有换行符";
-  if (name.text.find(u'\\') != std::u16string::npos) return u"名字含有\\（页面列表中作路径分隔符）";
+std::optional<std::string_view> NameProblem(const DecodedText& name, ListedIn listed_in,
+                                            const Texts& texts) {
+  if (!name.well_formed) return texts.name_not_utf8;
+  if (name.text.find_first_of(u"\r\n") != std::u16string::npos) return texts.name_with_line_break;
+  if (name.text.find(u'\\') != std::u16string::npos) return texts.name_with_backslash;
   if (listed_in == ListedIn::kSubdirectory && name.text.find(u'#') != std::u16string::npos) {
-    return u"名字含有#（页面列表会去掉它）";
+    return texts.name_with_hash;
   }
-  return nullptr;
-}
-
-std::u16string NotListed(std::u16string_view what, const Error& error) {
-  return std::u16string(what) + u"（" + FromUtf8(error.Message()) + u"）";
+  return std::nullopt;
 }
 
 constexpr char16_t kRootEntry[] = u"./";
-constexpr char16_t kCannotListPages[] = u"无法列出目录";
-constexpr char16_t kCannotListSubdirectories[] = u"无法列出子目录";
 
 char LowerAscii(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c; }
 
@@ -55,29 +49,30 @@ std::string_view SuffixOf(int suffix_choice) {
 }
 
 std::vector<DirectoryEntry> SiteListing::EntriesOf(std::u16string_view directory,
-                                                   std::u16string_view what) {
-  const std::u16string entry = directory.empty() ? kRootEntry : std::u16string(directory) + kEntrySeparator;
+                                                   std::string_view what) {
+  const std::u16string entry =
+      directory.empty() ? kRootEntry : std::u16string(directory) + kEntrySeparator;
   std::string path = root_.path();
   if (!directory.empty()) {
     const EncodedBytes name = EncodeUtf8(directory);
     if (!name.complete) {
-      skip_({entry, u"文件名无效"});
+      skip_({entry, FromUtf8(texts_.bad_file_name)});
       return {};
     }
     auto resolved = fs_.RealPath(JoinPath(path, name.bytes));
     if (!resolved) {
-      skip_({entry, NotListed(what, resolved.error())});
+      skip_({entry, FromUtf8(Filled(texts_.with_detail, {what, resolved.error().Message()}))});
       return {};
     }
     if (!root_.Contains(*resolved)) {
-      skip_({entry, kLinkOutside});
+      skip_({entry, FromUtf8(texts_.link_outside_site)});
       return {};
     }
     path = std::move(*resolved);
   }
   auto entries = fs_.ListDirectory(path);
   if (!entries) {
-    skip_({entry, NotListed(what, entries.error())});
+    skip_({entry, FromUtf8(Filled(texts_.with_detail, {what, entries.error().Message()}))});
     return {};
   }
   return std::move(*entries);
@@ -101,7 +96,7 @@ std::vector<std::u16string> SiteListing::PageNames(std::u16string_view directory
   const std::string directory_path =
       directory.empty() ? root_.path() : JoinPath(root_.path(), EncodeUtf8(directory).bytes);
   const ListedIn listed_in = directory.empty() ? ListedIn::kRoot : ListedIn::kSubdirectory;
-  for (const DirectoryEntry& entry : EntriesOf(directory, kCannotListPages)) {
+  for (const DirectoryEntry& entry : EntriesOf(directory, texts_.cannot_list_folder)) {
     if (entry.name.starts_with(kTempFilePrefix)) {
       // One that cannot be removed costs only its space; the next run tries again.
       if (removes_leftovers_) (void)fs_.RemoveFile(JoinPath(directory_path, entry.name));
@@ -109,18 +104,18 @@ std::vector<std::u16string> SiteListing::PageNames(std::u16string_view directory
     }
     if (entry.name.starts_with('.') || !EndsWithIgnoringCase(entry.name, suffix)) continue;
     const DecodedText name = DecodeUtf8(entry.name);
-    if (const auto problem = NameProblem(name, listed_in)) {
-      skip_({std::u16string(entry_prefix) + name.text, problem});
+    if (const auto problem = NameProblem(name, listed_in, texts_)) {
+      skip_({std::u16string(entry_prefix) + name.text, FromUtf8(*problem)});
       continue;
     }
     const Target target = TargetOf(directory_path, entry);
     if (target.outside) {
-      skip_({std::u16string(entry_prefix) + name.text, kLinkOutside});
+      skip_({std::u16string(entry_prefix) + name.text, FromUtf8(texts_.link_outside_site)});
     } else if (target.type == FileType::kRegular) {
       names.push_back(name.text);
     } else if (target.type == FileType::kOther) {
       // A FIFO, socket or device with a page's name: never opened, but worth a word.
-      skip_({std::u16string(entry_prefix) + name.text, u"不是普通文件，未处理"});
+      skip_({std::u16string(entry_prefix) + name.text, FromUtf8(texts_.special_file)});
     }
   }
   return names;
@@ -128,15 +123,15 @@ std::vector<std::u16string> SiteListing::PageNames(std::u16string_view directory
 
 std::vector<std::u16string> SiteListing::SubdirectoryNames() {
   std::vector<std::u16string> names;
-  for (const DirectoryEntry& entry : EntriesOf(u"", kCannotListSubdirectories)) {
+  for (const DirectoryEntry& entry : EntriesOf(u"", texts_.cannot_list_subfolders)) {
     if (entry.name.starts_with('.')) continue;
     const Target target = TargetOf(root_.path(), entry);
     if (target.type != FileType::kDirectory) continue;
     const DecodedText name = DecodeUtf8(entry.name);
-    if (const auto problem = NameProblem(name, ListedIn::kSubdirectory)) {
-      skip_({name.text + kEntrySeparator, problem});
+    if (const auto problem = NameProblem(name, ListedIn::kSubdirectory, texts_)) {
+      skip_({name.text + kEntrySeparator, FromUtf8(*problem)});
     } else if (target.outside) {
-      skip_({name.text + kEntrySeparator, kLinkOutside});
+      skip_({name.text + kEntrySeparator, FromUtf8(texts_.link_outside_site)});
     } else {
       names.push_back(name.text);
     }

@@ -25,8 +25,8 @@ class SiteListing {
  public:
   // `skip` is told of every entry left out, with the reason.
   using SkipReporter = std::function<void(SkippedPage)>;
-  SiteListing(FileSystem& fs, const SiteRoot& root, SkipReporter skip)
-      : fs_(fs), root_(root), skip_(std::move(skip)) {}
+  SiteListing(FileSystem& fs, const SiteRoot& root, SkipReporter skip, const Texts& texts)
+      : fs_(fs), root_(root), skip_(std::move(skip)), texts_(texts) {}
 
   // Regular files of `directory` (a path relative to the root, "" for the root itself) whose
   // names end in `suffix` without regard to ASCII case, in the file system's order. Links are
@@ -44,7 +44,7 @@ class SiteListing {
  private:
   // The entries of a directory inside the site; none, reported as `what` could not be done,
   // when it cannot be listed or lies outside.
-  std::vector<DirectoryEntry> EntriesOf(std::u16string_view directory, std::u16string_view what);
+  std::vector<DirectoryEntry> EntriesOf(std::u16string_view directory, std::string_view what);
   // What an entry stands for: a link's target type, and whether that target lies outside.
   struct Target {
     FileType type;
@@ -55,6 +55,7 @@ class SiteListing {
   FileSystem& fs_;
   const SiteRoot& root_;
   SkipReporter skip_;
+  const Texts& texts_;
   bool removes_leftovers_ = true;
 };
 

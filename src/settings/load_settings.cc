@@ -20,54 +20,51 @@ void StripField(ControlPanel& panel, Control field) {
 
 // The order in which the fields of block sets 1 and 2 lose their trailing break.
 constexpr std::array<Control, 6> kExtraBlockStripOrder = {
-    field::block2Replace, field::block2End,   field::block2Start,
-    field::block1Start,   field::block1End,   field::block1Replace};
+    field::block2Replace, field::block2End, field::block2Start,
+    field::block1Start,   field::block1End, field::block1Replace};
 
-void LoadFlag(ControlPanel& panel, const ConfigStore& store, Control box,
-              std::u16string_view key, std::u16string_view default_value) {
+void LoadFlag(ControlPanel& panel, const ConfigStore& store, Control box, std::u16string_view key,
+              std::u16string_view default_value) {
   panel.SetTicked(box, IsStoredOn(store.ReadKey(key, default_value)));
 }
 
 // A stored rule the panel could not show must not be lost: saves refuse to write over it, and
 // the status line says so from the start.
-void ShowUnreadableFiles(ControlPanel& panel, const ConfigStore& store) {
-  std::u16string named;
+void ShowUnreadableFiles(ControlPanel& panel, const ConfigStore& store, const Texts& texts) {
+  std::string named;
   for (const ConfigStore::UnreadableFile& file : store.unreadable()) {
-    if (!named.empty()) named += u"、";
-    named +=
-        FromUtf8(ShownPath(store.PathOf(file.file_name))) + u"（" + FromUtf8(file.reason) + u"）";
+    if (!named.empty()) named += texts.list_separator;
+    named += Filled(texts.with_detail, {ShownPath(store.PathOf(file.file_name)), file.reason});
   }
   if (named.empty()) return;
-  panel.SetText(kStatusLine,
-                u"无法读取配置文件" + named + u"，不会保存也不会开始，修复后请重新启动");
+  panel.SetText(kStatusLine, FromUtf8(Filled(texts.config_unreadable, {named})));
 }
 
 }  // namespace
 
-void ReloadExtraBlockSets(ControlPanel& panel, const ConfigStore& store) {
-  std::array<std::u16string, kExtraBlockSetFiles.size()> texts;
+void ReloadExtraBlockSets(ControlPanel& panel, const ConfigStore& store, const Texts& texts) {
+  std::array<std::u16string, kExtraBlockSetFiles.size()> lists;
   for (size_t i = 0; i < kExtraBlockSetFiles.size(); ++i) {
     auto text = store.ReadList(kExtraBlockSetFiles[i].file_name);
     if (!text) {
-      panel.SetText(kStatusLine,
-                    u"无法读取配置文件" +
-                        FromUtf8(ShownPath(store.PathOf(kExtraBlockSetFiles[i].file_name))) +
-                        u"，更多版块未重新载入");
+      const std::string file = ShownPath(store.PathOf(kExtraBlockSetFiles[i].file_name));
+      panel.SetText(kStatusLine, FromUtf8(Filled(texts.extra_blocks_unreadable, {file})));
       return;
     }
-    texts[i] = std::move(*text);
+    lists[i] = std::move(*text);
   }
   for (size_t i = 0; i < kExtraBlockSetFiles.size(); ++i) {
-    panel.SetText(kExtraBlockSetFiles[i].field, std::move(texts[i]));
+    panel.SetText(kExtraBlockSetFiles[i].field, std::move(lists[i]));
   }
   for (Control control : kExtraBlockStripOrder) StripField(panel, control);
 }
 
-void ConnectPanelToStore(ControlPanel& panel, const ConfigStore& store) {
-  InstallPanelReactions(panel, [&panel, &store] { ReloadExtraBlockSets(panel, store); });
+void ConnectPanelToStore(ControlPanel& panel, const ConfigStore& store, const Texts& texts) {
+  InstallPanelReactions(panel,
+                        [&panel, &store, &texts] { ReloadExtraBlockSets(panel, store, texts); });
 }
 
-void LoadSettings(ControlPanel& panel, const ConfigStore& store) {
+void LoadSettings(ControlPanel& panel, const ConfigStore& store, const Texts& texts) {
   if (!store.HasPlainFiles()) store.MakeDirectory();
   store.RemoveLeftoverTemporaryFiles();
   store.CheckIniReadable();
@@ -104,7 +101,7 @@ void LoadSettings(ControlPanel& panel, const ConfigStore& store) {
   LoadFlag(panel, store, field::readUtf8, ini_key::readUtf8, u"0");
   LoadFlag(panel, store, field::writeUtf8, ini_key::writeUtf8, u"0");
   LoadFlag(panel, store, field::autoDetectCharset, ini_key::autoDetectCharset, u"1");
-  ShowUnreadableFiles(panel, store);
+  ShowUnreadableFiles(panel, store, texts);
 }
 
 }  // namespace quelbo

@@ -135,7 +135,7 @@ TEST_F(BatchBadInputTest, WhatStopsTheStart) {
          ASSERT_TRUE(testing::Remove(config_ + "locks"));
          ASSERT_TRUE(other_run.Acquire(config_ + "locks", fs_.RealPath(site_).value()));
        },
-       "另一个运行正在处理这个网站，没有开始"},
+       Filled(says_.site_busy, {""})},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);

@@ -1,6 +1,8 @@
 #include "window/presenter/diff_view.h"
 
 #include "base/text_codec.h"
+#include "base/texts.h"
+#include "window/presenter/window_texts.h"
 
 namespace quelbo {
 namespace {
@@ -10,7 +12,6 @@ constexpr std::string_view kNoNewline = "\\ No newline at end of file";
 constexpr std::u16string_view kCrLf = u"[CR LF]";
 constexpr std::u16string_view kLf = u"[LF]";
 constexpr std::u16string_view kCr = u"[CR]";
-constexpr std::u16string_view kNone = u"[无换行]";
 
 // "@@ -a,b +c,d @@" as "原第 a 行起 b 行 → 新第 c 行起 d 行".
 std::u16string HunkText(std::string_view line) {
@@ -23,11 +24,12 @@ std::u16string HunkText(std::string_view line) {
   }
   const auto range = [](std::string_view numbers) {
     const size_t comma = numbers.find(',');
-    return u"第 " + FromUtf8(numbers.substr(0, comma)) + u" 行起 " +
-           (comma == std::string_view::npos ? u"1" : FromUtf8(numbers.substr(comma + 1))) + u" 行";
+    return Filled(kWindowTexts.hunk_range,
+                  {numbers.substr(0, comma),
+                   comma == std::string_view::npos ? "1" : numbers.substr(comma + 1)});
   };
-  return u"原" + range(line.substr(minus + 1, plus - minus - 2)) + u" → 新" +
-         range(line.substr(plus + 1, end - plus - 1));
+  return FromUtf8(Filled(kWindowTexts.hunk, {range(line.substr(minus + 1, plus - minus - 2)),
+                                             range(line.substr(plus + 1, end - plus - 1))}));
 }
 
 // A CR inside the text shows as its sign; a changed line's break shows too.
@@ -45,7 +47,7 @@ std::u16string LineText(std::string_view body, bool show_break) {
       shown += unit;
     }
   }
-  if (show_break) shown += cr_lf ? kCrLf : lf ? kLf : kNone;
+  if (show_break) shown += cr_lf ? kCrLf : lf ? kLf : FromUtf8(kWindowTexts.no_line_break);
   return shown;
 }
 
@@ -67,7 +69,7 @@ std::vector<DiffViewLine> DiffView(std::string_view diff) {
         if (text.ends_with(kCrLf)) {
           text.replace(text.size() - kCrLf.size(), kCrLf.size(), kCr);
         } else if (text.ends_with(kLf)) {
-          text.replace(text.size() - kLf.size(), kLf.size(), kNone);
+          text.replace(text.size() - kLf.size(), kLf.size(), FromUtf8(kWindowTexts.no_line_break));
         }
       }
       continue;

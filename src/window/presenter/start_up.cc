@@ -1,9 +1,11 @@
 #include "window/presenter/start_up.h"
 
 #include "base/text_codec.h"
+#include "base/texts.h"
 #include "platform/site_places.h"
 #include "run/command_line.h"
 #include "run/site_folder.h"
+#include "window/presenter/window_texts.h"
 
 namespace quelbo {
 namespace {
@@ -26,7 +28,7 @@ StartUp PlanStartUp(FileSystem& fs, int argc, const char* const* argv, const cha
   if (!folder) {
     std::u16string message;
     if (line->site_folder)
-      message = u"找不到要处理的网站文件夹，没有打开：\n" + FromUtf8(*line->site_folder);
+      message = FromUtf8(Filled(kWindowTexts.site_folder_missing, {*line->site_folder}));
     return {StartUp::Kind::kRefuse,
             kExitBadCommandLine,
             prefix + folder.error().Message() + "\n",

@@ -5,6 +5,7 @@
 #include "base/text_codec.h"
 #include "settings/journal_switch.h"
 #include "settings/settings_io.h"
+#include "window/presenter/window_texts.h"
 
 namespace quelbo {
 // The preview's pages, kept apart so that the preview report's listener, which lives as long as
@@ -95,18 +96,21 @@ void WindowPresenter::Undo() {
 
 void WindowPresenter::UndoEnded() {
   const UndoOutcome& outcome = session_.undo().outcome();
+  const std::string_view line = session_.texts().skipped_list_entry;
+  const std::u16string changed = FromUtf8(kWindowTexts.changed_since_run);
   std::u16string left_alone;
   for (const std::u16string& entry : outcome.changed_since) {
-    left_alone += entry + u"：运行后已被改动，未恢复\r\n";
+    left_alone += FilledUtf16(line, {entry, changed}) + u"\r\n";
   }
-  for (const SkippedPage& page : outcome.failed)
-    left_alone += page.entry + u"：" + page.reason + u"\r\n";
+  for (const SkippedPage& page : outcome.failed) {
+    left_alone += FilledUtf16(line, {page.entry, page.reason}) + u"\r\n";
+  }
   session_.panel().SetText(kSkippedPages, std::move(left_alone));
 }
 
 void WindowPresenter::SetJournalOn(bool on) {
   if (auto saved = quelbo::SetJournalOn(session_.store(), on); !saved) {
-    session_.panel().SetText(kStatusLine, SaveFailure(saved.error()));
+    session_.panel().SetText(kStatusLine, SaveFailure(saved.error(), session_.texts()));
   }
   journal_on_ = JournalOn(session_.store());
 }

@@ -9,6 +9,8 @@
 #include <QTextCursor>
 #include <QVBoxLayout>
 
+#include "base/text_codec.h"
+#include "window/presenter/window_texts.h"
 #include "window/qt/command_button.h"
 
 namespace quelbo {
@@ -44,12 +46,13 @@ JournalBar::JournalBar(WindowPresenter& presenter, QWidget* parent)
       presenter_(presenter),
       preview_button_(new CommandButton(this)),
       undo_button_(new CommandButton(this)),
-      journal_box_(new QCheckBox(QStringLiteral("保留撤销记录"), this)),
+      journal_box_(
+          new QCheckBox(QString::fromStdU16String(FromUtf8(kWindowTexts.keep_journal)), this)),
       list_area_(new QSplitter(this)),
       pages_(new QListWidget(list_area_)),
       diff_(new QPlainTextEdit(list_area_)) {
   setObjectName(QStringLiteral("journalBar"));
-  preview_button_->setText(QStringLiteral("预览"));
+  preview_button_->setText(QString::fromStdU16String(FromUtf8(kWindowTexts.preview)));
   preview_button_->setObjectName(QStringLiteral("previewButton"));
   undo_button_->setObjectName(QStringLiteral("undoButton"));
   journal_box_->setObjectName(QStringLiteral("journalSwitch"));

@@ -3,6 +3,9 @@
 #include <QLabel>
 #include <QResizeEvent>
 
+#include "base/text_codec.h"
+#include "window/presenter/status_texts.h"
+#include "window/presenter/window_texts.h"
 #include "window/qt/command_button.h"
 
 namespace quelbo {
@@ -59,13 +62,13 @@ RunStatusBar::RunStatusBar(QWidget* parent)
   summary_->setTextFormat(Qt::PlainText);
   skipped_->setCheckable(true);
   skipped_->setFlat(true);
-  skipped_->setToolTip(QStringLiteral("显示或收起跳过的页面及原因"));
+  skipped_->setToolTip(Text(FromUtf8(kWindowTexts.skipped_tip)));
   addWidget(site_, 1);
   addWidget(message_, 1);
   addWidget(note_, 1);
   addPermanentWidget(summary_);
   addPermanentWidget(skipped_);
-  skipped_->setText(QStringLiteral("跳过 0 页"));
+  skipped_->setText(Text(SkippedCountText(0)));
   // Tall enough for all it may show, so that the form above it never moves.
   setFixedHeight(sizeHint().height());
   message_->hide();

@@ -8,9 +8,12 @@
 #include <QString>
 #include <cstdio>
 
+#include "base/text_codec.h"
+#include "panel/control_panel.h"
 #include "platform/console.h"
 #include "platform/locations.h"
 #include "window/presenter/start_up.h"
+#include "window/presenter/window_texts.h"
 
 namespace quelbo {
 namespace {
@@ -58,8 +61,9 @@ std::expected<std::string, int> WindowSiteFolder(FileSystem& fs, int argc, const
       // manager (a terminal shows stderr; an offscreen run has nobody to close a box).
       if (!plan.message.empty() && !MakeConsole()->ShowsProgress() &&
           QGuiApplication::platformName() != QStringLiteral("offscreen")) {
-        QMessageBox::critical(nullptr, QStringLiteral("Quelbo - HTML批量处理5.1"),
-                              QString::fromStdU16String(plan.message));
+        QMessageBox::critical(
+            nullptr, QString::fromStdU16String(std::u16string(ControlPanel().Text(Control::Form1))),
+            QString::fromStdU16String(plan.message));
       }
       return std::unexpected(plan.exit_status);
     case StartUp::Kind::kOpen:
@@ -68,7 +72,8 @@ std::expected<std::string, int> WindowSiteFolder(FileSystem& fs, int argc, const
       break;
   }
   const QString picked = QFileDialog::getExistingDirectory(
-      nullptr, QStringLiteral("选择网站文件夹"), QDir::homePath(), QFileDialog::ShowDirsOnly);
+      nullptr, QString::fromStdU16String(FromUtf8(kWindowTexts.choose_site_folder)),
+      QDir::homePath(), QFileDialog::ShowDirsOnly);
   if (picked.isEmpty()) {
     std::fprintf(stderr, "%s: no site folder chosen\n", name);
     return std::unexpected(kExitClean);

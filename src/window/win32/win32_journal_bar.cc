@@ -5,6 +5,10 @@
 #include <algorithm>
 #include <string>
 
+#include "base/text_codec.h"
+#include "window/presenter/status_texts.h"
+#include "window/presenter/window_texts.h"
+
 namespace quelbo {
 namespace {
 
@@ -58,9 +62,12 @@ Win32JournalBar::Win32JournalBar(WindowPresenter& presenter, Win32MainWindow& wi
                            window_.hwnd(), nullptr, ::GetModuleHandleW(nullptr), nullptr);
   ::SetWindowLongPtrW(bar_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
   const HFONT font = window_.Font();
-  preview_button_ = Child(bar_, font, L"BUTTON", L"预览", WS_TABSTOP | BS_PUSHBUTTON);
-  undo_button_ = Child(bar_, font, L"BUTTON", L"撤销", WS_TABSTOP | BS_PUSHBUTTON);
-  journal_box_ = Child(bar_, font, L"BUTTON", L"保留撤销记录", WS_TABSTOP | BS_AUTOCHECKBOX);
+  preview_button_ = Child(bar_, font, L"BUTTON", Wide(FromUtf8(kWindowTexts.preview)),
+                          WS_TABSTOP | BS_PUSHBUTTON);
+  undo_button_ =
+      Child(bar_, font, L"BUTTON", Wide(UndoCaption(/*redo=*/false)), WS_TABSTOP | BS_PUSHBUTTON);
+  journal_box_ = Child(bar_, font, L"BUTTON", Wide(FromUtf8(kWindowTexts.keep_journal)),
+                       WS_TABSTOP | BS_AUTOCHECKBOX);
   pages_ = Child(bar_, font, L"LISTBOX", L"",
                  WS_TABSTOP | WS_VSCROLL | LBS_NOTIFY | LBS_NOINTEGRALHEIGHT, WS_EX_CLIENTEDGE);
   diff_ = Child(bar_, font, L"LISTBOX", L"",
@@ -167,8 +174,10 @@ void Win32JournalBar::ShowDiff(int row) {
   HDC dc = ::GetDC(diff_);
   HGDIOBJ old = ::SelectObject(dc, window_.Font());
   for (const DiffViewLine& line : presenter_.PreviewDiff(static_cast<size_t>(row))) {
-    const auto item = ::SendMessageW(diff_, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(Wide(line.text)));
-    ::SendMessageW(diff_, LB_SETITEMDATA, static_cast<WPARAM>(item), static_cast<LPARAM>(line.kind));
+    const auto item =
+        ::SendMessageW(diff_, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(Wide(line.text)));
+    ::SendMessageW(diff_, LB_SETITEMDATA, static_cast<WPARAM>(item),
+                   static_cast<LPARAM>(line.kind));
     SIZE size{};
     ::GetTextExtentPoint32W(dc, Wide(line.text), static_cast<int>(line.text.size()), &size);
     widest = std::max(widest, static_cast<int>(size.cx));

@@ -10,14 +10,15 @@
 #include <string>
 #include <vector>
 
+#include "base/text_codec.h"
 #include "panel/settings_fields.h"
 #include "platform/locations.h"
 #include "platform/program_arguments.h"
 #include "platform/site_places.h"
-#include "base/text_codec.h"
 #include "run/session.h"
 #include "settings/config_place_message.h"
 #include "window/presenter/start_up.h"
+#include "window/presenter/window_texts.h"
 #include "window/win32/win32_main_window.h"
 #include "window/win32/win32_message_loop.h"
 #include "window/win32/win32_step_driver.h"
@@ -65,11 +66,15 @@ bool UseParentConsole() {
   return true;
 }
 
+// The form's own caption, for a box shown before there is a window.
+std::u16string FormCaption() { return std::u16string(ControlPanel().Text(Control::Form1)); }
+
 // The folder the user picks in the system's folder chooser; empty when none is picked.
 std::string ChooseSiteFolder() {
   const HRESULT com = ::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
   BROWSEINFOW browse{};
-  browse.lpszTitle = L"选择网站文件夹";
+  const std::u16string title = FromUtf8(kWindowTexts.choose_site_folder);
+  browse.lpszTitle = reinterpret_cast<const wchar_t*>(title.c_str());
   browse.ulFlags = BIF_RETURNONLYFSDIRS | BIF_NEWDIALOGSTYLE;
   std::string folder;
   if (PIDLIST_ABSOLUTE chosen = ::SHBrowseForFolderW(&browse)) {
@@ -96,8 +101,8 @@ int RunWin32WindowProgram(int argc, char** argv) {
   for (const std::string& argument : arguments) utf8_argv.push_back(argument.c_str());
   const std::unique_ptr<FileSystem> machine_fs = NewMachineFileSystem();
   FileSystem& fs = *machine_fs;
-  StartUp plan = PlanStartUp(fs, static_cast<int>(utf8_argv.size()), utf8_argv.data(), kName,
-                             Usage());
+  StartUp plan =
+      PlanStartUp(fs, static_cast<int>(utf8_argv.size()), utf8_argv.data(), kName, Usage());
   switch (plan.kind) {
     case StartUp::Kind::kAnswer:
     case StartUp::Kind::kRefuse:
@@ -105,7 +110,8 @@ int RunWin32WindowProgram(int argc, char** argv) {
       if (!plan.message.empty() && !error_stream_read) {
         // Started from Explorer or a shortcut, the program has no console to read.
         ::MessageBoxW(nullptr, reinterpret_cast<const wchar_t*>(plan.message.c_str()),
-                      L"Quelbo - HTML批量处理5.1", MB_OK | MB_ICONERROR);
+                      reinterpret_cast<const wchar_t*>(FormCaption().c_str()),
+                      MB_OK | MB_ICONERROR);
       }
       return plan.exit_status;
     case StartUp::Kind::kAsk:
@@ -134,7 +140,8 @@ int RunWin32WindowProgram(int argc, char** argv) {
   window.ShowSession(session, clock);
   session.LoadSettings();
   if (config_place.instead_of_usual) {
-    session.panel().SetText(kStatusLine, UsualConfigPlaceUnusableMessage(config_place.directory));
+    session.panel().SetText(
+        kStatusLine, UsualConfigPlaceUnusableMessage(config_place.directory, session.texts()));
   }
   Win32StepDriver driver(session.scheduler(), clock);
   // Closing the window ends the program: no step runs after it, and nothing is saved.
