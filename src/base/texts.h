@@ -124,6 +124,21 @@ struct Texts {
   std::string_view extra_blocks_unreadable;  // {0} the file
   std::string_view list_separator;
   std::string_view config_elsewhere;  // {0} the directory that holds the settings instead
+
+  // Why a page was left alone for its encoding: {0} "UTF-8" or "GBK" where an encoding is named.
+  std::string_view not_valid_in;           // {0} encoding, {1} where (or nothing)
+  std::string_view where_in_bytes;         // {0} line, {1} byte offset
+  std::string_view utf8_cannot_write;      // {0} `described`, or nothing
+  std::string_view gbk_cannot_hold;        // {0} `described`, or nothing
+  std::string_view described;              // {0} the character, as U+XXXX and itself
+  std::string_view unencodable_somewhere;  // {0} utf8_cannot_write or gbk_cannot_hold
+  std::string_view replacement_holds;      // {0} the character's description
+  std::string_view page_holds;             // {0} the character's description, {1} line
+  std::string_view garbled_as;             // {0} the encoding it would be read in
+  std::string_view begins_with_bom;        // {0} garbled_as
+  std::string_view declares_on_line;       // {0} line, {1} encoding, {2} as written, {3} garbled_as
+  std::string_view read_by_bom;            // {0} encoding, {1} why it is not valid
+  std::string_view read_by_declaration;    // {0} line, {1} as written, {2} encoding, {3} why
 };
 
 const Texts& TextsIn(Language language);

@@ -132,6 +132,20 @@ const Texts kEnglishTexts = {
         "cannot read the configuration file {0}: more block sets not reloaded",
     .list_separator = ", ",
     .config_elsewhere = "drive D: cannot hold the settings; they are kept in {0}",
+
+    .not_valid_in = "not valid {0}{1}, left unchanged",
+    .where_in_bytes = " (line {0}, byte offset {1})",
+    .utf8_cannot_write = "a character UTF-8 cannot write{0}",
+    .gbk_cannot_hold = "a character GBK cannot hold{0}",
+    .described = ", {0}",
+    .unencodable_somewhere = "holds {0}, left unchanged",
+    .replacement_holds = "the replacement texts hold {0}, left unchanged",
+    .page_holds = "holds {0} on line {1}, left unchanged",
+    .garbled_as = "read as {0} it would be garbled, left unchanged",
+    .begins_with_bom = "the page begins with a UTF-8 byte order mark: {0}",
+    .declares_on_line = "line {0} of the page declares {1} ({2}): {3}",
+    .read_by_bom = "read as {0} by the UTF-8 byte order mark it begins with, but {1}",
+    .read_by_declaration = "read as {2} by the declaration on line {0} ({1}), but {3}",
 };
 
 }  // namespace quelbo

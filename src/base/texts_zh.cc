@@ -123,6 +123,20 @@ const Texts kChineseTexts = {
     .extra_blocks_unreadable = "无法读取配置文件{0}，更多版块未重新载入",
     .list_separator = "、",
     .config_elsewhere = "D: 盘无法保存设置，设置保存在 {0}",
+
+    .not_valid_in = "不是有效的{0}编码{1}，未改动",
+    .where_in_bytes = "（第{0}行，字节偏移{1}）",
+    .utf8_cannot_write = "无法写成UTF-8的字符{0}",
+    .gbk_cannot_hold = "GBK无法表示的字符{0}",
+    .described = " {0}",
+    .unencodable_somewhere = "含有{0}，未改动",
+    .replacement_holds = "替换内容含有{0}，未改动",
+    .page_holds = "含有{0}（第{1}行），未改动",
+    .garbled_as = "按{0}读入会变成乱码，未改动",
+    .begins_with_bom = "页面以UTF-8字节顺序标记开头，{0}",
+    .declares_on_line = "页面第{0}行声明的是{1}编码（{2}），{3}",
+    .read_by_bom = "按页面开头的UTF-8字节顺序标记读作{0}，但{1}",
+    .read_by_declaration = "按第{0}行的声明（{1}）读作{2}，但{3}",
 };
 
 }  // namespace quelbo

@@ -47,61 +47,61 @@ std::u16string Describe(std::u16string_view character) {
 
 }  // namespace
 
-std::u16string InvalidBytesReason(std::string_view bytes, bool utf8) {
+std::u16string InvalidBytesReason(std::string_view bytes, bool utf8, const Texts& texts) {
   const size_t at = utf8 ? FirstMalformedUtf8Byte(bytes) : FirstUnfaithfulGbkByte(bytes);
-  std::u16string reason = u"不是有效的" + std::u16string(EncodingName(utf8)) + u"编码";
-  if (at != std::string_view::npos) {
-    reason += u"（第" + Number(LineAt(bytes, at)) + u"行，字节偏移" + Number(at) + u"）";
-  }
-  return reason + u"，未改动";
+  const std::u16string where =
+      at == std::string_view::npos
+          ? std::u16string()
+          : FilledUtf16(texts.where_in_bytes, {Number(LineAt(bytes, at)), Number(at)});
+  return FilledUtf16(texts.not_valid_in, {EncodingName(utf8), where});
 }
 
 std::u16string UnencodableReason(std::u16string_view text, bool utf8,
-                                 std::optional<std::string_view> original, bool original_utf8) {
+                                 std::optional<std::string_view> original, bool original_utf8,
+                                 const Texts& texts) {
+  const std::string_view cannot = utf8 ? texts.utf8_cannot_write : texts.gbk_cannot_hold;
   const size_t at = utf8 ? FirstUnencodableUtf8Unit(text) : FirstUnencodableGbkUnit(text);
   if (at == std::u16string_view::npos) {
-    return utf8 ? u"含有无法写成UTF-8的字符，未改动" : u"含有GBK无法表示的字符，未改动";
+    return FilledUtf16(texts.unencodable_somewhere, {FilledUtf16(cannot, {})});
   }
   const size_t length = at + 1 < text.size() && IsLead(text[at]) && IsTrail(text[at + 1]) ? 2 : 1;
   const std::u16string_view character = text.substr(at, length);
   const std::u16string what =
-      (utf8 ? u"无法写成UTF-8的字符 " : u"GBK无法表示的字符 ") + Describe(character);
+      FilledUtf16(cannot, {FilledUtf16(texts.described, {Describe(character)})});
   size_t line = 0;
   if (!original) {
     line = LineAt(text, at);
   } else {
     const std::u16string read = (original_utf8 ? DecodeUtf8(*original) : DecodeGbk(*original)).text;
     const size_t found = std::u16string_view(read).find(character);
-    if (found == std::u16string_view::npos) return u"替换内容含有" + what + u"，未改动";
+    if (found == std::u16string_view::npos) return FilledUtf16(texts.replacement_holds, {what});
     line = LineAt(std::u16string_view(read), found);
   }
-  return u"含有" + what + u"（第" + Number(line) + u"行），未改动";
+  return FilledUtf16(texts.page_holds, {what, Number(line)});
 }
 
-std::u16string DeclaresOtherEncodingReason(std::string_view bytes, const Declaration& declaration) {
+std::u16string DeclaresOtherEncodingReason(std::string_view bytes, const Declaration& declaration,
+                                           const Texts& texts) {
   const bool utf8 = declaration.charset == Charset::kUtf8;
-  // Appended rather than "text" + string: g++ 12 for Windows warns of an overlapping copy there.
-  std::u16string garbled = u"按";
-  garbled += EncodingName(!utf8);
-  garbled += u"读入会变成乱码，未改动";
+  const std::u16string garbled = FilledUtf16(texts.garbled_as, {EncodingName(!utf8)});
   if (declaration.form == DeclarationForm::kByteOrderMark) {
-    return u"页面以UTF-8字节顺序标记开头，" + garbled;
+    return FilledUtf16(texts.begins_with_bom, {garbled});
   }
-  return u"页面第" + Number(LineAt(bytes, declaration.at)) + u"行声明的是" +
-         std::u16string(EncodingName(utf8)) + u"编码（" + Written(bytes, declaration) + u"），" +
-         garbled;
+  return FilledUtf16(texts.declares_on_line, {Number(LineAt(bytes, declaration.at)),
+                                              EncodingName(utf8), Written(bytes, declaration),
+                                              garbled});
 }
 
 std::u16string DetectedInvalidBytesReason(std::string_view bytes, bool utf8,
-                                          const Declaration& declaration) {
-  const std::u16string reason = InvalidBytesReason(bytes, utf8);
+                                          const Declaration& declaration, const Texts& texts) {
+  const std::u16string reason = InvalidBytesReason(bytes, utf8, texts);
   if (declaration.charset != (utf8 ? Charset::kUtf8 : Charset::kGbk)) return reason;
-  const std::u16string read_as = u"读作" + std::u16string(EncodingName(utf8)) + u"，但";
   if (declaration.form == DeclarationForm::kByteOrderMark) {
-    return u"按页面开头的UTF-8字节顺序标记" + read_as + reason;
+    return FilledUtf16(texts.read_by_bom, {EncodingName(utf8), reason});
   }
-  return u"按第" + Number(LineAt(bytes, declaration.at)) + u"行的声明（" +
-         Written(bytes, declaration) + u"）" + read_as + reason;
+  return FilledUtf16(texts.read_by_declaration, {Number(LineAt(bytes, declaration.at)),
+                                                 Written(bytes, declaration), EncodingName(utf8),
+                                                 reason});
 }
 
 }  // namespace quelbo

@@ -36,13 +36,14 @@ std::expected<DecodedPage, std::u16string> DecodePage(std::string_view bytes,
       DecodedText other = Decode(bytes, !utf8);
       if (other.round_trips) return DecodedPage{std::move(other.text), !utf8};
     }
-    return std::unexpected(encodings.detect
-                               ? DetectedInvalidBytesReason(bytes, utf8, DecidingDeclaration(bytes))
-                               : InvalidBytesReason(bytes, utf8));
+    return std::unexpected(
+        encodings.detect ? DetectedInvalidBytesReason(bytes, utf8, DecidingDeclaration(bytes),
+                                                      ReasonTexts(encodings))
+                         : InvalidBytesReason(bytes, utf8, ReasonTexts(encodings)));
   }
   if (!encodings.detect && utf8 != encodings.write_utf8) {
     if (const auto declared = DeclaresOtherEncoding(bytes, utf8)) {
-      return std::unexpected(DeclaresOtherEncodingReason(bytes, *declared));
+      return std::unexpected(DeclaresOtherEncodingReason(bytes, *declared, ReasonTexts(encodings)));
     }
   }
   return DecodedPage{std::move(decoded.text), utf8};

@@ -37,7 +37,8 @@ std::expected<RewrittenPage, std::u16string> RewritePageBytes(std::string bytes,
   EncodedBytes encoded = write_utf8 ? EncodeUtf8(text) : EncodeGbk(text);
   if (!encoded.complete) {
     const auto original = kept ? std::optional<std::string_view>(bytes) : std::nullopt;
-    return std::unexpected(UnencodableReason(text, write_utf8, original, read_utf8));
+    return std::unexpected(
+        UnencodableReason(text, write_utf8, original, read_utf8, ReasonTexts(encodings)));
   }
   return RewrittenPage{std::move(encoded.bytes), read_utf8, write_utf8};
 }

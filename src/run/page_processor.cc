@@ -117,7 +117,7 @@ std::optional<std::u16string> PageProcessor::RewritePage(std::u16string_view ent
   const bool read_utf8 = panel_.Ticked(field::readUtf8);
   const bool write_utf8 = panel_.Ticked(field::writeUtf8);
   const bool detect = panel_.Ticked(field::autoDetectCharset) && read_utf8 == write_utf8;
-  const PageEncodings encodings{read_utf8, write_utf8, detect};
+  const PageEncodings encodings{read_utf8, write_utf8, detect, &texts_};
   RewriteCounts counts;
   // Pages kept in their encoding are rewritten on their own bytes when that gives the same
   // result for sure; the others go the UTF-16 way, which lets a large page's bytes go once
@@ -155,7 +155,7 @@ std::optional<std::u16string> PageProcessor::RewritePage(std::u16string_view ent
     return std::nullopt;
   }
   if (preview_ != nullptr) {
-    const PageEncodings used{rewritten->read_utf8, rewritten->write_utf8, detect};
+    const PageEncodings used{rewritten->read_utf8, rewritten->write_utf8, detect, &texts_};
     preview_->PageWouldChange({{std::u16string(entry), counts}, old_bytes, new_bytes, used});
     report_.PageDone(true);
     return std::nullopt;

@@ -166,7 +166,7 @@ void RunBytePath(const std::uint8_t* data, size_t size) {
   }
   const bool utf8 =
       detect && (bits & 0x80) != 0 ? DeclaredCharset(page) != Charset::kGbk : (bits & 0x01) != 0;
-  const PageEncodings encodings{utf8, other_output ? !utf8 : utf8, detect};
+  const PageEncodings encodings{utf8, other_output ? !utf8 : utf8, detect, nullptr};
   const std::u16string page_text = utf8 ? DecodeUtf8(page).text : DecodeGbk(page).text;
 
   static ControlPanel panel;

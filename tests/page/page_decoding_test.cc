@@ -57,7 +57,7 @@ TEST(DecodePage, ByDeclarationValidityAndSwitches) {
        true},
   };
   for (const auto& c : cases) {
-    const auto decoded = DecodePage(c.bytes, {c.read_utf8, c.write_utf8, c.detect});
+    const auto decoded = DecodePage(c.bytes, {c.read_utf8, c.write_utf8, c.detect, nullptr});
     if (c.reason.empty()) {
       ASSERT_TRUE(decoded.has_value()) << c.bytes;
       EXPECT_EQ(decoded->utf8, c.utf8) << c.bytes;
@@ -74,6 +74,7 @@ TEST(UnencodableReason, NamesTheCharacterAndItsLineInThePage) {
     bool utf8;
     std::optional<std::string_view> original;
     std::u16string expected;
+    Language language = kFormLanguage;
   } cases[] = {
       {u"a\r\n\u00A9b", false,
        "a\r\n\xC2\xA9"
@@ -81,6 +82,9 @@ TEST(UnencodableReason, NamesTheCharacterAndItsLineInThePage) {
        u"含有GBK无法表示的字符 U+00A9 “©”（第2行），未改动"},
       // The line is the page's, though the rules removed one before it.
       {u"x\u00BB", false, "\n\n\xC2\xBB", u"含有GBK无法表示的字符 U+00BB “»”（第3行），未改动"},
+      {u"x\u00BB", false, "\n\n\xC2\xBB",
+       u"holds a character GBK cannot hold, U+00BB “»” on line 3, left unchanged",
+       Language::kEnglish},
       {u"x\n\ny\U0001F600", false, std::nullopt,
        u"含有GBK无法表示的字符 U+1F600 “\U0001F600”（第3行），未改动"},
       {u"\u00A0", false, "x", u"替换内容含有GBK无法表示的字符 U+00A0 “\u00A0”，未改动"},
@@ -88,7 +92,8 @@ TEST(UnencodableReason, NamesTheCharacterAndItsLineInThePage) {
        u"含有无法写成UTF-8的字符 U+D800（第1行），未改动"},
   };
   for (const auto& c : cases) {
-    EXPECT_EQ(UnencodableReason(c.text, c.utf8, c.original, true), c.expected);
+    EXPECT_EQ(UnencodableReason(c.text, c.utf8, c.original, true, TextsIn(c.language)),
+              c.expected);
   }
 }
 

@@ -12,7 +12,7 @@ using Kind = DiffViewLine::Kind;
 using Lines = std::vector<DiffViewLine>;
 
 TEST(DiffView, ChangedLinesShowTheirLineBreaksAndHunksAreHeadedInChinese) {
-  const PageEncodings utf8{true, true, false};
+  const PageEncodings utf8{true, true, false, nullptr};
   struct Case {
     std::string_view old_bytes, new_bytes;
     Lines shown;
