@@ -8,12 +8,11 @@
 namespace quelbo {
 namespace {
 
-constexpr size_t npos = std::string_view::npos;
-
 size_t FindByte(std::string_view bytes, char byte, size_t from) {
-  if (from >= bytes.size()) return npos;
+  if (from >= bytes.size()) return std::string_view::npos;
   const void* at = std::memchr(bytes.data() + from, byte, bytes.size() - from);
-  return at == nullptr ? npos : static_cast<size_t>(static_cast<const char*>(at) - bytes.data());
+  return at == nullptr ? std::string_view::npos
+                       : static_cast<size_t>(static_cast<const char*>(at) - bytes.data());
 }
 
 }  // namespace

@@ -9,13 +9,11 @@
 namespace quelbo {
 namespace {
 
-constexpr size_t npos = std::u16string_view::npos;
-
 size_t FindUnit(std::u16string_view text, char16_t unit, size_t from) {
   const size_t n = text.size();
-  if (from >= n) return npos;
+  if (from >= n) return std::u16string_view::npos;
   const size_t at = pair_filter::Widest<char16_t>()(text.data(), from, n, 0, unit, unit);
-  return at < n ? at : npos;
+  return at < n ? at : std::u16string_view::npos;
 }
 
 }  // namespace
@@ -31,7 +29,7 @@ std::optional<size_t> FindText(std::u16string_view text, std::u16string_view sou
   if (text.empty()) return std::nullopt;
   if (sought.empty()) return 0;
   const size_t at = TextSearcher(sought).FindIn(text);
-  if (at == npos) return std::nullopt;
+  if (at == std::u16string_view::npos) return std::nullopt;
   return at;
 }
 

@@ -60,7 +60,7 @@ std::chrono::system_clock::time_point TimeOfId(std::string_view id) {
 
 // run.txt holds one "key=value" line per value: a line break or "%" in a value (a site
 // folder's name may hold them) is written as %0A, %0D or %25.
-std::string Escaped(std::string_view value) {
+std::string PercentEscaped(std::string_view value) {
   std::string out;
   for (const char c : value) {
     out += c == '%' ? "%25" : c == '\n' ? "%0A" : c == '\r' ? "%0D" : std::string(1, c);
@@ -68,7 +68,7 @@ std::string Escaped(std::string_view value) {
   return out;
 }
 
-std::string Unescaped(std::string_view value) {
+std::string PercentUnescaped(std::string_view value) {
   std::string out;
   for (size_t i = 0; i < value.size(); ++i) {
     const std::string_view code = value.substr(i, 3);
@@ -91,7 +91,7 @@ std::string ValueOf(std::string_view text, std::string_view key) {
     if (end == std::string_view::npos) end = text.size();
     const std::string_view line = text.substr(start, end - start);
     if (line.size() > key.size() && line.starts_with(key) && line[key.size()] == '=') {
-      value = Unescaped(line.substr(key.size() + 1));
+      value = PercentUnescaped(line.substr(key.size() + 1));
     }
     start = end + 1;
   }
@@ -164,7 +164,7 @@ Status RunJournal::Begin(const std::string& site, std::string_view kind, std::st
     return std::unexpected(Error(ErrorKind::kIo, "journal", directory_ + stamp, "too many runs"));
   }
   const std::string folder = RunFolder(id);
-  std::string header = "site=" + Escaped(site) +
+  std::string header = "site=" + PercentEscaped(site) +
                        "\nstarted=" + FormatTime(now, "%Y-%m-%d %H:%M:%S UTC") +
                        "\nkind=" + std::string(kind) + "\n";
   if (!undoes.empty()) header += "undoes=" + std::string(undoes) + "\n";

@@ -3,8 +3,8 @@
 #include <array>
 #include <string_view>
 
-#include "panel/settings_fields.h"
 #include "base/text_codec.h"
+#include "panel/settings_fields.h"
 
 namespace quelbo {
 namespace {
@@ -43,7 +43,7 @@ constexpr std::array<NamedField, 25> kFields = {{
     {"autoDetectCharset", field::autoDetectCharset, true},
 }};
 
-std::string Escaped(std::string_view value) {
+std::string BackslashEscaped(std::string_view value) {
   std::string out;
   out.reserve(value.size());
   for (const char c : value) {
@@ -68,7 +68,7 @@ std::string SettingsText(const ControlPanel& panel) {
     text.append(named.name);
     text.push_back('=');
     text += named.is_switch ? (panel.Ticked(named.field) ? "1" : "0")
-                            : Escaped(ToUtf8(panel.Text(named.field)));
+                            : BackslashEscaped(ToUtf8(panel.Text(named.field)));
     text.push_back('\n');
   }
   text += "suffixChoice=" + std::to_string(panel.SuffixChoice()) + "\n";

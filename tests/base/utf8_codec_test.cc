@@ -24,13 +24,13 @@ TEST(Utf8Codec, ValidTextRoundTripsByteForByte) {
   EXPECT_EQ(Hex(encoded.bytes), Hex(bytes));
 }
 
-struct MalformedCase {
+struct MalformedUtf8Case {
   const char* name;
   std::string bytes;
   std::u16string text;  // what lenient decoding gives
 };
 
-class Utf8Malformed : public ::testing::TestWithParam<MalformedCase> {};
+class Utf8Malformed : public ::testing::TestWithParam<MalformedUtf8Case> {};
 
 TEST_P(Utf8Malformed, IsFlaggedAndReplaced) {
   const DecodedText decoded = DecodeUtf8(GetParam().bytes);
@@ -41,13 +41,14 @@ TEST_P(Utf8Malformed, IsFlaggedAndReplaced) {
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, Utf8Malformed,
-    ::testing::Values(MalformedCase{"overlong_slash", "a\xC0\xAF", u"a\uFFFD\uFFFD"},
-                      MalformedCase{"overlong_three", "\xE0\x80\xAF", u"\uFFFD\uFFFD\uFFFD"},
-                      MalformedCase{"encoded_surrogate", "\xED\xA0\x80", u"\uFFFD\uFFFD\uFFFD"},
-                      MalformedCase{"above_max", "\xF4\x90\x80\x80", u"\uFFFD\uFFFD\uFFFD\uFFFD"},
-                      MalformedCase{"truncated_at_end", "ab\xE4\xB8", u"ab\uFFFD"},
-                      MalformedCase{"stray_continuation", "\x80z", u"\uFFFDz"},
-                      MalformedCase{"gbk_bytes", "\xD6\xD0\xCE\xC4", u"\uFFFD\uFFFD\uFFFD\uFFFD"}),
+    ::testing::Values(
+        MalformedUtf8Case{"overlong_slash", "a\xC0\xAF", u"a\uFFFD\uFFFD"},
+        MalformedUtf8Case{"overlong_three", "\xE0\x80\xAF", u"\uFFFD\uFFFD\uFFFD"},
+        MalformedUtf8Case{"encoded_surrogate", "\xED\xA0\x80", u"\uFFFD\uFFFD\uFFFD"},
+        MalformedUtf8Case{"above_max", "\xF4\x90\x80\x80", u"\uFFFD\uFFFD\uFFFD\uFFFD"},
+        MalformedUtf8Case{"truncated_at_end", "ab\xE4\xB8", u"ab\uFFFD"},
+        MalformedUtf8Case{"stray_continuation", "\x80z", u"\uFFFDz"},
+        MalformedUtf8Case{"gbk_bytes", "\xD6\xD0\xCE\xC4", u"\uFFFD\uFFFD\uFFFD\uFFFD"}),
     [](const auto& param_info) { return std::string(param_info.param.name); });
 
 TEST(Utf8Codec, LoneSurrogateMakesEncodingIncomplete) {

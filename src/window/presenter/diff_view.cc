@@ -10,8 +10,8 @@ namespace {
 constexpr std::string_view kNoNewline = "\\ No newline at end of file";
 // The signs of the line breaks, in letters every font has.
 constexpr std::u16string_view kCrLf = u"[CR LF]";
-constexpr std::u16string_view kLf = u"[LF]";
-constexpr std::u16string_view kCr = u"[CR]";
+constexpr std::u16string_view kLfMark = u"[LF]";
+constexpr std::u16string_view kCrMark = u"[CR]";
 
 // "@@ -a,b +c,d @@" as "原第 a 行起 b 行 → 新第 c 行起 d 行".
 std::u16string HunkText(std::string_view line) {
@@ -42,12 +42,12 @@ std::u16string LineText(std::string_view body, bool show_break) {
   std::u16string shown;
   for (char16_t unit : text) {
     if (unit == u'\r') {
-      shown += kCr;
+      shown += kCrMark;
     } else {
       shown += unit;
     }
   }
-  if (show_break) shown += cr_lf ? kCrLf : lf ? kLf : FromUtf8(kWindowTexts.no_line_break);
+  if (show_break) shown += cr_lf ? kCrLf : lf ? kLfMark : FromUtf8(kWindowTexts.no_line_break);
   return shown;
 }
 
@@ -67,9 +67,10 @@ std::vector<DiffViewLine> DiffView(std::string_view diff) {
         // The LF the diff added; a CR before it is the line's own ending.
         std::u16string& text = lines.back().text;
         if (text.ends_with(kCrLf)) {
-          text.replace(text.size() - kCrLf.size(), kCrLf.size(), kCr);
-        } else if (text.ends_with(kLf)) {
-          text.replace(text.size() - kLf.size(), kLf.size(), FromUtf8(kWindowTexts.no_line_break));
+          text.replace(text.size() - kCrLf.size(), kCrLf.size(), kCrMark);
+        } else if (text.ends_with(kLfMark)) {
+          text.replace(text.size() - kLfMark.size(), kLfMark.size(),
+                       FromUtf8(kWindowTexts.no_line_break));
         }
       }
       continue;
