@@ -12,7 +12,7 @@
 #include <cstdio>
 #include <ctime>
 
-#include "window/window_program.h"
+#include "window/qt/window_program.h"
 
 namespace {
 

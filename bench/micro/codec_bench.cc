@@ -14,8 +14,6 @@
 namespace quelbo::bench {
 namespace {
 
-constexpr size_t kPageUnits = size_t{1} << 20;
-
 const std::u16string& Page(Declared charset) {
   static const std::u16string utf8_page = SamplePage(kPageUnits, Declared::kUtf8);
   static const std::u16string gbk_page = SamplePage(kPageUnits, Declared::kGb2312);

@@ -18,7 +18,6 @@
 namespace quelbo::bench {
 namespace {
 
-constexpr size_t kPageUnits = size_t{1} << 20;
 constexpr char16_t kEntry[] = u"page.htm";
 
 // A site of one page in a fresh temporary directory, and the page steps working on it.

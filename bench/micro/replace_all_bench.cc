@@ -9,8 +9,6 @@
 namespace quelbo::bench {
 namespace {
 
-constexpr size_t kPageUnits = size_t{1} << 20;
-
 const std::u16string& Page() {
   static const std::u16string page = SamplePage(kPageUnits).substr(0, kPageUnits);
   return page;

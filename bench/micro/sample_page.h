@@ -25,6 +25,9 @@ inline constexpr std::u16string_view kDeleteText =
 inline constexpr std::u16string_view kPair4Find = u"<ul class=\"nav-old\">";
 inline constexpr std::u16string_view kPair4Replace = u"<ul class=\"nav\">";
 
+// The length of the pages the micro-benchmarks work on, in UTF-16 code units: 1 Mi.
+inline constexpr size_t kPageUnits = size_t{1} << 20;
+
 // Which charset a sample page declares in its head.
 enum class Declared { kUtf8, kGb2312 };
 
