@@ -207,6 +207,14 @@ TEST_F(Win32WindowTest, AWholeRunFromCommand1RewritesThePagesAndSumsItUp) {
   EXPECT_EQ(Shown(Control::url), u"");
   EXPECT_EQ(window_->status_bar().PartText(1), u"已处理 20 页，改动 20 页，");
   EXPECT_EQ(window_->status_bar().PartText(2), u"跳过 1 页");
+  // A note longer than the bar leaves the counts in sight and the folder a quarter of the bar.
+  const HWND bar = window_->status_bar().hwnd();
+  window_->status_bar().Show({u"site", u"已处理 20 页，改动 20 页，", u"跳过 1 页", true,
+                              std::u16string(300, u'长')});
+  RECT whole, summary;
+  ::GetClientRect(bar, &whole);
+  ::SendMessageW(bar, SB_GETRECT, 1, reinterpret_cast<LPARAM>(&summary));
+  EXPECT_GE(summary.left, whole.right / 4);
 
   // A click on the skipped count shows the skipped pages where the pending pages were.
   ::SendMessageW(window_->status_bar().skipped_button(), BM_CLICK, 0, 0);

@@ -55,6 +55,8 @@ void Win32StatusBar::Show(const StatusBarView& view) {
   SetPart(kSummaryPart, view.summary);
   SetPart(kSkippedPart, view.skipped);
   SetPart(kNotePart, view.note);
+  ::SendMessageW(hwnd_, SB_SETTIPTEXTW, kNotePart,
+                 reinterpret_cast<LPARAM>(texts_[kNotePart].c_str()));
   ::SetWindowTextW(skipped_, reinterpret_cast<const wchar_t*>(view.skipped.c_str()));
   ::EnableWindow(skipped_, view.skipped_enabled);
   ::ShowWindow(skipped_, view.skipped.empty() ? SW_HIDE : SW_SHOWNA);
@@ -82,14 +84,20 @@ void Win32StatusBar::SetPart(int part, const std::u16string& text) {
 }
 
 void Win32StatusBar::PlaceParts() {
-  // The folder takes what the others leave; a long path is cut at its end.
+  // The counts keep their widths. The note, at the right, leaves the folder at least a quarter
+  // of the bar: a longer one is cut at its end and shown whole in its tip. The folder takes
+  // what the others leave; a long path is cut at its end.
   RECT client;
   ::GetClientRect(hwnd_, &client);
   int widths[kPartCount];
   int right = client.right - ::GetSystemMetrics(SM_CXVSCROLL);
+  const int counts =
+      TextWidth(hwnd_, texts_[kSummaryPart]) + TextWidth(hwnd_, texts_[kSkippedPart]);
+  const int note_room = std::max(right - counts - static_cast<int>(client.right / 4), 0);
   for (int part = kPartCount - 1; part > kSitePart; --part) {
     widths[part] = right;
-    right -= TextWidth(hwnd_, texts_[part]);
+    const int width = TextWidth(hwnd_, texts_[part]);
+    right -= part == kNotePart ? std::min(width, note_room) : width;
   }
   widths[kSitePart] = std::max(right, 0);
   ::SendMessageW(hwnd_, SB_SETPARTS, kPartCount, reinterpret_cast<LPARAM>(widths));
