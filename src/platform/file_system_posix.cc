@@ -132,7 +132,8 @@ Result<std::string> ReadOpenFile(int fd, const struct stat& st, const std::strin
   // normally finds it without growing the buffer; a file that grew meanwhile is read whole.
   std::string bytes;
   size_t done = 0;
-  size_t capacity = static_cast<size_t>(st.st_size) + 1;
+  const auto size = static_cast<size_t>(st.st_size);
+  size_t capacity = size + 1;
   for (;;) {
     if (done == capacity) capacity += capacity / 2 + 4096;
     bytes.resize_and_overwrite(capacity, [capacity](char*, size_t) { return capacity; });
@@ -143,6 +144,10 @@ Result<std::string> ReadOpenFile(int fd, const struct stat& st, const std::strin
     }
     if (n == 0) break;
     done += static_cast<size_t>(n);
+    // A read that stops short exactly at the size fstat gave met the end: asking again would
+    // only hear so. A file changed after that is told by its state (size, time of change)
+    // where it matters, before it is replaced.
+    if (done < capacity && done == size) break;
   }
   bytes.resize(done);
   return bytes;
@@ -391,22 +396,24 @@ Result<std::unique_ptr<LinuxFileSystem::Staged>> LinuxFileSystem::Stage(const st
   // file is opened by its name.
   FileDescriptor old(-1);
   if (replaced != nullptr) {
-    // The permissions as they are now: the user may have protected the file meanwhile.
-    struct stat now;
+    // The permissions as they are now: the user may have protected the file meanwhile. The
+    // descriptor the file was just read through needs no second look: what fstat said of it
+    // then is `replaced`, and the commit compares the state once more before the rename.
+    FileInfo now = *replaced;
     if (held_.get() >= 0 && held_path_ == path) {
       old.Reset(held_.Release());
-      if (::fstat(old.get(), &now) != 0 || !InfoOf(now).SameFileAs(*replaced)) old.Reset(-1);
-    }
-    bool seen = old.get() >= 0;
-    if (!seen) {
+    } else {
+      struct stat st;
       old.Reset(::openat(directory, staged->name.c_str(),
                          O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
-      seen = old.get() >= 0
-                 ? ::fstat(old.get(), &now) == 0
-                 : ::fstatat(directory, staged->name.c_str(), &now, AT_SYMLINK_NOFOLLOW) == 0;
+      const bool seen =
+          old.get() >= 0
+              ? ::fstat(old.get(), &st) == 0
+              : ::fstatat(directory, staged->name.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0;
+      if (!seen) return std::unexpected(staged->Changed());
+      now = InfoOf(st);
     }
-    if (!seen) return std::unexpected(staged->Changed());
-    if (auto writable = CheckWritable(directory, staged->name, InfoOf(now), path); !writable) {
+    if (auto writable = CheckWritable(directory, staged->name, now, path); !writable) {
       return std::unexpected(writable.error());
     }
   }
@@ -513,10 +520,22 @@ std::vector<Status> LinuxFileSystem::Commit(std::vector<std::unique_ptr<Staged>>
     if (file.replaced) {
       // Another program's change since the file was read wins: its edit must not be lost,
       // and a file deleted meanwhile must not come back.
-      struct stat now;
-      if (::fstatat(directory, file.name.c_str(), &now, AT_SYMLINK_NOFOLLOW) != 0 ||
-          !InfoOf(now).SameFileAs(*file.replaced)) {
+      // Permissions or owner changed meanwhile count too: the new file was given the old ones,
+      // and a page the user has just protected is theirs to keep as it is.
+      struct stat st;
+      if (::fstatat(directory, file.name.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0) {
         outcomes[i] = std::unexpected(file.Changed());
+        continue;
+      }
+      const FileInfo now = InfoOf(st);
+      if (!now.SameFileAs(*file.replaced)) {
+        outcomes[i] = std::unexpected(file.Changed());
+        continue;
+      }
+      if (now.mode != file.replaced->mode || now.owner != file.replaced->owner ||
+          now.group != file.replaced->group) {
+        Status writable = CheckWritable(directory, file.name, now, file.path);
+        outcomes[i] = writable ? std::unexpected(file.Changed()) : std::move(writable);
         continue;
       }
     }

@@ -116,7 +116,7 @@ TEST_F(PosixFileSystemTest, PagesThatAreNotOursToReplaceAreLeftAlone) {
 
 // A batch: nothing is replaced before the commit; then each file is, unless it changed.
 TEST_F(PosixFileSystemTest, StagedReplacementsTakeEffectTogetherAtTheCommit) {
-  const std::string names[] = {"a.htm", "b.htm", "c.htm"};
+  const std::string names[] = {"a.htm", "b.htm", "c.htm", "d.htm"};
   for (const std::string& name : names) WriteBytes(dir_ / name, "old");
   {
     const std::unique_ptr<FileSystem> machine = NewMachineFileSystem();
@@ -125,18 +125,21 @@ TEST_F(PosixFileSystemTest, StagedReplacementsTakeEffectTogetherAtTheCommit) {
       ASSERT_TRUE(batch.StageReplacement(dir_ / name, "new", batch.Stat(dir_ / name).value()));
     }
     WriteBytes(dir_ / "b.htm", "theirs");
+    ASSERT_TRUE(testing::MakeReadOnly(dir_ / "d.htm"));  // protected after it was staged
     for (const std::string& name : names) EXPECT_NE(ReadBytes(dir_ / name), "new") << name;
     const std::vector<Status> outcomes = batch.CommitStaged();
-    ASSERT_EQ(outcomes.size(), 3u);
+    ASSERT_EQ(outcomes.size(), 4u);
     EXPECT_TRUE(outcomes[0] && outcomes[2]);
     EXPECT_EQ(outcomes[1].error().kind(), ErrorKind::kChanged);
+    EXPECT_EQ(outcomes[3].error().kind(), ErrorKind::kReadOnly);
     ASSERT_TRUE(
         batch.StageReplacement(dir_ / "c.htm", "never", batch.Stat(dir_ / "c.htm").value()));
   }  // dropped uncommitted: the file stays as it was
   EXPECT_EQ(ReadBytes(dir_ / "a.htm"), "new");
   EXPECT_EQ(ReadBytes(dir_ / "b.htm"), "theirs");
   EXPECT_EQ(ReadBytes(dir_ / "c.htm"), "new");
-  EXPECT_EQ(NamesIn(dir_.path()).size(), 3u);
+  EXPECT_EQ(ReadBytes(dir_ / "d.htm"), "old");
+  EXPECT_EQ(NamesIn(dir_.path()).size(), 4u);
 }
 
 // A directory of the site swapped for a link to a folder outside after it was checked: no
