@@ -1,0 +1,16 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+namespace quelbo {
+
+struct Digest128 {
+  std::uint64_t high;
+  std::uint64_t low;
+};
+
+// XXH3-128 of `size` bytes at `data`, computed with AVX2. REQUIRES: the processor has AVX2.
+Digest128 Xxh3With256BitVectors(const void* data, size_t size);
+
+}  // namespace quelbo
