@@ -67,7 +67,10 @@ class Search {
     }
     const size_t tail = (direct_end + kBlock - 1) / kBlock * kBlock;
     if (tail < n) {
-      std::string padded(n - tail + reach, '\0');
+      // What is left is shorter than `reach`, and as many bytes past it are read: less than
+      // four blocks in all (the literals' reach is below a block), held on the stack.
+      std::array<char, 4 * kBlock> padded{};
+      static_assert(2 * (kBlock + kBlock - 1) <= 4 * kBlock);
       std::memcpy(padded.data(), page_.data() + tail, n - tail);
       for (size_t i = scan(padded.data(), 0, n - tail, literals, masks.data()); i < n - tail;
            i = scan(padded.data(), i + kBlock, n - tail, literals, masks.data())) {
@@ -193,8 +196,10 @@ OnePass ApplyRulesInOnePass(std::string_view page, bool utf8, const EncodedRules
   if (plan.count == 0 || page.empty()) return {OnePass::Outcome::kUnchanged, {}};
 
   Search search(page, utf8, rules);
-  // First pass: the matches listed (up to kMaxListed), counted and sized.
-  std::vector<std::uint64_t> listed;
+  // First pass: the matches listed (up to kMaxListed), counted and sized. The list is kept
+  // from page to page, so that its room is made once rather than grown on each page.
+  thread_local std::vector<std::uint64_t> listed;
+  listed.clear();
   size_t matches = 0;
   size_t size = page.size();
   const bool all_fine = search.Run([&](size_t at, size_t k) {
