@@ -8,7 +8,7 @@
 namespace quelbo {
 
 QtStepDriver::QtStepDriver(StepScheduler& scheduler, const Clock& clock)
-    : scheduler_(scheduler), clock_(clock) {
+    : scheduler_(scheduler), clock_(clock), loop_turns_(clock) {
   timer_.setSingleShot(true);
   // A coarse timer may fire a little early, which would cost an empty pass per timed step.
   timer_.setTimerType(Qt::PreciseTimer);
@@ -28,7 +28,11 @@ void QtStepDriver::Stop() {
   scheduler_.SetEventLoop(nullptr);
 }
 
-void QtStepDriver::ProcessPendingEvents() { QCoreApplication::processEvents(); }
+void QtStepDriver::ProcessPendingEvents() {
+  if (!loop_turns_.Due()) return;
+  QCoreApplication::processEvents();
+  loop_turns_.Turned();
+}
 
 void QtStepDriver::Retime() {
   if (stopped_) return;

@@ -4,6 +4,7 @@
 
 #include "platform/clock.h"
 #include "run/step_scheduler.h"
+#include "window/presenter/loop_turns.h"
 
 namespace quelbo {
 namespace testing {
@@ -12,8 +13,8 @@ struct QtStepDriverProbe;  // what the tests may read of the driver's timer
 
 // Drives a StepScheduler from Qt's event loop with one timer, timed to the scheduler's next
 // deadline: 0 ms for a step due now (the "next pass" of the loop, no sleeping), stopped when
-// nothing can become due. A step's yields run the Qt event loop, so the window stays live
-// while a long step runs. Registers itself as the scheduler's event loop and change listener
+// nothing can become due. A step's yields run the Qt event loop (every few milliseconds at
+// most, see LoopTurns), so the window stays live while a long step runs. Registers itself as the scheduler's event loop and change listener
 // for its lifetime.
 // REQUIRES: a QCoreApplication exists; `scheduler` and `clock` outlive the driver; one driver
 // per scheduler.
@@ -38,6 +39,7 @@ class QtStepDriver final : public EventLoopPort {
 
   StepScheduler& scheduler_;
   const Clock& clock_;
+  LoopTurns loop_turns_;
   QTimer timer_;
   bool stopped_ = false;
 };

@@ -23,7 +23,7 @@ void RegisterDriverClass(WNDPROC procedure) {
 }  // namespace
 
 Win32StepDriver::Win32StepDriver(StepScheduler& scheduler, const Clock& clock)
-    : scheduler_(scheduler), clock_(clock) {
+    : scheduler_(scheduler), clock_(clock), loop_turns_(clock) {
   RegisterDriverClass(&WindowProc);
   hwnd_ = ::CreateWindowExW(0, kClassName, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
                             ::GetModuleHandleW(nullptr), nullptr);
@@ -46,7 +46,11 @@ void Win32StepDriver::Stop() {
   scheduler_.SetEventLoop(nullptr);
 }
 
-void Win32StepDriver::ProcessPendingEvents() { win32::ProcessPendingMessages(); }
+void Win32StepDriver::ProcessPendingEvents() {
+  if (!loop_turns_.Due()) return;
+  win32::ProcessPendingMessages();
+  loop_turns_.Turned();
+}
 
 LRESULT CALLBACK Win32StepDriver::WindowProc(HWND hwnd, UINT message, WPARAM wparam,
                                              LPARAM lparam) {

@@ -2,6 +2,7 @@
 
 #include "platform/clock.h"
 #include "run/step_scheduler.h"
+#include "window/presenter/loop_turns.h"
 #include "window/win32/windows_api.h"
 
 namespace quelbo {
@@ -10,8 +11,8 @@ namespace quelbo {
 // due now runs at the loop's next pass (a posted message: a timer could not fire sooner than
 // 10 ms), a later one at its timer. Due passes follow each other for a short slice; then the
 // waiting input, paint and timer messages run, so the window stays live during a run. A
-// step's yields run the message loop. Registers itself as the scheduler's event loop and
-// change listener for its lifetime.
+// step's yields run the message loop, every few milliseconds at most (see LoopTurns).
+// Registers itself as the scheduler's event loop and change listener for its lifetime.
 // REQUIRES: `scheduler` and `clock` outlive the driver; it is used on the thread that made it.
 class Win32StepDriver final : public EventLoopPort {
  public:
@@ -34,6 +35,7 @@ class Win32StepDriver final : public EventLoopPort {
 
   StepScheduler& scheduler_;
   const Clock& clock_;
+  LoopTurns loop_turns_;
   HWND hwnd_ = nullptr;  // message-only: it receives the driver's timer and posted passes
   bool posted_ = false;
   bool timer_set_ = false;

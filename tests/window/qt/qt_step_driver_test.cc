@@ -95,6 +95,27 @@ TEST_F(QtStepDriverTest, YieldsLetPendingEventsAndOtherDueStepsRun) {
   EXPECT_EQ(seen, expected);
 }
 
+// A listing yields once per name: the loop has a turn at the first yield, then only once a
+// few milliseconds have passed, so that a long listing is not spent turning the loop.
+TEST(QtStepDriver, YieldsTurnTheLoopEveryFewMillisecondsAtMost) {
+  testing::ManualClock clock;
+  StepScheduler scheduler(clock);
+  QtStepDriver driver(scheduler, clock);
+  int handled = 0;
+  auto post_and_yield = [&] {
+    QTimer::singleShot(0, [&] { ++handled; });
+    scheduler.Yield();
+  };
+  post_and_yield();  // the first yield turns the loop
+  EXPECT_EQ(handled, 1);
+  clock.Advance(LoopTurns::kEvery / 2);
+  post_and_yield();  // too soon: the event waits
+  EXPECT_EQ(handled, 1);
+  clock.Advance(LoopTurns::kEvery / 2);
+  post_and_yield();  // both events now
+  EXPECT_EQ(handled, 3);
+}
+
 TEST_F(QtStepDriverTest, WaitsOnlyForStepsThatCanBecomeDue) {
   scheduler_.Arm(Step::Timer6, 20);
   EXPECT_TRUE(Waiting(driver_));
