@@ -204,8 +204,8 @@ class LinuxFileSystem final : public FileSystem {
   struct Staged;
   // Writes `bytes` to a new temporary file beside `path` with the given mode. With `replaced`
   // (the file as read), the owner and extended attributes are carried over, and the file is
-  // refused when it is read-only now. A `batched` file is closed at once and its writing to
-  // the disk started; otherwise it stays open for its own sync.
+  // refused when it is read-only now. A `batched` file is closed at once, for the batch's one
+  // sync to write; otherwise it stays open for its own sync.
   Result<std::unique_ptr<Staged>> Stage(const std::string& path, std::string_view bytes,
                                         mode_t mode, const FileInfo* replaced, bool batched);
   // Syncs the staged files, renames each over its file unless it is no longer the file that
@@ -453,8 +453,9 @@ Result<std::unique_ptr<LinuxFileSystem::Staged>> LinuxFileSystem::Stage(const st
     }
   }
   if (batched) {
-    // The disk starts on the new bytes now, so that the batch's sync finds little left to do.
-    ::sync_file_range(raw_fd, 0, 0, SYNC_FILE_RANGE_WRITE);
+    // No early start of the writing (sync_file_range) here: on ext4 it made each page's blocks
+    // be placed and written one by one, at the run's own cost, where the batch's one sync
+    // writes them all together; the run took a fifth longer on disk with it.
     if (staged->file->Close() != 0) return std::unexpected(ErrnoError("write", temp, errno));
   }
   return staged;
