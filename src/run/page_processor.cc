@@ -30,6 +30,14 @@ void PageProcessor::InstallSteps() {
 }
 
 void PageProcessor::TakeNextPage() {
+  if (in_work_) {
+    // A page taken and not yet rewritten goes first: the walk's end arms this step again
+    // when the walk and the page loop interleave after Continue, and taking the next page
+    // over it would leave it unprocessed while the run says all pages are done.
+    scheduler_.Arm(*in_work_, kNextPass);
+    scheduler_.Disarm(Step::Timer1);
+    return;
+  }
   panel_.SetText(kStatusLine, u"页面替换中。。。");
   pending_.CollapseBlankLines();
   const std::u16string_view first = pending_.FirstEntry();
