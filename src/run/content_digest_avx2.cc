@@ -12,7 +12,7 @@ namespace quelbo {
 
 Digest128 Xxh3With256BitVectors(const void* data, size_t size) {
   const XXH128_hash_t hash = XXH3_128bits(data, size);
-  return {hash.high64, hash.low64};
+  return {hash.low64, hash.high64};
 }
 
 }  // namespace quelbo

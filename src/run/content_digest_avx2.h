@@ -5,9 +5,10 @@
 
 namespace quelbo {
 
+// The two halves of the hash, as the library's XXH128_hash_t holds them.
 struct Digest128 {
-  std::uint64_t high;
   std::uint64_t low;
+  std::uint64_t high;
 };
 
 // XXH3-128 of `size` bytes at `data`, computed with AVX2. REQUIRES: the processor has AVX2.

@@ -71,6 +71,8 @@ class StepScheduler {
   // the event loop, for one short slice (or until `stopped` says so); then a driver lets its
   // loop have a turn, so that input and repaints wait at most that long.
   void RunSlice(const std::function<bool()>& stopped);
+  // How long a slice may last: what input and repaints wait at most.
+  static constexpr Milliseconds kSlice{4};
 
   // The earliest moment an enabled, armed step that is not running becomes due.
   std::optional<TimePoint> NextDeadline() const;
@@ -81,8 +83,7 @@ class StepScheduler {
  private:
   friend struct testing::StepSchedulerProbe;
 
-  // How long, and how many, passes may follow each other in a slice.
-  static constexpr Milliseconds kSlice{4};
+  // How many passes may follow each other in a slice.
   static constexpr int kSlicePasses = 64;
 
   struct StepState {

@@ -43,6 +43,14 @@ class PageProcessorTest : public ::testing::Test {
     scheduler_.Arm(Step::Timer1, kNextPass);
     ASSERT_EQ(loop_.Run(), HeadlessLoop::Outcome::kIdle);
   }
+  // p.htm and q.htm, listed, each holding the "a" that pair 1 changes; the loop armed.
+  void StartTwoPagesToChange() {
+    panel_.SetText(field::pair1Find, u"a");
+    panel_.SetText(field::pair1Replace, u"b");
+    for (const char* name : {"p.htm", "q.htm"}) WriteBytes(Page(name), "a");
+    panel_.SetText(kPendingPages, u"p.htm\r\nq.htm\r\n###");
+    scheduler_.Arm(Step::Timer1, kNextPass);
+  }
   void Encodings(bool detect, bool read_utf8, bool write_utf8) {
     panel_.SetTicked(field::autoDetectCharset, detect);
     panel_.SetTicked(field::readUtf8, read_utf8);
@@ -126,11 +134,7 @@ TEST_F(PageProcessorTest, Utf8PagesKeepEveryByteAndUnchangedPagesAreNotRewritten
 
 TEST_F(PageProcessorTest, AChangedPageCountsAsStagedUntilItsBatchIsWritten) {
   Encodings(false, true, true);
-  panel_.SetText(field::pair1Find, u"a");
-  panel_.SetText(field::pair1Replace, u"b");
-  for (const char* name : {"p.htm", "q.htm"}) WriteBytes(Page(name), "a");
-  panel_.SetText(kPendingPages, u"p.htm\r\nq.htm\r\n###");
-  scheduler_.Arm(Step::Timer1, kNextPass);
+  StartTwoPagesToChange();
   for (int pass = 0; pass < 2; ++pass) scheduler_.RunDue();  // p.htm taken and staged
   EXPECT_EQ(report_.staged(), 1u);
   EXPECT_EQ(report_.processed() + report_.changed(), 0u);
@@ -143,11 +147,7 @@ TEST_F(PageProcessorTest, AChangedPageCountsAsStagedUntilItsBatchIsWritten) {
 // the page loop interleave after Continue): that page is still rewritten, and then the next.
 TEST_F(PageProcessorTest, APageInWorkIsRewrittenBeforeTheNextIsTaken) {
   Encodings(true, true, true);
-  panel_.SetText(field::pair1Find, u"a");
-  panel_.SetText(field::pair1Replace, u"b");
-  for (const char* name : {"p.htm", "q.htm"}) WriteBytes(Page(name), "a");
-  panel_.SetText(kPendingPages, u"p.htm\r\nq.htm\r\n###");
-  scheduler_.Arm(Step::Timer1, kNextPass);
+  StartTwoPagesToChange();
   scheduler_.RunDue();  // p.htm taken, its detection armed
   scheduler_.Arm(Step::Timer1, kNextPass);
   ASSERT_EQ(loop_.Run(), HeadlessLoop::Outcome::kIdle);

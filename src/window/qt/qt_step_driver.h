@@ -14,8 +14,8 @@ struct QtStepDriverProbe;  // what the tests may read of the driver's timer
 // Drives a StepScheduler from Qt's event loop with one timer, timed to the scheduler's next
 // deadline: 0 ms for a step due now (the "next pass" of the loop, no sleeping), stopped when
 // nothing can become due. A step's yields run the Qt event loop (every few milliseconds at
-// most, see LoopTurns), so the window stays live while a long step runs. Registers itself as the scheduler's event loop and change listener
-// for its lifetime.
+// most, see LoopTurns), so the window stays live while a long step runs. Registers itself as
+// the scheduler's event loop and change listener for its lifetime.
 // REQUIRES: a QCoreApplication exists; `scheduler` and `clock` outlive the driver; one driver
 // per scheduler.
 class QtStepDriver final : public EventLoopPort {
