@@ -91,6 +91,20 @@ size_t ThreeByteRun(const unsigned char* p, size_t n) {
 }
 
 #if defined(__x86_64__) && defined(__GNUC__)
+// Whether any byte of `v` is one that never occurs (0xC0, 0xC1, 0xF5-0xFF) or one whose next
+// byte has a narrower range than any continuation (0xE0, 0xED, 0xF0-0xF4).
+__attribute__((target("avx2"), always_inline)) inline bool HasRareUtf8Byte(__m256i v) {
+  const __m256i c0_or_c1 =
+      _mm256_cmpeq_epi8(_mm256_and_si256(v, _mm256_set1_epi8(static_cast<char>(0xFE))),
+                        _mm256_set1_epi8(static_cast<char>(0xC0)));
+  const __m256i e0 = _mm256_cmpeq_epi8(v, _mm256_set1_epi8(static_cast<char>(0xE0)));
+  const __m256i ed = _mm256_cmpeq_epi8(v, _mm256_set1_epi8(static_cast<char>(0xED)));
+  const __m256i f0_up = _mm256_cmpeq_epi8(
+      _mm256_max_epu8(v, _mm256_set1_epi8(static_cast<char>(0xF0))), v);
+  const __m256i rare = _mm256_or_si256(_mm256_or_si256(c0_or_c1, e0), _mm256_or_si256(ed, f0_up));
+  return _mm256_testz_si256(rare, rare) == 0;
+}
+
 // Checks 32 bytes at a time and returns a character start `r` such that [0, r) is well-formed
 // UTF-8; the byte-wise check goes on from there. Each byte is classified by range into masks,
 // one bit per byte: the continuation bytes must be exactly those that the lead bytes before
@@ -108,6 +122,15 @@ __attribute__((target("avx2"))) size_t WellFormedPrefixAvx2(const unsigned char*
     const __m256i v = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(in + i));
     const auto high = static_cast<uint32_t>(_mm256_movemask_epi8(v));
     if (high == 0 && pending == 0) continue;  // ASCII, with nothing owed to it
+    if ((after_e0 | after_ed | after_f0 | after_f4) == 0 && !HasRareUtf8Byte(v)) {
+      // Only two- and three-byte characters whose second byte may be any continuation, as in
+      // most text: the continuations alone are to be checked.
+      const uint32_t lead = AtLeast(v, 0xC0), three = AtLeast(v, 0xE0);
+      const uint64_t called = uint64_t{lead} << 1 | uint64_t{three} << 2;
+      if ((high & ~lead) != static_cast<uint32_t>(called | pending)) break;
+      pending = called >> 32;
+      continue;
+    }
     const uint32_t c0 = AtLeast(v, 0xC0), c2 = AtLeast(v, 0xC2), e0 = AtLeast(v, 0xE0);
     const uint32_t f0 = AtLeast(v, 0xF0), f5 = AtLeast(v, 0xF5);
     const uint32_t continuation = high & ~c0;

@@ -214,9 +214,17 @@ TEST(Utf8AgainstReference, DecodesEveryTripleAndQuadOfTellingBytesAlike) {
   const std::string_view telling =
       "\x00\x41\x7F\x80\x8F\x90\x9F\xA0\xBF\xC0\xC1\xC2\xDF\xE0\xE1\xEC\xED\xEE\xEF\xF0"
       "\xF1\xF3\xF4\xF5\xFF"sv;
+  // Also amid Chinese text, across the 32-byte blocks of the vector check and inside one.
+  std::string chinese;
+  for (int n = 0; n < 11; ++n) chinese += "\xE4\xB8\xAD";  // U+4E2D
   for (const char a : telling) {
     for (const char b : telling) {
-      for (const char c : telling) ASSERT_TRUE(SameDecoding(std::string{a, b, c}));
+      for (const char c : telling) {
+        const std::string triple{a, b, c};
+        ASSERT_TRUE(SameDecoding(triple));
+        ASSERT_TRUE(SameDecoding(chinese.substr(3) + triple + chinese + chinese));
+        ASSERT_TRUE(SameDecoding(chinese + triple + chinese + chinese));
+      }
     }
   }
   const std::string_view few = "\x41\x80\x90\xA0\xBF\xC2\xE0\xED\xEF\xF0\xF4\xF5"sv;
