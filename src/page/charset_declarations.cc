@@ -4,7 +4,9 @@
 #include <cstdint>
 #include <utility>
 
-#if defined(__SSE2__)
+#if defined(__x86_64__) && defined(__GNUC__)
+#include <immintrin.h>
+#elif defined(__SSE2__)
 #include <emmintrin.h>
 #endif
 
@@ -130,6 +132,26 @@ Declaration XmlEncoding(std::basic_string_view<Char> text) {
   return {};
 }
 
+#if defined(__x86_64__) && defined(__GNUC__)
+// From `i` on, the first block of 32 positions before `end` in which "charset" may start, or
+// where fewer than 32 positions are left: NextCandidate's filter, twice as wide.
+__attribute__((target("avx2"))) size_t SkipBlocksWithoutCandidateAvx2(const char* text, size_t i,
+                                                                       size_t end) {
+  constexpr size_t kLast = kWord.size() - 1;
+  const __m256i case_bit = _mm256_set1_epi8(0x20);
+  const __m256i first = _mm256_set1_epi8('c');
+  const __m256i last = _mm256_set1_epi8('t');
+  for (; i + 32 <= end; i += 32) {
+    const __m256i head = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(text + i));
+    const __m256i tail = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(text + i + kLast));
+    const __m256i both = _mm256_and_si256(_mm256_cmpeq_epi8(_mm256_or_si256(head, case_bit), first),
+                                          _mm256_cmpeq_epi8(_mm256_or_si256(tail, case_bit), last));
+    if (!_mm256_testz_si256(both, both)) break;
+  }
+  return i;
+}
+#endif
+
 // The next position at or after `from` where "charset" may start: its first and last letters
 // are there, in either case. Blocks of positions are filtered at once; the caller checks the
 // rest of the word.
@@ -138,6 +160,10 @@ size_t NextCandidate(std::string_view text, size_t from) {
   if (from > text.size() || text.size() - from < kWord.size()) return std::string_view::npos;
   const size_t end = text.size() - kLast;  // one past the last possible start
   size_t i = from;
+#if defined(__x86_64__) && defined(__GNUC__)
+  static const bool avx2 = __builtin_cpu_supports("avx2");
+  if (avx2) i = SkipBlocksWithoutCandidateAvx2(text.data(), i, end);
+#endif
 #if defined(__SSE2__)
   const __m128i case_bit = _mm_set1_epi8(0x20);
   const __m128i first = _mm_set1_epi8('c');

@@ -71,7 +71,7 @@ TEST(CharsetDeclarations, FormsCasesAndNames) {
 TEST(CharsetDeclarations, FoundAtEveryOffsetAmongLookalikes) {
   // Text full of the word's first and last letters, so that the search meets many near
   // misses, with the declaration at every offset within and across search blocks.
-  for (size_t offset = 0; offset < 40; ++offset) {
+  for (size_t offset = 0; offset < 80; ++offset) {
     const std::string before = std::string(offset, 'C') + "charse= tcharset";
     const std::string after(offset % 17, 't');
     EXPECT_TRUE(FindCharsetDeclarations(before + "charset=gb2312" + after).gbk) << offset;
