@@ -129,6 +129,17 @@ void DirectoryWalker::NextDirectory() {
   scheduler_.Disarm(Step::Timer5);
 }
 
+long long DirectoryWalker::CollectedBreaks() {
+  const std::u16string_view collected = panel_.Text(kCollectedFiles);
+  if (panel_.TextVersion(kCollectedFiles) != collected_version_ ||
+      collected.size() != collected_size_) {
+    collected_breaks_ = LineBreaks(collected);
+    collected_version_ = panel_.TextVersion(kCollectedFiles);
+    collected_size_ = collected.size();
+  }
+  return collected_breaks_;
+}
+
 void DirectoryWalker::ListDirectoryFiles() {
   const std::u16string directory(panel_.Text(kCurrentDirectory));
   panel_.SetText(kStatusLine, u"这里开始读取" + directory + u"的文件");
@@ -136,9 +147,13 @@ void DirectoryWalker::ListDirectoryFiles() {
   const auto names = listing_.PageNames(directory, SuffixOf(panel_.SuffixChoice()), prefix);
   std::u16string collected = ListIntoBlock(names, prefix, kEntryLine);
   collected.append(kCrLf);
+  const long long breaks = LineBreaks(collected) + CollectedBreaks();
   collected.append(panel_.Text(kCollectedFiles));
   panel_.SetText(kCollectedFiles, std::move(collected));
-  panel_.SetText(kStatusLine, FoundMessage(FoundCount(panel_.Text(kCollectedFiles)), u'C'));
+  collected_breaks_ = breaks;
+  collected_version_ = panel_.TextVersion(kCollectedFiles);
+  collected_size_ = panel_.Text(kCollectedFiles).size();
+  panel_.SetText(kStatusLine, FoundMessage(FoundCountOf(breaks), u'C'));
   scheduler_.Disarm(Step::Timer6);
   scheduler_.Arm(Step::Timer5, kNextPass);
 }

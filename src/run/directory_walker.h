@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <string>
 
 #include "page/page_files.h"
@@ -43,6 +44,10 @@ class DirectoryWalker {
                                Control shown_on);
   void SetUpProgress(long long found);
   void MergeCollectedFiles();
+  // The line breaks in the collected file list, counted once: each directory's block comes in
+  // front of those before it, and counting the whole list again for every directory would
+  // make the walk quadratic in the number of directories.
+  long long CollectedBreaks();
   // An entry or directory the listing left out: on the status line and in the report.
   void ReportSkipped(SkippedPage page);
 
@@ -51,6 +56,10 @@ class DirectoryWalker {
   RunReport& report_;
   const Texts& texts_;
   SiteListing listing_;
+  // What CollectedBreaks knows, and the version and size of the list it was counted on.
+  long long collected_breaks_ = 0;
+  std::uint64_t collected_version_ = 0;
+  size_t collected_size_ = 0;
 };
 
 }  // namespace quelbo

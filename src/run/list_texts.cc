@@ -7,9 +7,13 @@
 
 namespace quelbo {
 
-long long FoundCount(std::u16string_view list) {
-  return static_cast<long long>(std::count(list.begin(), list.end(), u'\n')) - 3;
+long long LineBreaks(std::u16string_view list) {
+  return static_cast<long long>(std::count(list.begin(), list.end(), u'\n'));
 }
+
+long long FoundCountOf(long long line_breaks) { return line_breaks - 3; }
+
+long long FoundCount(std::u16string_view list) { return FoundCountOf(LineBreaks(list)); }
 
 std::u16string DecimalText(long long value) {
   const std::string digits = std::to_string(value);

@@ -17,6 +17,9 @@ inline constexpr std::u16string_view kQueueEndMarkers = u"###\r\n###";
 
 // The number of line feeds in a list minus 3.
 long long FoundCount(std::u16string_view list);
+// The same from a count of line feeds already made.
+long long FoundCountOf(long long line_breaks);
+long long LineBreaks(std::u16string_view list);
 
 // "共找到=    " + the count + "    -行数据" + the letter.
 std::u16string FoundMessage(long long count, char16_t letter);

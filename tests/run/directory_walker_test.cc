@@ -52,6 +52,20 @@ TEST_F(DirectoryWalkerTest, WorkedExampleWithSubdirectories) {
   EXPECT_EQ(session_->report().processed(), 5u);
 }
 
+// The count is kept from directory to directory, yet a list edited in between is counted anew.
+TEST_F(DirectoryWalkerTest, CollectedCountFollowsAnEditedList) {
+  PlainSettings(1, true);
+  for (const char* dir : {"A", "B"}) Dir(dir);
+  PageFile("A/a.htm", "x");
+  PageFile("B/b.htm", "x");
+  ASSERT_TRUE(session_->controller().StartRun());
+  for (int step = 0; step < 4; ++step) Step();  // through A's files
+  panel().SetText(kCollectedFiles, u"x\r\ny\r\n" + Text(kCollectedFiles));
+  Step();
+  Step();
+  EXPECT_EQ(Text(kStatusLine), u"共找到=    3    -行数据C");
+}
+
 TEST_F(DirectoryWalkerTest, RootOnly) {
   PlainSettings(1, false);
   PageFile("r1.htm", "x");
