@@ -98,8 +98,10 @@ std::string ValueOf(std::string_view text, std::string_view key) {
   return value;
 }
 
-std::string ContentText(const ContentId& content) {
-  return std::to_string(content.size) + "\t" + content.digest;
+void AppendContentText(std::string& line, const ContentId& content) {
+  char digits[24];
+  const auto written = std::to_chars(digits, digits + sizeof digits, content.size);
+  line.append(digits, written.ptr).append(1, '\t').append(content.digest);
 }
 
 // A line of pages.txt, or nothing when it does not have the form of one.
@@ -194,9 +196,16 @@ Status RunJournal::KeepPage(std::u16string_view entry, const std::string& path,
   // A number is never given twice, even when its page is dropped again: a line left over from
   // a failed batch can then never name another page's old bytes.
   const std::string number = std::to_string(next_number_++);
-  if (auto kept = fs_.KeepCopy(path, RunFolder(run_) + kOldFolder + number); !kept) return kept;
-  unrecorded_lines_ += number + "\t" + ContentText(old_content) + "\t" + ContentText(new_content) +
-                       "\t" + ToUtf8(entry) + "\n";
+  std::string kept_path = RunFolder(run_);
+  kept_path.append(kOldFolder).append(number);
+  if (auto kept = fs_.KeepCopy(path, kept_path); !kept) return kept;
+  // Appended piece by piece: a line per page, where temporaries would cost more than the line.
+  std::string& lines = unrecorded_lines_;
+  lines.append(number).append(1, '\t');
+  AppendContentText(lines, old_content);
+  lines.append(1, '\t');
+  AppendContentText(lines, new_content);
+  lines.append(1, '\t').append(ToUtf8(entry)).append(1, '\n');
   unrecorded_numbers_.push_back(next_number_ - 1);
   unrecorded_bytes_ += old_content.size;
   bytes_ += old_content.size;
