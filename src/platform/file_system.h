@@ -153,6 +153,12 @@ class FileSystem {
   // where the file system allows it.
   [[nodiscard]] virtual Result<bool> ContentEquals(const std::string& path,
                                                    std::string_view bytes) = 0;
+
+  // Ok when the regular file at `path` is one ReplaceFile would replace as it stands: not
+  // read-only and the running user's to write. Asked before leaving alone a file that already
+  // holds what it would get, so that such a file is refused as before; anything else (no such
+  // file, a link, no way to tell) is an error, after which the caller replaces it.
+  [[nodiscard]] virtual Status CheckReplaceable(const std::string& path) = 0;
 };
 
 // The file system of the machine the program runs on. Each call gives a new one; the first

@@ -173,6 +173,7 @@ class LinuxFileSystem final : public FileSystem {
   Status SyncFileSystemOf(const std::string& path) override;
   Status RemoveFile(const std::string& path) override;
   Result<bool> ContentEquals(const std::string& path, std::string_view bytes) override;
+  Status CheckReplaceable(const std::string& path) override;
   void AnchorAt(const std::string& directory) override;
   Status StageReplacement(const std::string& path, std::string_view bytes,
                           const FileInfo& replaced) override;
@@ -358,6 +359,18 @@ Status LinuxFileSystem::ReplaceFile(const std::string& path, std::string_view by
   }
   const FileInfo info = InfoOf(old_st);
   return WriteAndRename(path, bytes, info.mode, &info);
+}
+
+Status LinuxFileSystem::CheckReplaceable(const std::string& path) {
+  struct stat st;
+  const AtPath at = Locate(path);
+  if (::fstatat(at.directory, at.name, &st, AT_SYMLINK_NOFOLLOW) != 0) {
+    return std::unexpected(ErrnoError("stat", path, errno));
+  }
+  if (!S_ISREG(st.st_mode)) {
+    return std::unexpected(Error(ErrorKind::kNotRegularFile, "stat", path, "not a regular file"));
+  }
+  return CheckWritable(at.directory, at.name, InfoOf(st), path);
 }
 
 Status LinuxFileSystem::ReplaceKnownFile(const std::string& path, std::string_view bytes,

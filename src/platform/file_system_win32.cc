@@ -167,6 +167,7 @@ class Win32FileSystem final : public FileSystem {
   Status SyncFileSystemOf(const std::string&) override { return Ok(); }
   Status RemoveFile(const std::string& path) override;
   Result<bool> ContentEquals(const std::string& path, std::string_view bytes) override;
+  Status CheckReplaceable(const std::string& path) override;
   // Lookups still go through the full path each time; what they reach is checked against it.
   void AnchorAt(const std::string& directory) override { anchor_.Set(directory); }
 
@@ -249,6 +250,15 @@ Status Win32FileSystem::CreateFileIfMissing(const std::string& path) {
 
 Status Win32FileSystem::ReplaceFile(const std::string& path, std::string_view bytes) {
   return WriteAndMove(path, bytes, std::nullopt);
+}
+
+Status Win32FileSystem::CheckReplaceable(const std::string& path) {
+  const std::optional<DWORD> attributes = AttributesAt(path);
+  if (!attributes ||
+      (*attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)) != 0) {
+    return std::unexpected(Error(ErrorKind::kNotRegularFile, "stat", path, "not a regular file"));
+  }
+  return CheckWritable(attributes, path);
 }
 
 Status Win32FileSystem::ReplaceKnownFile(const std::string& path, std::string_view bytes,

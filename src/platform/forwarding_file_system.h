@@ -65,6 +65,9 @@ class ForwardingFileSystem : public FileSystem {
   Result<bool> ContentEquals(const std::string& path, std::string_view bytes) override {
     return target_->ContentEquals(path, bytes);
   }
+  Status CheckReplaceable(const std::string& path) override {
+    return target_->CheckReplaceable(path);
+  }
   Status KeepCopy(const std::string& from, const std::string& to) override {
     return target_->KeepCopy(from, to);
   }

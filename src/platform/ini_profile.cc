@@ -1,6 +1,7 @@
 #include "platform/ini_profile.h"
 
 #include "base/ini_text.h"
+#include "platform/text_file.h"
 
 namespace quelbo {
 
@@ -13,13 +14,22 @@ std::u16string ReadIniValue(FileSystem& fs, std::u16string_view section, std::u1
 
 Status WriteIniValue(FileSystem& fs, std::u16string_view section, std::u16string_view key,
                      std::u16string_view value, const std::string& path) {
-  std::string old_bytes;
-  if (auto read = fs.ReadFile(path)) {
-    old_bytes = std::move(*read);
-  } else if (read.error().kind() != ErrorKind::kNotFound) {
-    return std::unexpected(read.error());
+  const IniAssignment assignment{key, value};
+  return WriteIniValues(fs, section, std::span(&assignment, 1), path);
+}
+
+Status WriteIniValues(FileSystem& fs, std::u16string_view section,
+                      std::span<const IniAssignment> assignments, const std::string& path) {
+  if (assignments.empty()) return Ok();
+  const Result<std::string> old_bytes = fs.ReadFile(path);
+  if (!old_bytes && old_bytes.error().kind() != ErrorKind::kNotFound) {
+    return std::unexpected(old_bytes.error());
   }
-  return fs.ReplaceFile(path, WithIniValue(old_bytes, section, key, value));
+  std::string bytes = old_bytes ? *old_bytes : std::string();
+  for (const IniAssignment& assignment : assignments) {
+    bytes = WithIniValue(bytes, section, assignment.key, assignment.value);
+  }
+  return ReplaceFileUnlessSame(fs, path, bytes, old_bytes);
 }
 
 Status RemoveIniValue(FileSystem& fs, std::u16string_view section, std::u16string_view key,

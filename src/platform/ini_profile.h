@@ -1,13 +1,14 @@
 #pragma once
 
+#include <span>
 #include <string>
 #include <string_view>
 
 #include "base/ini_text.h"
 #include "platform/file_system.h"
 
-// Profile (INI) files, one value at a time, in code page 936 (the text rules are in
-// base/ini_text.h). The file is read whole on every call.
+// Profile (INI) files in code page 936 (the text rules are in base/ini_text.h). The file is
+// read whole on every call.
 
 namespace quelbo {
 
@@ -25,6 +26,16 @@ std::u16string ReadIniValue(FileSystem& fs, std::u16string_view section, std::u1
 [[nodiscard]] Status WriteIniValue(FileSystem& fs, std::u16string_view section,
                                    std::u16string_view key, std::u16string_view value,
                                    const std::string& path);
+
+struct IniAssignment {
+  std::u16string_view key;
+  std::u16string_view value;
+};
+// WriteIniValue for each assignment in turn, with one replacement of the file for all of them:
+// the same bytes in the end, and a failure leaves the file as it was.
+[[nodiscard]] Status WriteIniValues(FileSystem& fs, std::u16string_view section,
+                                    std::span<const IniAssignment> assignments,
+                                    const std::string& path);
 
 // Removes `key` from `section`, every other line kept byte for byte; a missing file, section
 // or key is left as it is.

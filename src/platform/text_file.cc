@@ -17,6 +17,12 @@ Result<std::u16string> ReadTextFile(FileSystem& fs, const std::string& path) {
 Status WriteTextFile(FileSystem& fs, std::u16string_view text, const std::string& path) {
   std::string bytes = EncodeGbk(text).bytes;
   bytes.append("\r\n");
+  return ReplaceFileUnlessSame(fs, path, bytes, fs.ReadFile(path));
+}
+
+Status ReplaceFileUnlessSame(FileSystem& fs, const std::string& path, std::string_view bytes,
+                             const Result<std::string>& old_bytes) {
+  if (old_bytes && *old_bytes == bytes && fs.CheckReplaceable(path)) return Ok();
   return fs.ReplaceFile(path, bytes);
 }
 

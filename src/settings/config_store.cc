@@ -33,6 +33,11 @@ Status ConfigStore::WriteKey(std::u16string_view key, std::u16string_view value)
   return WriteIniValue(fs_, kIniSection, key, value, PathOf(kIniFileName));
 }
 
+Status ConfigStore::WriteKeys(std::span<const IniAssignment> assignments) const {
+  if (read_only_) return Refused(PathOf(kIniFileName));
+  return WriteIniValues(fs_, kIniSection, assignments, PathOf(kIniFileName));
+}
+
 Status ConfigStore::RemoveKey(std::u16string_view key) const {
   if (read_only_) return Refused(PathOf(kIniFileName));
   return RemoveIniValue(fs_, kIniSection, key, PathOf(kIniFileName));

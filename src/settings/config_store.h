@@ -8,6 +8,7 @@
 
 #include "panel/settings_fields.h"
 #include "platform/file_system.h"
+#include "platform/ini_profile.h"
 
 namespace quelbo {
 
@@ -73,6 +74,8 @@ class ConfigStore {
   std::u16string ReadKey(std::u16string_view key, std::u16string_view default_value) const;
   // On failure the stored value stays as it was.
   [[nodiscard]] Status WriteKey(std::u16string_view key, std::u16string_view value) const;
+  // The keys in turn, with one replacement of the INI file for all of them.
+  [[nodiscard]] Status WriteKeys(std::span<const IniAssignment> assignments) const;
   [[nodiscard]] Status RemoveKey(std::u16string_view key) const;
 
   // A list file's whole text (created empty when missing), and its replacement by a text

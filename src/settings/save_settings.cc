@@ -17,28 +17,45 @@ std::vector<std::string_view> FilesWritten(const Bindings&... bindings) {
 }
 
 // Writes one value after another and stops at the first that fails, which it keeps: a save
-// that cannot store a setting must not pass for a successful one.
+// that cannot store a setting must not pass for a successful one. The keys between two list
+// files go to the INI file together, in one replacement rather than one each: the same bytes
+// in the end, and each replacement syncs the disk.
 class Saver {
  public:
   Saver(const ControlPanel& panel, const ConfigStore& store) : panel_(panel), store_(store) {}
 
   void Key(std::u16string_view key, std::u16string_view value) {
-    if (status_) status_ = store_.WriteKey(key, value);
+    values_.emplace_back(value);
+    keys_.push_back(key);
   }
   void Text(std::u16string_view key, Control field) { Key(key, panel_.Text(field)); }
   void Flag(std::u16string_view key, Control box) { Key(key, panel_.Ticked(box) ? u"1" : u"0"); }
   template <typename Bindings>
   void Lists(const Bindings& bindings) {
+    WriteKeys();
     for (const ListFileBinding& binding : bindings) {
       if (status_) status_ = store_.WriteList(binding.file_name, panel_.Text(binding.field));
     }
   }
-  [[nodiscard]] Status status() const { return status_; }
+  [[nodiscard]] Status Finish() {
+    WriteKeys();
+    return status_;
+  }
 
  private:
+  void WriteKeys() {
+    std::vector<IniAssignment> assignments;
+    for (size_t i = 0; i < keys_.size(); ++i) assignments.push_back({keys_[i], values_[i]});
+    if (status_) status_ = store_.WriteKeys(assignments);
+    keys_.clear();
+    values_.clear();
+  }
+
   const ControlPanel& panel_;
   const ConfigStore& store_;
   Status status_;
+  std::vector<std::u16string_view> keys_;  // not yet written, with their values
+  std::vector<std::u16string> values_;
 };
 
 }  // namespace
@@ -69,7 +86,7 @@ Status SaveSettings(const ControlPanel& panel, const ConfigStore& store) {
   save.Flag(ini_key::autoDetectCharset, field::autoDetectCharset);
   save.Flag(ini_key::block0Enabled, field::block0Enabled);
   save.Flag(ini_key::moreBlocksEnabled, field::moreBlocksEnabled);
-  return save.status();
+  return save.Finish();
 }
 
 Status SaveExtraBlockSets(const ControlPanel& panel, const ConfigStore& store) {
@@ -82,7 +99,7 @@ Status SaveExtraBlockSets(const ControlPanel& panel, const ConfigStore& store) {
   Saver save(panel, store);
   save.Flag(ini_key::moreBlocksEnabled, field::moreBlocksEnabled);
   if (panel.Ticked(field::moreBlocksEnabled)) save.Lists(kExtraBlockSetFiles);
-  return save.status();
+  return save.Finish();
 }
 
 }  // namespace quelbo

@@ -343,6 +343,25 @@ TEST_F(SettingsTest, SavedFieldsComeBackEqual) {
   EXPECT_FALSE(fresh.Ticked(field::autoDetectCharset));
 }
 
+#if !defined(_WIN32)
+// A file that would get the bytes it holds is not replaced (each replacement syncs the disk).
+TEST_F(SettingsTest, UnchangedFilesAreNotWrittenAgain) {
+  LoadSettings(panel_, store_);
+  panel_.SetText(field::pair2Find, u"旧");
+  ASSERT_TRUE(SaveSettings(panel_, store_).has_value());
+  const auto inode = [this](std::string_view name) {
+    struct stat st {};
+    return ::stat(File(name).c_str(), &st) == 0 ? st.st_ino : 0;
+  };
+  const auto ini = inode(kIniFileName), list = inode("tihuanqian.txt");
+  panel_.SetText(field::pair2Find, u"新");
+  ASSERT_TRUE(SaveSettings(panel_, store_).has_value());
+  EXPECT_EQ(inode(kIniFileName), ini);
+  EXPECT_NE(inode("tihuanqian.txt"), list);
+  EXPECT_EQ(ReadBytes(File("tihuanqian.txt")), "\xD0\xC2\r\n");
+}
+#endif
+
 TEST_F(SettingsTest, UncreatableDirectoryKeepsListFieldsAndDefaultsTheRest) {
   WriteBytes(dir_ / "home", "a file where a directory should be");
   LoadSettings(panel_, store_);

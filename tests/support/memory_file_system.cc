@@ -55,6 +55,11 @@ Result<bool> MemoryFileSystem::ContentEquals(const std::string& path, std::strin
   return std::unexpected(NotFound("read", path));
 }
 
+Status MemoryFileSystem::CheckReplaceable(const std::string& path) {
+  if (Find(path) == nullptr) return std::unexpected(NotFound("stat", path));
+  return Ok();  // every file here may be replaced
+}
+
 Result<FileInfo> MemoryFileSystem::Stat(const std::string& path) {
   const std::string* bytes = Find(path);
   if (!bytes) return std::unexpected(NotFound("stat", path));

@@ -61,6 +61,7 @@ class MemoryFileSystem final : public FileSystem {
   Status AppendToFile(const std::string& path, std::string_view bytes) override;
   Status RemoveDirectory(const std::string&) override { return Ok(); }
   Result<bool> ContentEquals(const std::string& path, std::string_view bytes) override;
+  Status CheckReplaceable(const std::string& path) override;
 
  private:
   std::map<std::string, std::string> files_;

@@ -87,6 +87,10 @@ class TestFileSystem final : public ForwardingFileSystem {
     if (const int e = FaultFor(Operation::kRead, path)) return Failure("open", path, e);
     return ForwardingFileSystem::ContentEquals(path, bytes);
   }
+  Status CheckReplaceable(const std::string& path) override {
+    if (const int e = FaultFor(Operation::kReplace, path)) return Failure("stat", path, e);
+    return ForwardingFileSystem::CheckReplaceable(path);
+  }
 
  private:
   struct Fault {
