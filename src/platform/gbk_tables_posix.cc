@@ -2,6 +2,7 @@
 #include <unicode/ucnv_err.h>
 #include <unicode/utf16.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
@@ -116,9 +117,12 @@ void NoteUnmappableCodePoint(const void* context, UConverterFromUnicodeArgs* arg
   UCNV_FROM_U_CALLBACK_SUBSTITUTE(nullptr, args, code_units, length, code_point, reason, status);
 }
 
-// Every code unit, encoded by ICU in one call; the offsets tell which unit wrote which byte.
-// Trail surrogates come before lead surrogates, so that no two of them form a pair and each
-// is encoded as a surrogate standing alone.
+// Every code unit, encoded by ICU a few thousand at a time; the offsets tell which unit wrote
+// which byte. Trail surrogates come before lead surrogates, so that no two of them form a pair
+// and each is encoded as a surrogate standing alone; the last lead surrogate is followed by
+// U+E000 in its call, as in the whole sequence, so that none ends a call. Calls of this size
+// keep the buffers small: a megabyte of fresh memory for one call costs more in page faults
+// than the calls it saves.
 void FillEncoding(UConverter* converter, Tables& tables) {
   std::vector<UChar> units;
   units.reserve(0x10000);
@@ -127,26 +131,32 @@ void FillEncoding(UConverter* converter, Tables& tables) {
   for (uint32_t unit = 0xD800; unit < 0xDC00; ++unit) units.push_back(static_cast<UChar>(unit));
   for (uint32_t unit = 0xE000; unit < 0x10000; ++unit) units.push_back(static_cast<UChar>(unit));
 
+  constexpr size_t kChunk = 0x1000;
   std::vector<bool> unmappable(0x10000);
-  std::vector<char> bytes(units.size() * 4);
+  std::vector<char> bytes((kChunk + 1) * 4);
   std::vector<int32_t> offsets(bytes.size());
   UErrorCode status = U_ZERO_ERROR;
-  ucnv_reset(converter);
   ucnv_setFromUCallBack(converter, NoteUnmappableCodePoint, &unmappable, nullptr, nullptr, &status);
-  char* target = bytes.data();
-  const UChar* source = units.data();
-  ucnv_fromUnicode(converter, &target, bytes.data() + bytes.size(), &source,
-                   units.data() + units.size(), offsets.data(), true, &status);
-  Require(U_SUCCESS(status), "encoding failed");
+  for (size_t from = 0; from < units.size();) {
+    size_t to = std::min(from + kChunk, units.size());
+    if (to < units.size() && U16_IS_LEAD(units[to - 1])) ++to;  // see above
+    ucnv_reset(converter);
+    char* target = bytes.data();
+    const UChar* source = units.data() + from;
+    ucnv_fromUnicode(converter, &target, bytes.data() + bytes.size(), &source, units.data() + to,
+                     offsets.data(), true, &status);
+    Require(U_SUCCESS(status), "encoding failed");
 
-  const auto written = static_cast<size_t>(target - bytes.data());
-  for (size_t i = 0; i < written; ++i) {
-    Require(offsets[i] >= 0 && static_cast<size_t>(offsets[i]) < units.size(), "bad offset");
-    uint32_t& entry = tables.encode[units[static_cast<size_t>(offsets[i])]];
-    const uint32_t length = entry >> kLengthShift;
-    Require(length < 2, "a code unit takes more than two bytes");
-    entry |= static_cast<uint32_t>(static_cast<unsigned char>(bytes[i])) << (8 * length);
-    entry = (entry & 0xFFFFu) | ((length + 1) << kLengthShift);
+    const auto written = static_cast<size_t>(target - bytes.data());
+    for (size_t i = 0; i < written; ++i) {
+      Require(offsets[i] >= 0 && static_cast<size_t>(offsets[i]) < to - from, "bad offset");
+      uint32_t& entry = tables.encode[units[from + static_cast<size_t>(offsets[i])]];
+      const uint32_t length = entry >> kLengthShift;
+      Require(length < 2, "a code unit takes more than two bytes");
+      entry |= static_cast<uint32_t>(static_cast<unsigned char>(bytes[i])) << (8 * length);
+      entry = (entry & 0xFFFFu) | ((length + 1) << kLengthShift);
+    }
+    from = to;
   }
   for (uint32_t unit = 0; unit < 0x10000; ++unit) {
     if (unmappable[unit]) tables.encode[unit] |= kUnmappable;
