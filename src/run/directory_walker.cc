@@ -133,11 +133,15 @@ long long DirectoryWalker::CollectedBreaks() {
   const std::u16string_view collected = panel_.Text(kCollectedFiles);
   if (panel_.TextVersion(kCollectedFiles) != collected_version_ ||
       collected.size() != collected_size_) {
-    collected_breaks_ = LineBreaks(collected);
-    collected_version_ = panel_.TextVersion(kCollectedFiles);
-    collected_size_ = collected.size();
+    NoteCollectedBreaks(LineBreaks(collected));
   }
   return collected_breaks_;
+}
+
+void DirectoryWalker::NoteCollectedBreaks(long long breaks) {
+  collected_breaks_ = breaks;
+  collected_version_ = panel_.TextVersion(kCollectedFiles);
+  collected_size_ = panel_.Text(kCollectedFiles).size();
 }
 
 void DirectoryWalker::ListDirectoryFiles() {
@@ -150,9 +154,7 @@ void DirectoryWalker::ListDirectoryFiles() {
   const long long breaks = LineBreaks(collected) + CollectedBreaks();
   collected.append(panel_.Text(kCollectedFiles));
   panel_.SetText(kCollectedFiles, std::move(collected));
-  collected_breaks_ = breaks;
-  collected_version_ = panel_.TextVersion(kCollectedFiles);
-  collected_size_ = panel_.Text(kCollectedFiles).size();
+  NoteCollectedBreaks(breaks);
   panel_.SetText(kStatusLine, FoundMessage(FoundCountOf(breaks), u'C'));
   scheduler_.Disarm(Step::Timer6);
   scheduler_.Arm(Step::Timer5, kNextPass);

@@ -48,6 +48,8 @@ class DirectoryWalker {
   // front of those before it, and counting the whole list again for every directory would
   // make the walk quadratic in the number of directories.
   long long CollectedBreaks();
+  // Remembers `breaks` as the count of the collected file list as it is now.
+  void NoteCollectedBreaks(long long breaks);
   // An entry or directory the listing left out: on the status line and in the report.
   void ReportSkipped(SkippedPage page);
 

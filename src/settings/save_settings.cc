@@ -24,10 +24,8 @@ class Saver {
  public:
   Saver(const ControlPanel& panel, const ConfigStore& store) : panel_(panel), store_(store) {}
 
-  void Key(std::u16string_view key, std::u16string_view value) {
-    values_.emplace_back(value);
-    keys_.push_back(key);
-  }
+  // `value` must last until the save ends: the panel's own text, or a constant.
+  void Key(std::u16string_view key, std::u16string_view value) { pending_.push_back({key, value}); }
   void Text(std::u16string_view key, Control field) { Key(key, panel_.Text(field)); }
   void Flag(std::u16string_view key, Control box) { Key(key, panel_.Ticked(box) ? u"1" : u"0"); }
   template <typename Bindings>
@@ -44,18 +42,14 @@ class Saver {
 
  private:
   void WriteKeys() {
-    std::vector<IniAssignment> assignments;
-    for (size_t i = 0; i < keys_.size(); ++i) assignments.push_back({keys_[i], values_[i]});
-    if (status_) status_ = store_.WriteKeys(assignments);
-    keys_.clear();
-    values_.clear();
+    if (status_) status_ = store_.WriteKeys(pending_);
+    pending_.clear();
   }
 
   const ControlPanel& panel_;
   const ConfigStore& store_;
   Status status_;
-  std::vector<std::u16string_view> keys_;  // not yet written, with their values
-  std::vector<std::u16string> values_;
+  std::vector<IniAssignment> pending_;  // the keys not yet written
 };
 
 }  // namespace
@@ -78,7 +72,8 @@ Status SaveSettings(const ControlPanel& panel, const ConfigStore& store) {
   save.Text(ini_key::pair4Replace, field::pair4Replace);
   save.Text(ini_key::excludedDirs, field::excludedDirs);
   if (const int suffix = panel.SuffixChoice(); suffix != 0) {
-    save.Key(ini_key::suffixChoice, std::u16string(1, static_cast<char16_t>(u'0' + suffix)));
+    save.Key(ini_key::suffixChoice,
+             std::u16string_view(u"0123456789").substr(static_cast<size_t>(suffix), 1));
   }
   save.Flag(ini_key::includeSubdirs, field::includeSubdirs);
   save.Flag(ini_key::readUtf8, field::readUtf8);
