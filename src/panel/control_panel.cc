@@ -90,6 +90,24 @@ void ControlPanel::AppendText(Control control, std::u16string_view text) {
   Notify(control);
 }
 
+void ControlPanel::PrependText(Control control, std::u16string_view text) {
+  ControlState& state = State(control);
+  if (text.size() > state.offset) {
+    // Room in front for as much again as the text will then hold, so that the text is copied
+    // again only once it has doubled.
+    const std::u16string_view kept = std::u16string_view(state.text).substr(state.offset);
+    const size_t room = kept.size() + text.size();
+    std::u16string grown(room + room, u'\0');
+    kept.copy(grown.data() + grown.size() - kept.size(), kept.size());
+    state.text = std::move(grown);
+    state.offset = room + text.size();
+  }
+  state.offset -= text.size();
+  std::char_traits<char16_t>::copy(state.text.data() + state.offset, text.data(), text.size());
+  ++state.version;
+  Notify(control);
+}
+
 void ControlPanel::DropTextPrefix(Control control, size_t count) {
   ControlState& state = State(control);
   state.offset = std::min(state.text.size(), state.offset + count);

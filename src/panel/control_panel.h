@@ -47,6 +47,9 @@ class ControlPanel {
   void SetText(Control control, std::u16string text);
   // Adds to the end of a text in amortised constant time.
   void AppendText(Control control, std::u16string_view text);
+  // Adds to the front of a text in amortised time linear in `text`: a list that grows at its
+  // front, block after block, costs its length once rather than once per block.
+  void PrependText(Control control, std::u16string_view text);
   // Removes the first `count` code units of a text in amortised constant time.
   void DropTextPrefix(Control control, size_t count);
   // Whether a text that has lost its first `dropped` of `size` code units is worth compacting:
@@ -89,7 +92,8 @@ class ControlPanel {
  private:
   struct ControlState {
     std::u16string text;
-    size_t offset = 0;  // code units already dropped from the front of `text`
+    // Code units in front of the text proper: dropped from it, or room left for prepending.
+    size_t offset = 0;
     std::uint64_t version = 0;
     bool enabled = true;
     bool ticked = false;

@@ -119,11 +119,9 @@ void DirectoryWalker::NextDirectory() {
     MergeCollectedFiles();
   } else {
     panel_.SetText(kCurrentDirectory, std::u16string(line));
-    const size_t lf = panel_.Text(kDirectoryQueue).find(u'\n');
-    panel_.SetText(kDirectoryQueue,
-                   lf == std::u16string_view::npos
-                       ? std::u16string()
-                       : std::u16string(panel_.Text(kDirectoryQueue).substr(lf + 1)));
+    const std::u16string_view rest = panel_.Text(kDirectoryQueue);
+    const size_t lf = rest.find(u'\n');
+    panel_.DropTextPrefix(kDirectoryQueue, lf == std::u16string_view::npos ? rest.size() : lf + 1);
     scheduler_.Arm(Step::Timer6, kNextPass);
   }
   scheduler_.Disarm(Step::Timer5);
@@ -149,11 +147,11 @@ void DirectoryWalker::ListDirectoryFiles() {
   panel_.SetText(kStatusLine, u"这里开始读取" + directory + u"的文件");
   const std::u16string prefix = directory + kEntrySeparator;
   const auto names = listing_.PageNames(directory, SuffixOf(panel_.SuffixChoice()), prefix);
-  std::u16string collected = ListIntoBlock(names, prefix, kEntryLine);
-  collected.append(kCrLf);
-  const long long breaks = LineBreaks(collected) + CollectedBreaks();
-  collected.append(panel_.Text(kCollectedFiles));
-  panel_.SetText(kCollectedFiles, std::move(collected));
+  std::u16string block = ListIntoBlock(names, prefix, kEntryLine);
+  block.append(kCrLf);
+  const long long breaks = LineBreaks(block) + CollectedBreaks();
+  // Each directory's files go in front of those collected before.
+  panel_.PrependText(kCollectedFiles, block);
   NoteCollectedBreaks(breaks);
   panel_.SetText(kStatusLine, FoundMessage(FoundCountOf(breaks), u'C'));
   scheduler_.Disarm(Step::Timer6);

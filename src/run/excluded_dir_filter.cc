@@ -46,8 +46,7 @@ void FilterExcludedDirectories(ControlPanel& panel, StepScheduler& scheduler,
       scheduler.Yield();
     }
     if (count != 0) {
-      panel.SetText(kDirectoryQueue,
-                    name + std::u16string(kCrLf) + std::u16string(panel.Text(kDirectoryQueue)));
+      panel.PrependText(kDirectoryQueue, name + std::u16string(kCrLf));
     }
     scheduler.Yield();
   }

@@ -70,6 +70,28 @@ TEST(ControlPanel, DroppingAPrefixKeepsTheVersionAndLargeTextsStayExact) {
   EXPECT_NE(panel.TextVersion(kPendingPages), version);
 }
 
+TEST(ControlPanel, PrependsAppendsAndDropsKeepTheTextExact) {
+  ControlPanel panel;
+  std::u16string expected = u"tail";
+  panel.SetText(kCollectedFiles, expected);
+  for (int i = 0; i < 3000; ++i) {
+    const std::u16string line = u"d" + std::u16string(static_cast<size_t>(i % 7), u'x') + u"\r\n";
+    const auto version = panel.TextVersion(kCollectedFiles);
+    panel.PrependText(kCollectedFiles, line);
+    expected.insert(0, line);
+    EXPECT_NE(panel.TextVersion(kCollectedFiles), version);
+    if (i % 5 == 0) {
+      panel.DropTextPrefix(kCollectedFiles, 3);
+      expected.erase(0, 3);
+    }
+    if (i % 11 == 0) {
+      panel.AppendText(kCollectedFiles, u"!");
+      expected.append(u"!");
+    }
+    ASSERT_EQ(panel.Text(kCollectedFiles), expected) << i;
+  }
+}
+
 TEST(ControlPanel, ObserversHearEveryWriteAndReactionsOnlyChanges) {
   ControlPanel panel;
   std::vector<Control> heard;
