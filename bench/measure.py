@@ -11,6 +11,8 @@ Expects the sites that bench/run generates under SITES (each with site/, config/
 rules.json and manifest.json):
   large, many                 the two standard sites
   many-small                  a tenth of "many", built alike: the scaling pair with "many"
+  many-dirs                   a fifth of "many" spread over 4,000 directories: the walk's cost
+                              per directory
   huge, huge-gbk              one very large page in UTF-8 and one in GBK, for peak memory
   patho-pathological, patho-filter-defeated, patho-never
                               a page of "a" with the pathological find text and its yardsticks
@@ -292,7 +294,7 @@ class Bench:
         out("| site | pages | MB | tool | median s | × floor | × safe floor | CPU s | "
             "CPU × floor | CPU × safe floor |")
         out("|---|---:|---:|---|---:|---:|---:|---:|---:|---:|")
-        for name in ("large", "many", "many-small"):
+        for name in ("large", "many", "many-small", "many-dirs"):
             if name not in runs:
                 continue
             m = self.manifest(name)
@@ -448,7 +450,7 @@ def main():
     machine = bench.machine()
     started = time.time()
     plan = [("large", tool) for tool in TOOLS + [PREVIEW]] + [("many", tool) for tool in TOOLS]
-    plan += [("many-small", tool) for tool in TOOLS[:3]]
+    plan += [(name, tool) for name in ("many-small", "many-dirs") for tool in TOOLS[:3]]
     plan += [(name, "quelbo-batch") for name in PATHO]
     bench.time_all(plan, args.runs)
     if os.path.exists(os.path.join(bench.bin, "window_run")):
