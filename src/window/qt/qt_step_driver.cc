@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <chrono>
 #include <limits>
+#include <utility>
 
 namespace quelbo {
 
@@ -14,7 +15,7 @@ QtStepDriver::QtStepDriver(StepScheduler& scheduler, const Clock& clock)
   timer_.setTimerType(Qt::PreciseTimer);
   QObject::connect(&timer_, &QTimer::timeout, &timer_, [this] { OnTimeout(); });
   scheduler_.SetEventLoop(this);
-  scheduler_.SetChangeListener([this] { Retime(); });
+  scheduler_.SetChangeListener([this] { OnSchedulerChanged(); });
   Retime();
 }
 
@@ -30,6 +31,8 @@ void QtStepDriver::Stop() {
 
 void QtStepDriver::ProcessPendingEvents() {
   if (!loop_turns_.Due()) return;
+  // The timer is brought up to date before the loop may fire it inside this step.
+  if (std::exchange(retime_wanted_, false)) Retime();
   QCoreApplication::processEvents();
   loop_turns_.Turned();
 }
@@ -51,8 +54,21 @@ void QtStepDriver::Retime() {
   timer_.start(milliseconds);
 }
 
+void QtStepDriver::OnSchedulerChanged() {
+  // A slice changes the steps several times a page; the timer only matters where the event
+  // loop can fire it, so within a slice it is retimed before each loop turn and at the end.
+  if (in_slice_) {
+    retime_wanted_ = true;
+  } else {
+    Retime();
+  }
+}
+
 void QtStepDriver::OnTimeout() {
+  const bool outer_slice = std::exchange(in_slice_, true);
   scheduler_.RunSlice([this] { return stopped_; });
+  in_slice_ = outer_slice;
+  retime_wanted_ = false;
   Retime();
 }
 

@@ -35,6 +35,7 @@ class QtStepDriver final : public EventLoopPort {
   friend struct testing::QtStepDriverProbe;
 
   void Retime();
+  void OnSchedulerChanged();
   void OnTimeout();
 
   StepScheduler& scheduler_;
@@ -42,6 +43,8 @@ class QtStepDriver final : public EventLoopPort {
   LoopTurns loop_turns_;
   QTimer timer_;
   bool stopped_ = false;
+  bool in_slice_ = false;       // running steps from the timer
+  bool retime_wanted_ = false;  // the steps changed within the slice
 };
 
 }  // namespace quelbo
