@@ -92,18 +92,21 @@ void ControlPanel::AppendText(Control control, std::u16string_view text) {
 
 void ControlPanel::PrependText(Control control, std::u16string_view text) {
   ControlState& state = State(control);
-  if (text.size() > state.offset) {
+  if (text.size() <= state.offset) {
+    state.offset -= text.size();
+    text.copy(state.text.data() + state.offset, text.size());
+  } else {
     // Room in front for as much again as the text will then hold, so that the text is copied
-    // again only once it has doubled.
+    // again only once it has doubled. Both parts are copied before the old buffer goes, which
+    // `text` may lie in.
     const std::u16string_view kept = std::u16string_view(state.text).substr(state.offset);
     const size_t room = kept.size() + text.size();
     std::u16string grown(room + room, u'\0');
-    kept.copy(grown.data() + grown.size() - kept.size(), kept.size());
+    text.copy(grown.data() + room, text.size());
+    kept.copy(grown.data() + room + text.size(), kept.size());
     state.text = std::move(grown);
-    state.offset = room + text.size();
+    state.offset = room;
   }
-  state.offset -= text.size();
-  std::char_traits<char16_t>::copy(state.text.data() + state.offset, text.data(), text.size());
   ++state.version;
   Notify(control);
 }
