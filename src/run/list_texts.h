@@ -15,11 +15,11 @@ inline constexpr std::u16string_view kBlankLinePair = u"\r\n\r\n";
 // What ends the directory queue.
 inline constexpr std::u16string_view kQueueEndMarkers = u"###\r\n###";
 
-// The number of line feeds in a list minus 3.
-long long FoundCount(std::u16string_view list);
-// The same from a count of line feeds already made.
-long long FoundCountOf(long long line_breaks);
+// The number of line feeds in a list.
 long long LineBreaks(std::u16string_view list);
+// The number of line feeds in a list minus 3, from the list or from its count of line feeds.
+long long FoundCount(std::u16string_view list);
+long long FoundCountOf(long long line_breaks);
 
 // "共找到=    " + the count + "    -行数据" + the letter.
 std::u16string FoundMessage(long long count, char16_t letter);
