@@ -16,6 +16,59 @@ namespace {
 
 constexpr size_t npos = std::string_view::npos;
 
+// Where the page lies after ClosedUp: from `front` to `end` of the buffer it was closed up in.
+struct ClosedUpSpan {
+  size_t front;
+  size_t end;
+};
+
+// Replaces the `matches` of `find_size` bytes in the `size` bytes at `data` in place, by a
+// replacement no longer than they are. The bytes between matches move towards the widest
+// stretch between them (or the page's ends), which stays where it is: a block removed near the
+// front moves the front, not the rest of the page.
+ClosedUpSpan ClosedUp(char* data, size_t size, const std::vector<size_t>& matches, size_t find_size,
+                      std::string_view replacement) {
+  using Traits = std::char_traits<char>;
+  const size_t shrink = find_size - replacement.size();
+  const size_t count = matches.size();
+  if (shrink == 0) {
+    for (const size_t match : matches) {
+      Traits::copy(data + match, replacement.data(), replacement.size());
+    }
+    return {0, size};
+  }
+  // Matches before `split` are closed up towards the back, the others towards the front.
+  size_t split = 0;
+  size_t widest = matches.front();
+  for (size_t i = 1; i <= count; ++i) {
+    const size_t from = matches[i - 1] + find_size;
+    const size_t gap = (i < count ? matches[i] : size) - from;
+    if (gap > widest) {
+      widest = gap;
+      split = i;
+    }
+  }
+  size_t written = split < count ? matches[split] : size;
+  size_t read = written;
+  for (size_t i = split; i < count; ++i) {
+    Traits::move(data + written, data + read, matches[i] - read);
+    written += matches[i] - read;
+    Traits::copy(data + written, replacement.data(), replacement.size());
+    written += replacement.size();
+    read = matches[i] + find_size;
+  }
+  Traits::move(data + written, data + read, size - read);
+  size_t write_end = split > 0 ? matches[split - 1] + find_size : 0;
+  for (size_t i = split; i-- > 0;) {
+    write_end -= replacement.size();
+    Traits::copy(data + write_end, replacement.data(), replacement.size());
+    const size_t segment_from = i > 0 ? matches[i - 1] + find_size : 0;
+    write_end -= matches[i] - segment_from;
+    Traits::move(data + write_end, data + segment_from, matches[i] - segment_from);
+  }
+  return {split * shrink, written + (size - read)};
+}
+
 // The page as the rules leave it: the input's bytes until a rule changes them.
 class BytePage {
  public:
@@ -24,13 +77,20 @@ class BytePage {
   // The page is now `bytes`.
   void SetBytes(std::string bytes) {
     page_ = std::move(bytes);
+    front_ = 0;
     owned_ = true;
   }
 
-  std::string_view view() const { return owned_ ? std::string_view(page_) : input_; }
+  std::string_view view() const {
+    return owned_ ? std::string_view(page_.data() + front_, page_.size() - front_) : input_;
+  }
   bool sure() const { return sure_; }
   void GiveUp() { sure_ = false; }
-  std::string Take() { return owned_ ? std::move(page_) : std::string(input_); }
+  // The page's bytes, held from `*front` on.
+  std::string Take(size_t* front) {
+    *front = owned_ ? front_ : 0;
+    return owned_ ? std::move(page_) : std::string(input_);
+  }
 
   // FindText on the bytes from `from` on: the first occurrence that starts at a character; an
   // empty text is found at `from` of a non-empty rest.
@@ -60,27 +120,18 @@ class BytePage {
     if (matches_.empty() || !sure_) return;
     replaced += matches_.size();
     if (owned_ && replacement.size() <= find.size()) {
-      // Written over itself: the result never grows past what is still to be read.
-      char* data = page_.data();
-      size_t written = matches_.front();
-      size_t read = written;
-      for (const size_t match : matches_) {
-        std::char_traits<char>::move(data + written, data + read, match - read);
-        written += match - read;
-        std::char_traits<char>::copy(data + written, replacement.data(), replacement.size());
-        written += replacement.size();
-        read = match + find.size();
-      }
-      std::char_traits<char>::move(data + written, data + read, page_.size() - read);
-      page_.resize(written + page_.size() - read);
+      const ClosedUpSpan span = ClosedUp(page_.data() + front_, page_.size() - front_, matches_,
+                                         find.size(), replacement);
+      page_.resize(front_ + span.end);
+      front_ += span.front;
       return;
     }
     const size_t grown = text.size() + matches_.size() * (replacement.size() - find.size());
-    if (owned_ && grown <= page_.capacity()) {
+    if (owned_ && front_ + grown <= page_.capacity()) {
       // Grown within the room left: written over itself from the end backwards.
-      const size_t old_size = page_.size();
-      page_.resize(grown);
-      char* data = page_.data();
+      const size_t old_size = page_.size() - front_;
+      page_.resize(front_ + grown);
+      char* data = page_.data() + front_;
       size_t read_end = old_size;
       size_t written_from = grown;
       for (auto match = matches_.rbegin(); match != matches_.rend(); ++match) {
@@ -94,6 +145,7 @@ class BytePage {
       return;
     }
     page_ = Spliced<char>(text, matches_, find.size(), replacement, GrowthRoom(grown));
+    front_ = 0;
     owned_ = true;
   }
 
@@ -146,6 +198,7 @@ class BytePage {
   bool utf8_;
   bool owned_ = false;
   std::string page_;
+  size_t front_ = 0;  // where the page starts in page_, once bytes before it were closed up
   bool sure_ = true;
   bool only_at_characters_ = false;  // for the pattern being searched
   size_t inside_bytes_ = 0;
@@ -224,7 +277,9 @@ std::optional<RewrittenPage> RewriteOnOwnBytes(std::string_view bytes, PageEncod
   if (counts != nullptr) *counts += applied;
   // A code page 936 page cannot start with a byte-order mark: the encoding has none, and a
   // replacement that would bring one makes the rules unusable here.
-  return RewrittenPage{page.Take(), utf8, utf8, in_one_pass};
+  size_t front = 0;
+  std::string held = page.Take(&front);
+  return RewrittenPage{std::move(held), front, utf8, utf8, in_one_pass};
 }
 
 }  // namespace quelbo

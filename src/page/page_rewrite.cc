@@ -40,7 +40,7 @@ std::expected<RewrittenPage, std::u16string> RewritePageBytes(std::string bytes,
     return std::unexpected(
         UnencodableReason(text, write_utf8, original, read_utf8, ReasonTexts(encodings)));
   }
-  return RewrittenPage{std::move(encoded.bytes), read_utf8, write_utf8};
+  return RewrittenPage{std::move(encoded.bytes), 0, read_utf8, write_utf8};
 }
 
 }  // namespace quelbo

@@ -3,6 +3,7 @@
 #include <cstddef>
 #include <expected>
 #include <string>
+#include <string_view>
 
 #include "page/page_decoding.h"
 #include "page/rewrite_counts.h"
@@ -15,11 +16,16 @@ namespace quelbo {
 inline constexpr std::size_t kKeptBytesLimit = std::size_t{16} << 20;
 
 struct RewrittenPage {
-  std::string bytes;
+  // The new bytes are held[held_from...]: closing up a block near the front moves the front
+  // rather than the rest of the page.
+  std::string held;
+  std::size_t held_from = 0;
   bool read_utf8 = false;  // the encoding the page was read in; with detection, what its bytes
                            // are valid in, and also the encoding it was written in
   bool write_utf8 = false;
   bool in_one_pass = false;  // the replacement rules were applied in one pass (one_pass_rules.h)
+
+  std::string_view bytes() const { return std::string_view(held).substr(held_from); }
 };
 
 // A page's new bytes: decoded (page_decoding.h), its charset names made to match the output

@@ -148,7 +148,7 @@ std::optional<std::u16string> PageProcessor::RewritePage(std::u16string_view ent
     panel_.SetTicked(field::readUtf8, rewritten->read_utf8);
     panel_.SetTicked(field::writeUtf8, rewritten->write_utf8);
   }
-  const std::string& new_bytes = rewritten->bytes;
+  const std::string_view new_bytes = rewritten->bytes();
 
   // Equal bytes are not written, so the page keeps its modification time.
   bool unchanged = new_bytes == old_bytes;

@@ -200,10 +200,10 @@ void RunBytePath(const std::uint8_t* data, size_t size) {
   }
   if (!expected) {
     Mismatch("byte path on a page the UTF-16 path refuses, " + inputs, ToUtf8(expected.error()),
-             DescribeBytes(actual->bytes));
+             DescribeBytes(actual->bytes()));
   }
-  if (expected->bytes != actual->bytes) {
-    Mismatch("bytes, " + inputs, DescribeBytes(expected->bytes), DescribeBytes(actual->bytes));
+  if (expected->bytes() != actual->bytes()) {
+    Mismatch("bytes, " + inputs, DescribeBytes(expected->bytes()), DescribeBytes(actual->bytes()));
   }
   if (expected->read_utf8 != actual->read_utf8 || expected->write_utf8 != actual->write_utf8) {
     Mismatch("encodings, " + inputs,

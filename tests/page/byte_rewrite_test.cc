@@ -27,6 +27,15 @@ TEST(RewriteOnOwnBytes, TakesSameEncodingPagesItCanBeSureOf) {
       {"<a></a>\xF0\x9F\x98\x80", {true, true, false}, u"", u"", u"</a>", false, ""},
       {"\xD6\xD0", {true, true, false}, u"", u"", u"", false, ""},
       {"abc", {true, false, false}, u"a", u"b", u"", false, ""},
+      // Blocks closed up on a page the rule changed: towards the widest stretch between them.
+      {"Q<a>1</a>.-----------<a>1</a>.--<a>1</a>.",
+       {true, true, false},
+       u"Q",
+       u"q",
+       u"</a>",
+       true,
+       "qx-----------x--x"},
+      {"Q<a>1</a>.------", {true, true, false}, u"Q", u"q", u"</a>", true, "qx------"},
   };
   for (const auto& c : cases) {
     ControlPanel panel;
@@ -40,7 +49,7 @@ TEST(RewriteOnOwnBytes, TakesSameEncodingPagesItCanBeSureOf) {
     const auto on_bytes = RewriteOnOwnBytes(c.page, c.encodings, panel, cache);
     ASSERT_EQ(on_bytes.has_value(), c.taken) << c.page;
     if (c.taken) {
-      EXPECT_EQ(on_bytes->bytes, c.result) << c.page;
+      EXPECT_EQ(on_bytes->bytes(), c.result) << c.page;
     }
   }
 }
@@ -50,9 +59,9 @@ TEST(RewriteOnOwnBytes, EncodesTheRulesAgainWhenATextChanges) {
   EncodedRuleCache cache;
   panel.SetText(field::pair1Find, u"a");
   panel.SetText(field::pair1Replace, u"b");
-  EXPECT_EQ(RewriteOnOwnBytes("a", {true, true, false}, panel, cache)->bytes, "b");
+  EXPECT_EQ(RewriteOnOwnBytes("a", {true, true, false}, panel, cache)->bytes(), "b");
   panel.SetText(field::pair1Replace, u"c");
-  EXPECT_EQ(RewriteOnOwnBytes("a", {true, true, false}, panel, cache)->bytes, "c");
+  EXPECT_EQ(RewriteOnOwnBytes("a", {true, true, false}, panel, cache)->bytes(), "c");
 }
 
 }  // namespace

@@ -44,7 +44,7 @@ TEST(OnePassRules, TakesOnlyRulesThatCannotMeetOnThePage) {
     const auto rewritten = RewriteOnOwnBytes(c.page, {utf8, utf8, false}, panel, cache);
     ASSERT_TRUE(rewritten.has_value()) << c.page;
     EXPECT_EQ(rewritten->in_one_pass, c.one_pass) << c.page;
-    EXPECT_EQ(rewritten->bytes, c.result) << c.page;
+    EXPECT_EQ(rewritten->bytes(), c.result) << c.page;
   }
 }
 
