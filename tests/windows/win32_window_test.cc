@@ -161,6 +161,7 @@ TEST_F(Win32WindowTest, StartUpOnAnEmptyConfigurationDirectory) {
   EXPECT_EQ(Shown(Control::Text1), u"");
   EXPECT_EQ(Shown(Control::Text2), u"");
   EXPECT_EQ(Shown(Control::Text7), u"");
+  EXPECT_EQ(Shown(Control::Text9), u"");  // empty from the start, not the control's name
   EXPECT_EQ(Shown(Control::Text11), u"Text11");  // sets 1 and 2 are not loaded while off
   EXPECT_EQ(Shown(Control::Label4), u"不替换目录→");
   EXPECT_TRUE(Checked(Control::Option1));

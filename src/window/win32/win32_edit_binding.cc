@@ -46,7 +46,10 @@ EditBinding::EditBinding(ControlPanel& panel, Control control, HWND edit, bool m
       control_(control),
       edit_(edit),
       multi_line_(multi_line),
-      shown_edit_(WindowText(edit)) {
+      // What the control was created with (its name) counts as shown, so that a model text
+      // that is empty from the start still replaces it.
+      shown_model_(WindowText(edit)),
+      shown_edit_(shown_model_) {
   // The default limit (30,000 characters) would cut a page list or a long rule.
   ::SendMessageW(edit_, EM_SETLIMITTEXT, 0, 0);
 }
