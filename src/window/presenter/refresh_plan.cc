@@ -16,13 +16,29 @@ void RefreshPlan::Schedule() {
   start_timer_(busy_ && busy_() ? kBusyFrame : kFrame);
 }
 
+void RefreshPlan::ShowHeld() {
+  if (held_.none()) return;
+  dirty_ |= std::exchange(held_, {});
+  if (flushing_) {
+    Schedule();  // a refresh moved something into view
+  } else {
+    Flush(false);
+  }
+}
+
 void RefreshPlan::Flush(bool all) {
+  flushing_ = true;
   scheduled_ = false;
   // Taken before refreshing: a refresh that makes the model write again marks anew.
-  const std::bitset<kControlCount> dirty = std::exchange(dirty_, {});
+  std::bitset<kControlCount> dirty = std::exchange(dirty_, {});
+  if (all) dirty |= std::exchange(held_, {});
   bool any = false;
   for (size_t i = 0; i < kControlCount; ++i) {
     if (!dirty.test(i)) continue;
+    if (!all && unseen_ && unseen_(static_cast<Control>(i))) {
+      held_.set(i);  // no frame until it can be seen
+      continue;
+    }
     const TimePoint start = clock_.Now();
     if (!all && start < not_before_[i]) {
       dirty_.set(i);  // shown at a later frame
@@ -34,6 +50,7 @@ void RefreshPlan::Flush(bool all) {
     not_before_[i] = start + (clock_.Now() - start) * kCostShare;
   }
   if (any) ++flushes_;
+  flushing_ = false;
   if (dirty_.any()) Schedule();
 }
 

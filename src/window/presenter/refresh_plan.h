@@ -39,6 +39,11 @@ class RefreshPlan {
 
   // `busy` says whether a run is going on, for the longer frame; none: never busy.
   void SetBusyCheck(std::function<bool()> busy) { busy_ = std::move(busy); }
+  // `unseen` says whether a control cannot be seen now (a working list beyond the window's
+  // edge): its refreshes are held back until ShowHeld, as a run writes such a list once per
+  // page and showing it costs as much as showing the list of pages still to do. None: every
+  // control can be seen.
+  void SetUnseenCheck(std::function<bool(Control)> unseen) { unseen_ = std::move(unseen); }
 
   void MarkDirty(Control control);
   // The timer fired: refreshes every marked control whose cost allows, in the order of the
@@ -46,6 +51,9 @@ class RefreshPlan {
   void OnTimer() { Flush(false); }
   // Refreshes every marked control now.
   void FlushAll() { Flush(true); }
+  // Something may have come into view (the window grew, the panel moved, a field took the
+  // focus): the controls held back that can be seen now are refreshed now.
+  void ShowHeld();
 
   std::uint64_t flushes() const { return flushes_; }
   std::uint64_t refreshed_controls() const { return refreshed_controls_; }
@@ -58,8 +66,11 @@ class RefreshPlan {
   Refresh refresh_;
   StartTimer start_timer_;
   std::function<bool()> busy_;
+  std::function<bool(Control)> unseen_;
   std::bitset<kControlCount> dirty_;
+  std::bitset<kControlCount> held_;  // changed while unseen
   bool scheduled_ = false;
+  bool flushing_ = false;
   std::array<TimePoint, kControlCount> not_before_{};
   std::uint64_t flushes_ = 0;
   std::uint64_t refreshed_controls_ = 0;

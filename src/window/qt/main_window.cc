@@ -1,6 +1,7 @@
 #include "window/qt/main_window.h"
 
 #include <QAbstractButton>
+#include <QApplication>
 #include <QButtonGroup>
 #include <QLabel>
 #include <QLineEdit>
@@ -69,6 +70,10 @@ MainWindow::MainWindow(ControlPanel& panel, CommandHandler on_command, QWidget* 
   resize(size);
   PlaceBelowDesign();
   for (size_t i = 0; i < kControlCount; ++i) Refresh(static_cast<Control>(i));
+  refresh_plan_.SetUnseenCheck([this](Control control) { return Unseen(control); });
+  // A field beyond the window's edge can still take the focus (Tab, Shift+Tab).
+  QObject::connect(qApp, &QApplication::focusChanged, this,
+                   [this] { refresh_plan_.ShowHeld(); });
   observer_ = panel_.AddObserver([this](Control control) { refresh_plan_.MarkDirty(control); });
 }
 
@@ -81,6 +86,16 @@ void MainWindow::RefreshNow() {
 
 MainWindow::RefreshCounters MainWindow::Counters() const {
   return {refresh_plan_.flushes(), refresh_plan_.refreshed_controls()};
+}
+
+bool MainWindow::Unseen(Control control) const {
+  // Only the multi-line fields cost much to show; the skipped pages' field tells the status
+  // bar of each change, seen or not.
+  if (KindOf(control) != ControlKind::kMultiLineText || control == kSkippedPages) return false;
+  const QWidget& widget = *widgets_[Index(control)];
+  if (widget.hasFocus()) return false;
+  const QRect area(widget.mapTo(this, QPoint(0, 0)), widget.size());
+  return !widget.isVisibleTo(this) || !area.intersects(rect());
 }
 
 void MainWindow::CreateWidgets() {
@@ -159,6 +174,7 @@ void MainWindow::ShowSkippedPages(bool shown) {
   skipped.ShowWholeLines();
   pending.setVisible(!shown);
   if (shown) skipped.raise();
+  refresh_plan_.ShowHeld();
 }
 
 int MainWindow::DesignedAreaBottom() const {
@@ -168,6 +184,7 @@ int MainWindow::DesignedAreaBottom() const {
 void MainWindow::resizeEvent(QResizeEvent* event) {
   QWidget::resizeEvent(event);
   PlaceBelowDesign();
+  refresh_plan_.ShowHeld();  // an enlarged window shows what lies beyond the designed area
 }
 
 void MainWindow::PlaceBelowDesign() {
@@ -322,6 +339,7 @@ void MainWindow::RefreshFrame1() {
       ToQRect(TwipsToPixels({position.left, position.top, size.width, size.height}, dpi_)));
   frame.raise();
   status_bar_->raise();
+  refresh_plan_.ShowHeld();
 }
 
 }  // namespace quelbo

@@ -68,6 +68,9 @@ class MainWindow final : public QWidget {
   void CreateWidgets();
   void Connect(Control control, QWidget& widget);
   void Refresh(Control control);
+  // Whether a costly field lies where the user cannot see it (hidden, or beyond the window's
+  // edge) and has not the focus.
+  bool Unseen(Control control) const;
   void RefreshOptions();
   void RefreshFrame1();
   void RefreshProgressBar(QProgressBar& bar);

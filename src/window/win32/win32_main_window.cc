@@ -87,6 +87,7 @@ Win32MainWindow::Win32MainWindow(ControlPanel& panel, CommandHandler on_command)
   ::SetWindowPos(hwnd_, nullptr, 0, 0, outer.cx, outer.cy,
                  SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
   for (size_t i = 0; i < kControlCount; ++i) Refresh(static_cast<Control>(i));
+  refresh_plan_.SetUnseenCheck([this](Control control) { return Unseen(control); });
   observer_ = panel_.AddObserver([this](Control control) { refresh_plan_.MarkDirty(control); });
 }
 
@@ -259,6 +260,22 @@ void Win32MainWindow::RefreshProgressBar() {
   ::ShowWindow(bar, panel_.ProgressBar().visible ? SW_SHOWNA : SW_HIDE);
 }
 
+bool Win32MainWindow::Unseen(Control control) const {
+  // Only the multi-line fields cost much to show; the skipped pages' field tells the status
+  // bar of each change, seen or not.
+  if (KindOf(control) != ControlKind::kMultiLineText || control == kSkippedPages) return false;
+  HWND window = windows_[Index(control)];
+  if (::GetFocus() == window) return false;
+  if (!::IsWindowVisible(window)) return true;
+  RECT area{};
+  RECT client{};
+  RECT overlap{};
+  ::GetWindowRect(window, &area);
+  ::MapWindowPoints(HWND_DESKTOP, hwnd_, reinterpret_cast<POINT*>(&area), 2);
+  ::GetClientRect(hwnd_, &client);
+  return !::IntersectRect(&overlap, &area, &client);
+}
+
 void Win32MainWindow::RefreshFrame1() {
   const FramePosition position = panel_.Frame1Position();
   const TwipsRect size = DesignPlacement(Control::Frame1).rect;
@@ -270,6 +287,7 @@ void Win32MainWindow::RefreshFrame1() {
   for (HWND above : {status_bar_->hwnd(), status_bar_->skipped_button()}) {
     ::SetWindowPos(above, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
   }
+  refresh_plan_.ShowHeld();
 }
 
 void Win32MainWindow::RefreshChrome() {
@@ -294,6 +312,7 @@ void Win32MainWindow::ShowSkippedPages(bool shown) {
   ::SetWindowPos(skipped, shown ? HWND_TOP : HWND_BOTTOM, place.left, place.top, place.width,
                  place.height, SWP_NOACTIVATE);
   ::ShowWindow(pending, shown ? SW_HIDE : SW_SHOWNA);
+  refresh_plan_.ShowHeld();
 }
 
 LRESULT CALLBACK Win32MainWindow::FormProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) {
@@ -333,6 +352,7 @@ LRESULT Win32MainWindow::Handle(UINT message, WPARAM wparam, LPARAM lparam) {
       return 0;
     case WM_SIZE:
       status_bar_->Fit();
+      refresh_plan_.ShowHeld();  // an enlarged window shows what lies beyond the designed area
       return 0;
     case WM_GETMINMAXINFO: {
       // Never smaller than the designed area and what lies below it.
@@ -401,6 +421,8 @@ void Win32MainWindow::OnCommand(int id, int code) {
     case ControlKind::kSingleLineText:
     case ControlKind::kMultiLineText:
       if (code == EN_CHANGE) bindings_[Index(*control)]->OnChange();
+      // A field beyond the window's edge can still take the focus (Tab, Shift+Tab).
+      if (code == EN_SETFOCUS) refresh_plan_.ShowHeld();
       break;
     case ControlKind::kCheckBox:
       // The model runs the boxes' reactions itself.

@@ -89,6 +89,9 @@ class Win32MainWindow {
   void Layout();
   void UseFont();
   void Refresh(Control control);
+  // Whether a costly field lies where the user cannot see it (hidden, or beyond the window's
+  // client area) and has not the focus.
+  bool Unseen(Control control) const;
   void RefreshOptions();
   void RefreshFrame1();
   void RefreshProgressBar();

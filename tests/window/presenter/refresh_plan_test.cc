@@ -61,5 +61,25 @@ TEST_F(RefreshPlanTest, ACostlyControlWaitsTenTimesItsCostUnlessAllAreFlushed) {
   EXPECT_EQ(refreshed_.size(), 5u);
 }
 
+TEST_F(RefreshPlanTest, AnUnseenControlWaitsWithoutFramesUntilItCanBeSeen) {
+  bool unseen = true;
+  plan_.SetUnseenCheck([&unseen](Control control) { return unseen && control == Control::list; });
+  plan_.MarkDirty(Control::list);
+  plan_.MarkDirty(kStatusLine);
+  plan_.OnTimer();
+  EXPECT_EQ(refreshed_, (std::vector<Control>{kStatusLine}));
+  EXPECT_EQ(timers_.size(), 1u);  // no frame is asked for the held one
+  plan_.ShowHeld();
+  EXPECT_EQ(refreshed_.size(), 1u);  // still unseen
+  unseen = false;
+  plan_.ShowHeld();
+  EXPECT_EQ(refreshed_.back(), Control::list);
+  unseen = true;
+  plan_.MarkDirty(Control::list);
+  plan_.OnTimer();
+  plan_.FlushAll();  // shows everything, seen or not
+  EXPECT_EQ(refreshed_, (std::vector<Control>{kStatusLine, Control::list, Control::list}));
+}
+
 }  // namespace
 }  // namespace quelbo
