@@ -364,6 +364,17 @@ TEST_F(MainWindowTest, StatusLineBurstsAreShownOncePerFrame) {
   EXPECT_EQ(Find<QLabel>(kStatusLine)->text(), "entry9");
 }
 
+TEST_F(MainWindowTest, AWorkingListBeyondTheEdgeIsShownOnceTheWindowGrowsToIt) {
+  window_.show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(&window_));
+  auto* list = Find<QPlainTextEdit>(Control::list);
+  panel_.SetText(Control::list, u"d1/a.htm");
+  QTest::qWait(3 * static_cast<int>(RefreshPlan::kFrame.count()));
+  EXPECT_EQ(list->toPlainText(), "");
+  window_.resize(list->geometry().right() + 1, window_.height());
+  EXPECT_EQ(list->toPlainText(), "d1/a.htm");
+}
+
 TEST_F(MainWindowTest, TabAndShiftTabLeaveEveryMultiLineFieldWithItsTextUnchanged) {
   window_.show();
   ASSERT_TRUE(QTest::qWaitForWindowExposed(&window_));
