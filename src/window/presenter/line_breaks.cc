@@ -43,6 +43,14 @@ size_t DisplayLength(std::u16string_view model, size_t count) {
   return length;
 }
 
+size_t LinesEnd(std::u16string_view model, size_t lines) {
+  size_t seen = 0;
+  for (size_t i = 0; i < model.size(); i += UnitsAt(model, i)) {
+    if ((model[i] == kCr || model[i] == kLf) && ++seen == lines) return i;
+  }
+  return model.size();
+}
+
 size_t ModelPosition(std::u16string_view model, size_t display_pos) {
   size_t i = 0;
   for (size_t shown = 0; shown < display_pos && i < model.size(); ++shown) {

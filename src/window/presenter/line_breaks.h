@@ -20,6 +20,10 @@ inline size_t DisplayLength(std::u16string_view model) {
   return DisplayLength(model, model.size());
 }
 
+// Where the model's first `lines` lines end: the position of the break after the last of
+// them, or model.size() when the text has no more lines than that. REQUIRES: lines >= 1.
+size_t LinesEnd(std::u16string_view model, size_t lines);
+
 // The model position where display character `display_pos` begins; model.size() past the end.
 size_t ModelPosition(std::u16string_view model, size_t display_pos);
 

@@ -72,8 +72,11 @@ MainWindow::MainWindow(ControlPanel& panel, CommandHandler on_command, QWidget* 
   for (size_t i = 0; i < kControlCount; ++i) Refresh(static_cast<Control>(i));
   refresh_plan_.SetUnseenCheck([this](Control control) { return Unseen(control); });
   // A field beyond the window's edge can still take the focus (Tab, Shift+Tab).
-  QObject::connect(qApp, &QApplication::focusChanged, this,
-                   [this] { refresh_plan_.ShowHeld(); });
+  QObject::connect(qApp, &QApplication::focusChanged, this, [this](QWidget*, QWidget* now) {
+    refresh_plan_.ShowHeld();
+    // A user about to type in the list gets all of it first.
+    if (now == widgets_[Index(kPendingPages)]) Refresh(kPendingPages);
+  });
   observer_ = panel_.AddObserver([this](Control control) { refresh_plan_.MarkDirty(control); });
 }
 
@@ -145,8 +148,17 @@ void MainWindow::ShowSession(Session& session, const Clock& clock) {
   RefreshChrome();
 }
 
+bool MainWindow::Running() const {
+  return presenter_ && presenter_->activity() == Activity::kRunning;
+}
+
 void MainWindow::RefreshChrome() {
   if (!presenter_) return;
+  if (Running() != running_shown_) {
+    // A run stopped or ended: the list shows whole again (see HoldBackLines).
+    running_shown_ = !running_shown_;
+    refresh_plan_.MarkDirty(kPendingPages);
+  }
   status_bar_->Show(presenter_->StatusBar());
   journal_bar_->Refresh();
   const bool skipped = presenter_->skipped_shown();
@@ -261,6 +273,12 @@ void MainWindow::Refresh(Control control) {
       SetTextIfChanged(static_cast<QLineEdit&>(widget), text);
       break;
     case ControlKind::kMultiLineText:
+      if (control == kPendingPages) {
+        // Ten screens or so of the list while a run takes pages from it.
+        constexpr size_t kLinesShownRunning = 200;
+        const bool hold = Running() && !widget.hasFocus();
+        bindings_[Index(control)]->HoldBackLines(hold ? kLinesShownRunning : 0);
+      }
       bindings_[Index(control)]->Refresh();
       if (control == kSkippedPages) RefreshChrome();
       break;

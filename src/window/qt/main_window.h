@@ -71,6 +71,8 @@ class MainWindow final : public QWidget {
   // Whether a costly field lies where the user cannot see it (hidden, or beyond the window's
   // edge) and has not the focus.
   bool Unseen(Control control) const;
+  // Whether a run is going on now, not stopped.
+  bool Running() const;
   void RefreshOptions();
   void RefreshFrame1();
   void RefreshProgressBar(QProgressBar& bar);
@@ -92,6 +94,7 @@ class MainWindow final : public QWidget {
   JournalBar* journal_bar_ = nullptr;
   std::unique_ptr<WindowPresenter> presenter_;
   bool list_shown_ = false;  // the preview's list is open below the row
+  bool running_shown_ = false;  // Running() as of the last refresh of the chrome
   SteadyClock clock_;
   QTimer refresh_timer_;
   RefreshPlan refresh_plan_;

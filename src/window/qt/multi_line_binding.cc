@@ -1,6 +1,7 @@
 #include "window/qt/multi_line_binding.h"
 
 #include <QPlainTextEdit>
+#include <QScrollBar>
 #include <QString>
 #include <QTextCursor>
 #include <QTextDocument>
@@ -32,16 +33,40 @@ MultiLineBinding::MultiLineBinding(ControlPanel& panel, Control control, QPlainT
   connection_ = QObject::connect(
       editor_.document(), &QTextDocument::contentsChange,
       [this](int position, int removed, int added) { OnContentsChange(position, removed, added); });
+  scroll_connection_ = QObject::connect(editor_.verticalScrollBar(), &QScrollBar::valueChanged,
+                                        [this](int value) { OnScrolled(value); });
 }
 
-MultiLineBinding::~MultiLineBinding() { QObject::disconnect(connection_); }
+MultiLineBinding::~MultiLineBinding() {
+  QObject::disconnect(connection_);
+  QObject::disconnect(scroll_connection_);
+}
 
 std::u16string_view MultiLineBinding::Shown() const {
   return std::u16string_view(shown_).substr(shown_offset_);
 }
 
+void MultiLineBinding::HoldBackLines(size_t from) {
+  if (from == held_from_) return;
+  held_from_ = from;
+  line_limit_ = from;
+}
+
+void MultiLineBinding::OnScrolled(int value) {
+  const QScrollBar& bar = *editor_.verticalScrollBar();
+  if (writing_ || !cut_ || value < bar.maximum() - bar.pageStep()) return;
+  line_limit_ *= 2;  // near the end of what is put in: more of the model
+  Refresh();
+}
+
 void MultiLineBinding::Refresh() {
   const std::u16string_view model = panel_.Text(control_);
+  const size_t end = line_limit_ != 0 ? LinesEnd(model, line_limit_) : model.size();
+  if (end < model.size() || cut_) {
+    cut_ = end < model.size();
+    ShowChanges(model.substr(0, end));
+    return;
+  }
   const size_t shown_size = Shown().size();
   if (in_sync_ && panel_.TextVersion(control_) == shown_version_ && model.size() <= shown_size) {
     if (model.size() < shown_size) DropShownPrefix(shown_size - model.size());
@@ -134,7 +159,7 @@ void MultiLineBinding::OnContentsChange(int position, int chars_removed, int cha
   // The model may have moved on since the last refresh. Only a dropped front, wholly before
   // the edit, can be carried over; otherwise the model wins and the next refresh shows it.
   const size_t model_size = panel_.Text(control_).size();
-  const bool carry = in_sync_ && panel_.TextVersion(control_) == shown_version_ &&
+  const bool carry = !cut_ && in_sync_ && panel_.TextVersion(control_) == shown_version_ &&
                      model_size <= shown.size() && edit.position >= shown.size() - model_size;
   const size_t dropped = carry ? shown.size() - model_size : 0;
   shown_ = ApplyEdit(shown, edit);

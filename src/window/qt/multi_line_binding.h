@@ -31,6 +31,13 @@ class MultiLineBinding {
   // Brings the widget up to date with the model.
   void Refresh();
 
+  // Unless `from` is 0, refreshes put only the model's first `from` lines in the document,
+  // twice as many each time the user scrolls to their end: a run's list of a hundred thousand
+  // pages then costs what a few screens cost to lay out, where laying out all of it took a
+  // tenth of the run. The scroll bar measures the lines put in. An edit made while lines are
+  // held back gives way to the model, which is never cut.
+  void HoldBackLines(size_t from);
+
  private:
   std::u16string_view Shown() const;
   void Reset(std::u16string_view model);
@@ -38,11 +45,13 @@ class MultiLineBinding {
   void ShowChanges(std::u16string_view model);
   void Adopt(std::u16string_view model);
   void OnContentsChange(int position, int chars_removed, int chars_added);
+  void OnScrolled(int value);
 
   ControlPanel& panel_;
   const Control control_;
   QPlainTextEdit& editor_;
   QMetaObject::Connection connection_;
+  QMetaObject::Connection scroll_connection_;
 
   // The model text the document shows, from shown_offset_ on; the offset makes dropping a
   // front amortised constant, as in the model.
@@ -55,6 +64,11 @@ class MultiLineBinding {
   // Set while the binding itself writes the document, so that it does not read its own
   // writes as the user's.
   bool writing_ = false;
+  // Lines beyond line_limit_ are held back (none when it is 0): held_from_, or more after the
+  // user scrolled. cut_ while the document shows fewer lines than the model has.
+  size_t held_from_ = 0;
+  size_t line_limit_ = 0;
+  bool cut_ = false;
 };
 
 }  // namespace quelbo
