@@ -83,8 +83,11 @@ class StepScheduler {
  private:
   friend struct testing::StepSchedulerProbe;
 
-  // How many passes may follow each other in a slice.
-  static constexpr int kSlicePasses = 64;
+  // How many passes may follow each other in a slice, should the clock stand still; kSlice is
+  // the bound that counts. A page of a few kilobytes takes three passes of some ten
+  // microseconds each, and a turn of a window's loop between slices some tens: at 64 passes
+  // the window turned its loop every twenty-odd pages, a tenth of a second over 100,000.
+  static constexpr int kSlicePasses = 512;
 
   struct StepState {
     std::function<void()> operation;
