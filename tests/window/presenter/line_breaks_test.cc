@@ -44,6 +44,11 @@ TEST(LineBreaks, ModelPositionsSkipWholeCrLfPairs) {
   for (size_t shown = 0; shown < std::size(expected); ++shown) {
     EXPECT_EQ(ModelPosition(model, shown), expected[shown]) << shown;
   }
+  // Where the first lines end: at each break, a CR LF pair counted once.
+  const size_t line_ends[] = {2, 6, 8, 10, 10};
+  for (size_t lines = 1; lines <= std::size(line_ends); ++lines) {
+    EXPECT_EQ(LinesEnd(model, lines), line_ends[lines - 1]) << lines;
+  }
 }
 
 struct EditCase {
