@@ -1,6 +1,15 @@
 #include "window/presenter/refresh_plan.h"
 
+#include "panel/settings_fields.h"
+
 namespace quelbo {
+namespace {
+
+bool MayBeHeldBack(Control control) {
+  return KindOf(control) == ControlKind::kMultiLineText && control != kSkippedPages;
+}
+
+}  // namespace
 
 RefreshPlan::RefreshPlan(const Clock& clock, Refresh refresh, StartTimer start_timer)
     : clock_(clock), refresh_(std::move(refresh)), start_timer_(std::move(start_timer)) {}
@@ -35,7 +44,8 @@ void RefreshPlan::Flush(bool all) {
   bool any = false;
   for (size_t i = 0; i < kControlCount; ++i) {
     if (!dirty.test(i)) continue;
-    if (!all && unseen_ && unseen_(static_cast<Control>(i))) {
+    const auto control = static_cast<Control>(i);
+    if (!all && unseen_ && MayBeHeldBack(control) && unseen_(control)) {
       held_.set(i);  // no frame until it can be seen
       continue;
     }
@@ -46,7 +56,7 @@ void RefreshPlan::Flush(bool all) {
     }
     any = true;
     ++refreshed_controls_;
-    refresh_(static_cast<Control>(i));
+    refresh_(control);
     not_before_[i] = start + (clock_.Now() - start) * kCostShare;
   }
   if (any) ++flushes_;

@@ -39,10 +39,11 @@ class RefreshPlan {
 
   // `busy` says whether a run is going on, for the longer frame; none: never busy.
   void SetBusyCheck(std::function<bool()> busy) { busy_ = std::move(busy); }
-  // `unseen` says whether a control cannot be seen now (a working list beyond the window's
-  // edge): its refreshes are held back until ShowHeld, as a run writes such a list once per
-  // page and showing it costs as much as showing the list of pages still to do. None: every
-  // control can be seen.
+  // `unseen` says whether a control cannot be seen now (hidden, or beyond the window's edge,
+  // without the focus). A multi-line field that cannot be seen is held back until ShowHeld: a
+  // run writes a working list once per page, and showing it costs as much as showing the list
+  // of pages still to do. Only multi-line fields cost that much, and the skipped pages' field
+  // is never held, as the status bar reports its changes. None: every control can be seen.
   void SetUnseenCheck(std::function<bool(Control)> unseen) { unseen_ = std::move(unseen); }
 
   void MarkDirty(Control control);

@@ -92,9 +92,6 @@ MainWindow::RefreshCounters MainWindow::Counters() const {
 }
 
 bool MainWindow::Unseen(Control control) const {
-  // Only the multi-line fields cost much to show; the skipped pages' field tells the status
-  // bar of each change, seen or not.
-  if (KindOf(control) != ControlKind::kMultiLineText || control == kSkippedPages) return false;
   const QWidget& widget = *widgets_[Index(control)];
   if (widget.hasFocus()) return false;
   const QRect area(widget.mapTo(this, QPoint(0, 0)), widget.size());
@@ -154,9 +151,8 @@ bool MainWindow::Running() const {
 
 void MainWindow::RefreshChrome() {
   if (!presenter_) return;
-  if (Running() != running_shown_) {
+  if (!Running() && bindings_[Index(kPendingPages)]->HoldsLinesBack()) {
     // A run stopped or ended: the list shows whole again (see HoldBackLines).
-    running_shown_ = !running_shown_;
     refresh_plan_.MarkDirty(kPendingPages);
   }
   status_bar_->Show(presenter_->StatusBar());

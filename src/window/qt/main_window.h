@@ -68,7 +68,7 @@ class MainWindow final : public QWidget {
   void CreateWidgets();
   void Connect(Control control, QWidget& widget);
   void Refresh(Control control);
-  // Whether a costly field lies where the user cannot see it (hidden, or beyond the window's
+  // Whether a control lies where the user cannot see it (hidden, or beyond the window's
   // edge) and has not the focus.
   bool Unseen(Control control) const;
   // Whether a run is going on now, not stopped.
@@ -94,7 +94,6 @@ class MainWindow final : public QWidget {
   JournalBar* journal_bar_ = nullptr;
   std::unique_ptr<WindowPresenter> presenter_;
   bool list_shown_ = false;  // the preview's list is open below the row
-  bool running_shown_ = false;  // Running() as of the last refresh of the chrome
   SteadyClock clock_;
   QTimer refresh_timer_;
   RefreshPlan refresh_plan_;

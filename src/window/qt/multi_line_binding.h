@@ -37,6 +37,8 @@ class MultiLineBinding {
   // tenth of the run. The scroll bar measures the lines put in. An edit made while lines are
   // held back gives way to the model, which is never cut.
   void HoldBackLines(size_t from);
+  // Whether the document shows fewer lines than the model has.
+  bool HoldsLinesBack() const { return cut_; }
 
  private:
   std::u16string_view Shown() const;

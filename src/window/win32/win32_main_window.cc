@@ -261,9 +261,6 @@ void Win32MainWindow::RefreshProgressBar() {
 }
 
 bool Win32MainWindow::Unseen(Control control) const {
-  // Only the multi-line fields cost much to show; the skipped pages' field tells the status
-  // bar of each change, seen or not.
-  if (KindOf(control) != ControlKind::kMultiLineText || control == kSkippedPages) return false;
   HWND window = windows_[Index(control)];
   if (::GetFocus() == window) return false;
   if (!::IsWindowVisible(window)) return true;

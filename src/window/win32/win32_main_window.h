@@ -89,7 +89,7 @@ class Win32MainWindow {
   void Layout();
   void UseFont();
   void Refresh(Control control);
-  // Whether a costly field lies where the user cannot see it (hidden, or beyond the window's
+  // Whether a control lies where the user cannot see it (hidden, or beyond the window's
   // client area) and has not the focus.
   bool Unseen(Control control) const;
   void RefreshOptions();
