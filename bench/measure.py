@@ -1,5 +1,5 @@
 #!/usr/bin/env python3
-"""Times quelbo-batch against the two I/O floors and the comparison tools, and prints the table.
+"""Times quelbo-batch against the I/O floors and the comparison tools, and prints the table.
 
 Every timed run starts from a fresh copy of the site and its configuration (the copy is not
 timed). All site and tool pairs take turns, round after round, so that a slow spell of a shared
