@@ -14,11 +14,11 @@
 //
 // With --checked, the safe floor and the checks that make its journal and its renames
 // trustworthy, still without any search: each page opened by its one name beneath its
-// directory without following links, its extended attributes listed to be carried over, a
-// digest of its old bytes written to the journal's list, its kept name looked at to be the
-// page that was read, and its name looked at once more before the rename, which is refused
-// for a page changed meanwhile. What a checked rewriter pays over the safe floor before it
-// has done any work on a page.
+// directory without following links, its extended attributes listed to be carried over,
+// digests of its old and new bytes written to the journal's list, its kept name looked at to
+// be the page that was read, and its name looked at once more before the rename, which is
+// refused for a page changed meanwhile. What a checked rewriter pays over the safe floor
+// before it has done any work on a page.
 //
 // Usage: io_floor DIR SUFFIX                     (for example: io_floor site .htm)
 //        io_floor --safe DIR SUFFIX JOURNAL      (JOURNAL is created when missing)

@@ -107,7 +107,7 @@ class Win32WindowTest : public ::testing::Test {
   }
   // Runs the message loop, a message at a time, until `done` or a time limit. The limit only
   // stops a hung test: under Wine each page's flush reaches the disk, and a run of the items'
-  // 1,000 pages took from 10 to more than 20 s on a virtual machine's disk.
+  // 1,000 pages took from 10 to more than 20 s on a slow disk.
   bool RunUntil(const std::function<bool()>& done, ULONGLONG limit_ms = 60000) {
     const ULONGLONG end = ::GetTickCount64() + limit_ms;
     // Asked from a timer too, which fires within a step's yields: what a long step shows for a
